@@ -20,9 +20,12 @@ build-test: deps
 	$(CMAKE) -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DORVANE_SANITIZE=ON -DORVANE_TESTS=ON -DORVANE_BENCH=OFF
 	$(CMAKE) --build build-test -j $(JOBS)
 
-# Prints this week's six times for Mecca.
-run: build
-	./build/bin/prayer-week
+# Installs into the user's profile and prints this week's six times for
+# Mecca (21 25' N, 39 49' E, UTC+3, Umm al-Qura) through the calculator.
+run: install
+	$(PREFIX)/bin/orvane install
+	$(PREFIX)/bin/orvane calc --longitude 39.8167E --latitude 21.4167N --timezone 3 \
+	  --method eQurah --days 7
 
 test: build-test
 	cd build-test && ctest --output-on-failure -j $(JOBS)

@@ -1,25 +1,11 @@
 #pragma once
-// The calculation's input record (CalcParams), its output record (DayTimes)
-// and the two enumerations the calculator's type library publishes.
+// The calculation's input record (CalcParams) and its output record (DayTimes).
 
 #include <array>
 #include <cstddef>
 
 #include "calc/OleDate.h"
-
-enum CalculationMethod : int {
-  eEgypt = 0,
-  eISNA = 1,
-  eQurah = 2,
-  eKarachi = 3,
-  eWIL = 4,
-  eCustom = 5,
-};
-
-enum AsrSchool : int {
-  eShafii = 0,
-  eHanafi = 1,
-};
+#include "resources/OrvaneTypeLib.h"  // CalculationMethod, AsrSchool
 
 // Positions in DayTimes.
 enum DayTimeIndex : std::size_t {

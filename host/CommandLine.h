@@ -1,0 +1,22 @@
+#pragma once
+// Small helpers shared by the commands for reading their arguments and
+// reporting mistakes the same way everywhere.
+
+#include <optional>
+#include <string>
+
+namespace cli {
+
+// A whole-string decimal number (no trailing garbage, finite).
+std::optional<double> ParseNumber(const std::string& text);
+// A whole-string integer within the range of a 32-bit signed integer.
+std::optional<long> ParseInteger(const std::string& text);
+
+// Prints "orvane: message" and a pointer to --help on stderr; returns 2.
+int UsageError(const std::string& command, const std::string& message);
+// Prints "orvane: message" on stderr; returns 1.
+int Failure(const std::string& message);
+
+bool IsHelp(const std::string& arg);
+
+}  // namespace cli

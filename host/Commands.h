@@ -1,0 +1,18 @@
+#pragma once
+// The commands of the orvane program. Each takes the words after its name
+// (global options already removed) and returns the process exit code:
+// 0 done, 1 failed, 2 the command line was wrong.
+
+#include <string>
+#include <vector>
+
+struct GlobalOptions {
+  int office = 11;       // the Office version the host plays: 10 (XP) or 11 (2003)
+  long uiLanguage = 0;   // LCID; 0 = take Office's "UILanguage" setting
+};
+
+using Arguments = std::vector<std::string>;
+
+int RunInstall(const GlobalOptions& global, const Arguments& args);
+int RunCalc(const GlobalOptions& global, const Arguments& args);
+int RunReg(const GlobalOptions& global, const Arguments& args);

@@ -1,0 +1,57 @@
+// orvane install: registers the add-in module of the chosen Office version in
+// the profile's registry, through the module's own DllRegisterServer.
+
+#include <cstdio>
+
+#include "host/AddinLocation.h"
+#include "host/CommandLine.h"
+#include "host/Commands.h"
+#include "platform/com/ServerRegistration.h"
+#include "platform/fs/Profile.h"
+
+namespace {
+
+void PrintInstallHelp() {
+  std::puts(
+      "usage: orvane [--home DIR] install [--office 10|11]\n"
+      "Registers the add-in module for Outlook XP (10) or 2003 (11, the default)\n"
+      "in the profile's registry: its classes, ProgIDs and type library.");
+}
+
+}  // namespace
+
+int RunInstall(const GlobalOptions& global, const Arguments& args) {
+  int office = global.office;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (cli::IsHelp(args[i])) {
+      PrintInstallHelp();
+      return 0;
+    }
+    if (args[i] == "--office" && i + 1 < args.size()) {
+      const auto version = cli::ParseInteger(args[++i]);
+      if (!version || (*version != 10 && *version != 11)) {
+        return cli::UsageError("install", "--office takes 10 or 11, not \"" + args[i] + "\"");
+      }
+      office = static_cast<int>(*version);
+    } else {
+      return cli::UsageError("install", "unexpected argument \"" + args[i] + "\"");
+    }
+  }
+
+  const std::filesystem::path module = host::FindAddinModule(office);
+  if (module.empty()) {
+    return cli::Failure("cannot find the add-in module for Office " + std::to_string(office) +
+                        " (build it, or set ORVANE_ADDIN_DIR)");
+  }
+  std::string error;
+  const HRESULT hr = com::RegisterServerModule(module.string(), false, &error);
+  if (FAILED(hr)) {
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(hr));
+    return cli::Failure("registering " + module.string() + " failed (" + code + ")" +
+                        (error.empty() ? "" : ": " + error));
+  }
+  std::printf("Registered %s in %s\n", module.string().c_str(),
+              profile::File("registry.db").string().c_str());
+  return 0;
+}

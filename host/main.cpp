@@ -1,0 +1,88 @@
+// orvane: the calendar host and the command line.
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "host/CommandLine.h"
+#include "host/Commands.h"
+#include "platform/com/ComRuntime.h"
+
+namespace {
+
+void PrintHelp() {
+  std::puts(
+      "usage: orvane [--home DIR] [--office 10|11] [--ui-language LCID] COMMAND [ARGS]\n"
+      "\n"
+      "Commands:\n"
+      "  install    register the add-in module in the profile\n"
+      "  calc       print prayer times through the registered calculator\n"
+      "  reg        export or import the profile's registry as .reg text\n"
+      "\n"
+      "Global options:\n"
+      "  --home DIR          the profile folder (else ORVANE_HOME, else\n"
+      "                      ~/.local/share/orvane)\n"
+      "  --office 10|11      the Outlook version to play: XP or 2003 (default 11)\n"
+      "  --ui-language LCID  the Office user-interface language\n"
+      "\n"
+      "orvane COMMAND --help tells more about each command.");
+}
+
+struct Command {
+  const char* name;
+  int (*run)(const GlobalOptions&, const Arguments&);
+};
+
+constexpr Command kCommands[] = {
+    {"install", RunInstall},
+    {"calc", RunCalc},
+    {"reg", RunReg},
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  GlobalOptions global;
+  std::string command;
+  Arguments args;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool hasValue = i + 1 < argc;
+    if (arg == "--home") {
+      if (!hasValue || argv[i + 1][0] == '\0') return cli::UsageError("", "--home needs a folder");
+      // Set for the whole process, so the modules we load see the same profile.
+      setenv("ORVANE_HOME", argv[++i], 1);
+    } else if (arg == "--office" && command.empty()) {
+      const auto version = hasValue ? cli::ParseInteger(argv[++i]) : std::nullopt;
+      if (!version || (*version != 10 && *version != 11)) {
+        return cli::UsageError("", "--office takes 10 or 11");
+      }
+      global.office = static_cast<int>(*version);
+    } else if (arg == "--ui-language") {
+      const auto lcid = hasValue ? cli::ParseInteger(argv[++i]) : std::nullopt;
+      if (!lcid || *lcid <= 0) return cli::UsageError("", "--ui-language takes a locale identifier such as 1025");
+      global.uiLanguage = *lcid;
+    } else if (command.empty() && cli::IsHelp(arg)) {
+      PrintHelp();
+      return 0;
+    } else if (command.empty()) {
+      command = arg;
+    } else {
+      args.push_back(arg);
+    }
+  }
+  if (command.empty()) {
+    PrintHelp();
+    return 2;
+  }
+  for (const Command& c : kCommands) {
+    if (command == c.name) {
+      CoInitialize(nullptr);
+      const int code = c.run(global, args);
+      CoFreeUnusedLibraries();
+      CoUninitialize();
+      return code;
+    }
+  }
+  return cli::UsageError("", "unknown command \"" + command + "\"");
+}

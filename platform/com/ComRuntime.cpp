@@ -1,0 +1,127 @@
+#include "platform/com/ComRuntime.h"
+
+#include <dlfcn.h>
+
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "platform/registry/Registry.h"
+#include "platform/text/TextConvert.h"
+
+namespace {
+
+struct LoadedModule {
+  void* handle;
+  DllGetClassObjectFunction getClassObject;
+  DllCanUnloadNowFunction canUnloadNow;
+};
+
+// The modules this process loaded, by path.
+std::mutex g_modulesMutex;
+std::map<std::string, LoadedModule>& Modules() {
+  static auto* modules = new std::map<std::string, LoadedModule>();
+  return *modules;
+}
+
+HRESULT LoadModule(const std::string& path, LoadedModule* out) {
+  std::lock_guard lock(g_modulesMutex);
+  auto& modules = Modules();
+  if (auto found = modules.find(path); found != modules.end()) {
+    *out = found->second;
+    return S_OK;
+  }
+  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle == nullptr) return CO_E_DLLNOTFOUND;
+  LoadedModule module{handle,
+                      reinterpret_cast<DllGetClassObjectFunction>(dlsym(handle, "DllGetClassObject")),
+                      reinterpret_cast<DllCanUnloadNowFunction>(dlsym(handle, "DllCanUnloadNow"))};
+  if (module.getClassObject == nullptr) {
+    dlclose(handle);
+    return CO_E_ERRORINDLL;
+  }
+  modules.emplace(path, module);
+  *out = module;
+  return S_OK;
+}
+
+}  // namespace
+
+HRESULT CoInitialize(void*) { return S_OK; }
+void CoUninitialize() {}
+
+HRESULT CoGetClassObject(REFCLSID clsid, DWORD context, void*, REFIID iid, void** object) {
+  if (object == nullptr) return E_POINTER;
+  *object = nullptr;
+  if ((context & (CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER)) == 0) return REGDB_E_CLASSNOTREG;
+  const std::string key = "CLSID\\" + GuidToString(clsid) + "\\InprocServer32";
+  std::string path;
+  if (registry::GetString(HKEY_CLASSES_ROOT, key.c_str(), nullptr, &path) != ERROR_SUCCESS ||
+      path.empty()) {
+    return REGDB_E_CLASSNOTREG;
+  }
+  LoadedModule module{};
+  if (const HRESULT hr = LoadModule(path, &module); FAILED(hr)) return hr;
+  return module.getClassObject(clsid, iid, object);
+}
+
+HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID iid,
+                         void** object) {
+  if (object == nullptr) return E_POINTER;
+  *object = nullptr;
+  if (outer != nullptr && iid != IUnknown::kIID) return CLASS_E_NOAGGREGATION;
+  IClassFactory* factory = nullptr;
+  HRESULT hr = CoGetClassObject(clsid, context, nullptr, IClassFactory::kIID,
+                                reinterpret_cast<void**>(&factory));
+  if (FAILED(hr)) return hr;
+  hr = factory->CreateInstance(outer, iid, object);
+  factory->Release();
+  return hr;
+}
+
+HRESULT CLSIDFromProgID(const char* progId, CLSID* clsid) {
+  if (progId == nullptr || clsid == nullptr) return E_INVALIDARG;
+  std::string name = progId;
+  // A version-independent ProgID may name its current version instead of a
+  // class; follow CurVer a few steps at most, against loops.
+  for (int hops = 0; hops < 4 && !name.empty(); ++hops) {
+    std::string text;
+    if (registry::GetString(HKEY_CLASSES_ROOT, (name + "\\CLSID").c_str(), nullptr, &text) ==
+        ERROR_SUCCESS) {
+      return ParseGuid(text, clsid) ? S_OK : CO_E_CLASSSTRING;
+    }
+    std::string current;
+    if (registry::GetString(HKEY_CLASSES_ROOT, (name + "\\CurVer").c_str(), nullptr, &current) !=
+        ERROR_SUCCESS) {
+      break;
+    }
+    name = current;
+  }
+  return CO_E_CLASSSTRING;
+}
+
+HRESULT CLSIDFromProgID(const char16_t* progId, CLSID* clsid) {
+  if (progId == nullptr) return E_INVALIDARG;
+  return CLSIDFromProgID(text::Utf16ToUtf8(progId).c_str(), clsid);
+}
+
+void CoFreeUnusedLibraries() {
+  std::lock_guard lock(g_modulesMutex);
+  auto& modules = Modules();
+  for (auto it = modules.begin(); it != modules.end();) {
+    const LoadedModule& module = it->second;
+    if (module.canUnloadNow != nullptr && module.canUnloadNow() == S_OK) {
+      dlclose(module.handle);
+      it = modules.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
+namespace com {
+int LoadedModuleCount() {
+  std::lock_guard lock(g_modulesMutex);
+  return static_cast<int>(Modules().size());
+}
+}  // namespace com
