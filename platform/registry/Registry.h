@@ -15,7 +15,14 @@
 // each with its terminator counted in the size), and kept as UTF-16, so a
 // value written by one form reads correctly through the other.
 //
-// A key path separates its parts with backslashes ("Software\\Veltrix").
+// A key path separates its parts with backslashes ("Software\\Veltrix"). A
+// single trailing backslash is ignored; an empty part, a part longer than
+// 255 characters or a key deeper than 512 levels below its root is refused
+// with ERROR_INVALID_PARAMETER, as no such key can be stored.
+//
+// A handle (HKEY) is owned by the caller and released with RegCloseKey. It
+// keeps naming the key of the profile it was opened in, even when
+// ORVANE_HOME changes afterwards.
 
 #include <string>
 
@@ -36,17 +43,22 @@ constexpr LONG ERROR_FILE_NOT_FOUND = 2;   // no such key or value
 constexpr LONG ERROR_ACCESS_DENIED = 5;    // RegDeleteKey on a key with subkeys
 constexpr LONG ERROR_INVALID_HANDLE = 6;
 constexpr LONG ERROR_OUTOFMEMORY = 14;
+constexpr LONG ERROR_DISK_FULL = 112;      // the store could not grow
+constexpr LONG ERROR_BUSY = 170;           // another process held the store longer than we wait
 constexpr LONG ERROR_INVALID_PARAMETER = 87;
 constexpr LONG ERROR_MORE_DATA = 234;      // the buffer is too small; *size says how big
 constexpr LONG ERROR_NO_MORE_ITEMS = 259;  // enumeration past the end
 constexpr LONG ERROR_BADDB = 1009;         // the store cannot be opened or read
 constexpr LONG ERROR_KEY_DELETED = 1018;   // the handle's key was deleted
+constexpr LONG ERROR_UNSUPPORTED_TYPE = 1630;  // registry:: helpers: the value has another type
 
 // Value types.
 constexpr DWORD REG_NONE = 0;
 constexpr DWORD REG_SZ = 1;
+constexpr DWORD REG_EXPAND_SZ = 2;  // converted between the A and W forms like REG_SZ
 constexpr DWORD REG_BINARY = 3;
 constexpr DWORD REG_DWORD = 4;
+constexpr DWORD REG_MULTI_SZ = 7;   // converted between the A and W forms like REG_SZ
 
 // Access rights are accepted and ignored: every handle may read and write.
 constexpr REGSAM KEY_QUERY_VALUE = 0x0001;
@@ -104,6 +116,9 @@ LONG RegDeleteTree(HKEY key, const char16_t* subKey);
 // Enumerates subkeys and values in the order of their names, ignoring case.
 // *nameLength is in characters, without the terminator, on the way out; on
 // the way in it is the buffer's size in characters, terminator included.
+// When the name does not fit, ERROR_MORE_DATA and *nameLength is the length
+// needed, without the terminator. Keys have no class here (an empty one is
+// returned when asked for) and lastWriteTime is left untouched.
 LONG RegEnumKeyEx(HKEY key, DWORD index, char* name, DWORD* nameLength, DWORD* reserved,
                   char* keyClass, DWORD* classLength, void* lastWriteTime);
 LONG RegEnumKeyEx(HKEY key, DWORD index, char16_t* name, DWORD* nameLength, DWORD* reserved,
@@ -121,6 +136,10 @@ namespace registry {
 // Splits a full path into its root and the rest; false for an unknown root.
 bool SplitRoot(const char* path, HKEY* root, const char** rest);
 
+// Set creates the sub key when missing; a null sub key means the key itself,
+// a null name the default value. Get answers ERROR_UNSUPPORTED_TYPE when the
+// value is not a REG_SZ (a 4-byte REG_DWORD for GetDword); GetString gives
+// the text up to its first terminator.
 LONG SetString(HKEY key, const char* subKey, const char* name, const char* utf8);
 LONG SetDword(HKEY key, const char* subKey, const char* name, DWORD value);
 LONG GetString(HKEY key, const char* subKey, const char* name, std::string* utf8);

@@ -1,0 +1,477 @@
+#include "platform/registry/RegistryStore.h"
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <unicode/uchar.h>
+#include <unicode/utf16.h>
+
+#include <charconv>
+#include <cstring>
+#include <utility>
+
+#include "platform/fs/Profile.h"
+#include "platform/registry/Registry.h"
+#include "platform/registry/RegistryError.h"
+#include "platform/text/TextConvert.h"
+
+namespace registry {
+namespace {
+
+// Long enough for another process's write of a few hundred values; short
+// enough that a wedged process shows up as ERROR_BUSY rather than a hang.
+constexpr int kBusyTimeoutMs = 5000;
+
+constexpr const char* kCodePageKey = "SYSTEM\\CurrentControlSet\\Control\\Nls\\CodePage";
+
+struct SqliteErrorCode {
+  int sqlite;
+  LONG win32;
+};
+// Everything not listed means the file is not a registry we can read.
+constexpr SqliteErrorCode kSqliteErrors[] = {
+    {SQLITE_NOMEM, ERROR_OUTOFMEMORY},
+    {SQLITE_FULL, ERROR_DISK_FULL},
+    {SQLITE_BUSY, ERROR_BUSY},
+    {SQLITE_LOCKED, ERROR_BUSY},
+    {SQLITE_READONLY, ERROR_ACCESS_DENIED},
+    {SQLITE_PERM, ERROR_ACCESS_DENIED},
+};
+
+[[noreturn]] void ThrowSqlite(sqlite3* db, int rc, const char* what) {
+  LONG code = ERROR_BADDB;
+  for (const SqliteErrorCode& e : kSqliteErrors) {
+    if ((rc & 0xff) == e.sqlite) code = e.win32;
+  }
+  std::string message = std::string("registry.db: ") + what + ": " +
+                        (db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+  throw RegistryError(code, message);
+}
+
+void Exec(sqlite3* db, const char* sql) {
+  const int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) ThrowSqlite(db, rc, sql);
+}
+
+class Statement {
+ public:
+  Statement(sqlite3* db, const char* sql) : db_(db) {
+    const int rc = sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr);
+    if (rc != SQLITE_OK) ThrowSqlite(db, rc, "prepare");
+  }
+  ~Statement() { sqlite3_finalize(stmt_); }
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+
+  Statement& Bind(int index, std::int64_t value) {
+    Check(sqlite3_bind_int64(stmt_, index, value));
+    return *this;
+  }
+  Statement& Bind(int index, std::string_view text) {
+    Check(sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()),
+                            SQLITE_TRANSIENT));
+    return *this;
+  }
+  Statement& BindBlob(int index, const std::vector<BYTE>& data) {
+    // A null pointer would bind SQL NULL, which the NOT NULL column refuses.
+    if (data.empty()) {
+      Check(sqlite3_bind_zeroblob(stmt_, index, 0));
+    } else {
+      Check(sqlite3_bind_blob(stmt_, index, data.data(), static_cast<int>(data.size()),
+                              SQLITE_TRANSIENT));
+    }
+    return *this;
+  }
+
+  // True while there is a row.
+  bool Step() {
+    const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    ThrowSqlite(db_, rc, "step");
+  }
+  void Run() {
+    while (Step()) {
+    }
+  }
+
+  bool IsNull(int column) { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
+  std::int64_t Int(int column) { return sqlite3_column_int64(stmt_, column); }
+  std::string Text(int column) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+    return text != nullptr ? std::string(text, sqlite3_column_bytes(stmt_, column)) : std::string();
+  }
+  std::vector<BYTE> Blob(int column) {
+    const auto* data = static_cast<const BYTE*>(sqlite3_column_blob(stmt_, column));
+    return data != nullptr ? std::vector<BYTE>(data, data + sqlite3_column_bytes(stmt_, column))
+                           : std::vector<BYTE>();
+  }
+
+ private:
+  void Check(int rc) {
+    if (rc != SQLITE_OK) ThrowSqlite(db_, rc, "bind");
+  }
+
+  sqlite3* db_;
+  sqlite3_stmt* stmt_ = nullptr;
+};
+
+// Names match without regard to case. Simple case folding keeps one letter
+// one letter, as Windows' own comparison does: "STRASSE" is not "Straße".
+std::string FoldName(std::string_view name) {
+  const std::u16string utf16 = text::Utf8ToUtf16(name);
+  std::u16string folded;
+  folded.reserve(utf16.size());
+  for (std::size_t i = 0; i < utf16.size();) {
+    UChar32 c;
+    U16_NEXT(utf16.data(), i, utf16.size(), c);
+    c = u_foldCase(c, U_FOLD_CASE_DEFAULT);
+    if (U_IS_BMP(c)) {
+      folded.push_back(static_cast<char16_t>(c));
+    } else {
+      folded.push_back(U16_LEAD(c));
+      folded.push_back(U16_TRAIL(c));
+    }
+  }
+  return text::Utf16ToUtf8(folded);
+}
+
+StoredValue ReadValue(Statement& row) {
+  return StoredValue{row.Text(0), static_cast<DWORD>(row.Int(1)), row.Blob(2)};
+}
+
+// A connection is never carried into a child process: SQLite's locks belong
+// to the process, so the child opens its own and leaves the parent's alone.
+// The old one stays reachable here rather than being closed under the parent.
+std::vector<sqlite3*>& AbandonedConnections() {
+  static auto* abandoned = new std::vector<sqlite3*>();
+  return *abandoned;
+}
+
+}  // namespace
+
+bool SplitKeyPath(std::string_view path, std::vector<std::string_view>* parts) {
+  parts->clear();
+  if (!path.empty() && path.back() == '\\') path.remove_suffix(1);
+  if (path.empty()) return true;
+  for (;;) {
+    const std::size_t end = path.find('\\');
+    const std::string_view part = path.substr(0, end);
+    if (part.empty() || text::Utf8ToUtf16(part).size() > kMaxKeyNameLength) return false;
+    parts->push_back(part);
+    if (parts->size() > kMaxKeyDepth) return false;
+    if (end == std::string_view::npos) return true;
+    path.remove_prefix(end + 1);
+  }
+}
+
+bool SplitRootPath(std::string_view path, KeyId* root, std::string_view* rest) {
+  const std::size_t end = path.find('\\');
+  const std::string_view head = path.substr(0, end);
+  for (const RootKey& r : kRootKeys) {
+    if (FoldName(head) == FoldName(r.name) || FoldName(head) == FoldName(r.shortName)) {
+      *root = r.id;
+      *rest = end == std::string_view::npos ? std::string_view() : path.substr(end + 1);
+      return true;
+    }
+  }
+  return false;
+}
+
+std::vector<BYTE> Utf16ToStored(std::u16string_view text) {
+  std::vector<BYTE> data;
+  data.reserve(text.size() * 2);
+  for (char16_t c : text) {
+    data.push_back(static_cast<BYTE>(c & 0xff));
+    data.push_back(static_cast<BYTE>(c >> 8));
+  }
+  return data;
+}
+
+std::u16string StoredToUtf16(const std::vector<BYTE>& data) {
+  std::u16string text;
+  text.reserve(data.size() / 2);
+  for (std::size_t i = 0; i + 1 < data.size(); i += 2) {
+    text.push_back(static_cast<char16_t>(data[i] | (data[i + 1] << 8)));
+  }
+  return text;
+}
+
+std::shared_ptr<RegistryStore> RegistryStore::ForCurrentProfile() {
+  static std::mutex mutex;
+  static std::shared_ptr<RegistryStore> current;
+  std::filesystem::path file = profile::File("registry.db");
+  std::lock_guard<std::mutex> lock(mutex);
+  if (current == nullptr || current->file_ != file || !current->IsStillOnDisk()) {
+    current = std::make_shared<RegistryStore>(std::move(file));
+  }
+  return current;
+}
+
+RegistryStore::RegistryStore(std::filesystem::path file) : file_(std::move(file)) {
+  Open();
+  ApplyAnsiCodePage();
+}
+
+RegistryStore::~RegistryStore() {
+  // A connection inherited from a parent process is not ours to close.
+  if (db_ != nullptr && pid_ == getpid()) sqlite3_close_v2(db_);
+}
+
+void RegistryStore::Open() {
+  sqlite3* db = nullptr;
+  const int rc = sqlite3_open_v2(file_.c_str(), &db,
+                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                                 nullptr);
+  if (rc != SQLITE_OK) {
+    sqlite3_close(db);
+    throw RegistryError(ERROR_BADDB, "registry.db: cannot open " + file_.string() + ": " +
+                                         sqlite3_errstr(rc));
+  }
+  try {
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    // WAL lets readers in other processes go on while one writes;
+    // synchronous=NORMAL makes each commit survive the death of the process
+    // (not of the machine) without a flush per write.
+    Exec(db, "PRAGMA journal_mode=WAL");
+    Exec(db, "PRAGMA synchronous=NORMAL");
+    Exec(db, "BEGIN IMMEDIATE");
+    // AUTOINCREMENT: ids of deleted keys are never handed out again, which is
+    // what lets a stale handle answer ERROR_KEY_DELETED.
+    Exec(db,
+         "CREATE TABLE IF NOT EXISTS reg_keys("
+         " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+         " parent INTEGER,"
+         " name TEXT NOT NULL,"
+         " folded TEXT NOT NULL,"
+         " depth INTEGER NOT NULL,"
+         " UNIQUE(parent, folded));"
+         "CREATE TABLE IF NOT EXISTS reg_values("
+         " key INTEGER NOT NULL,"
+         " name TEXT NOT NULL,"
+         " folded TEXT NOT NULL,"
+         " type INTEGER NOT NULL,"
+         " data BLOB NOT NULL,"
+         " PRIMARY KEY(key, folded)) WITHOUT ROWID;");
+    for (const RootKey& root : kRootKeys) {
+      Statement insert(db,
+                       "INSERT OR IGNORE INTO reg_keys(id, parent, name, folded, depth)"
+                       " VALUES(?1, NULL, ?2, ?3, 0)");
+      insert.Bind(1, root.id).Bind(2, root.name).Bind(3, FoldName(root.name)).Run();
+    }
+    Exec(db, "COMMIT");
+  } catch (...) {
+    sqlite3_close_v2(db);  // also rolls back
+    throw;
+  }
+  struct stat st {};
+  if (stat(file_.c_str(), &st) == 0) {
+    device_ = st.st_dev;
+    inode_ = st.st_ino;
+  }
+  db_ = db;
+  pid_ = getpid();
+}
+
+void RegistryStore::UseOwnConnection() {
+  if (pid_ == getpid()) return;
+  AbandonedConnections().push_back(db_);
+  db_ = nullptr;
+  Open();
+}
+
+bool RegistryStore::IsStillOnDisk() const {
+  struct stat st {};
+  return stat(file_.c_str(), &st) == 0 && st.st_dev == device_ && st.st_ino == inode_;
+}
+
+// Windows keeps the ANSI code page under HKLM; a profile that says otherwise
+// than the default is obeyed from its first use on. A missing or unknown
+// value leaves the code page as it is.
+void RegistryStore::ApplyAnsiCodePage() {
+  Transaction txn(*this, Transaction::Mode::kRead);
+  const std::optional<KeyId> key = txn.FindPath(kLocalMachineId, kCodePageKey);
+  if (!key) return;
+  const std::optional<StoredValue> value = txn.GetValue(*key, "ACP");
+  if (!value || value->type != REG_SZ) return;
+  std::u16string digits = StoredToUtf16(value->data);
+  digits.resize(std::char_traits<char16_t>::length(digits.c_str()));
+  const std::string ascii = text::Utf16ToUtf8(digits);
+  int codePage = 0;
+  const auto [end, ec] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), codePage);
+  if (ec == std::errc() && end == ascii.data() + ascii.size() && codePage > 0) {
+    text::SetAnsiCodePage(codePage);
+  }
+}
+
+RegistryStore::Transaction::Transaction(RegistryStore& store, Mode mode)
+    : lock_(store.mutex_), db_(nullptr) {
+  store.UseOwnConnection();
+  db_ = store.db_;
+  // IMMEDIATE for writes: a read lock that later asks to write can fail at
+  // once with SQLITE_BUSY, without waiting for the other writer.
+  Exec(db_, mode == Mode::kWrite ? "BEGIN IMMEDIATE" : "BEGIN");
+  active_ = true;
+}
+
+RegistryStore::Transaction::~Transaction() {
+  if (active_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void RegistryStore::Transaction::Commit() {
+  Exec(db_, "COMMIT");
+  active_ = false;
+}
+
+bool RegistryStore::Transaction::KeyExists(KeyId id) {
+  Statement query(db_, "SELECT 1 FROM reg_keys WHERE id = ?1");
+  return query.Bind(1, id).Step();
+}
+
+void RegistryStore::Transaction::RequireKey(KeyId id) {
+  if (!KeyExists(id)) throw RegistryError(ERROR_KEY_DELETED, "the key has been deleted");
+}
+
+std::optional<KeyId> RegistryStore::Transaction::FindChild(KeyId parent,
+                                                            const std::string& folded) {
+  Statement query(db_, "SELECT id FROM reg_keys WHERE parent = ?1 AND folded = ?2");
+  if (!query.Bind(1, parent).Bind(2, folded).Step()) return std::nullopt;
+  return query.Int(0);
+}
+
+std::optional<KeyId> RegistryStore::Transaction::FindPath(KeyId from, std::string_view path) {
+  std::vector<std::string_view> parts;
+  if (!SplitKeyPath(path, &parts)) {
+    throw RegistryError(ERROR_INVALID_PARAMETER, "malformed key path");
+  }
+  KeyId id = from;
+  for (std::string_view part : parts) {
+    const std::optional<KeyId> child = FindChild(id, FoldName(part));
+    if (!child) return std::nullopt;
+    id = *child;
+  }
+  return id;
+}
+
+KeyId RegistryStore::Transaction::CreatePath(KeyId from, std::string_view path, bool* created) {
+  std::vector<std::string_view> parts;
+  if (!SplitKeyPath(path, &parts)) {
+    throw RegistryError(ERROR_INVALID_PARAMETER, "malformed key path");
+  }
+  Statement depthOf(db_, "SELECT depth FROM reg_keys WHERE id = ?1");
+  if (!depthOf.Bind(1, from).Step()) {
+    throw RegistryError(ERROR_KEY_DELETED, "the key has been deleted");
+  }
+  std::int64_t depth = depthOf.Int(0);
+  if (depth + static_cast<std::int64_t>(parts.size()) > static_cast<std::int64_t>(kMaxKeyDepth)) {
+    throw RegistryError(ERROR_INVALID_PARAMETER, "key path too deep");
+  }
+  KeyId id = from;
+  bool madeLast = false;
+  for (std::string_view part : parts) {
+    const std::string folded = FoldName(part);
+    ++depth;
+    if (const std::optional<KeyId> child = FindChild(id, folded)) {
+      id = *child;
+      madeLast = false;
+      continue;
+    }
+    Statement insert(db_,
+                     "INSERT INTO reg_keys(parent, name, folded, depth) VALUES(?1, ?2, ?3, ?4)");
+    insert.Bind(1, id).Bind(2, part).Bind(3, folded).Bind(4, depth).Run();
+    id = sqlite3_last_insert_rowid(db_);
+    madeLast = true;
+  }
+  if (created != nullptr) *created = madeLast;
+  return id;
+}
+
+bool RegistryStore::Transaction::HasSubkeys(KeyId id) {
+  Statement query(db_, "SELECT 1 FROM reg_keys WHERE parent = ?1 LIMIT 1");
+  return query.Bind(1, id).Step();
+}
+
+void RegistryStore::Transaction::DeleteSubtree(KeyId id, bool includingSelf) {
+  // The values of the key itself go in both cases.
+  Statement values(db_,
+                   "WITH RECURSIVE sub(id) AS (VALUES(?1)"
+                   " UNION ALL SELECT k.id FROM reg_keys k JOIN sub ON k.parent = sub.id)"
+                   " DELETE FROM reg_values WHERE key IN (SELECT id FROM sub)");
+  values.Bind(1, id).Run();
+  Statement keys(db_,
+                 "WITH RECURSIVE sub(id) AS (VALUES(?1)"
+                 " UNION ALL SELECT k.id FROM reg_keys k JOIN sub ON k.parent = sub.id)"
+                 " DELETE FROM reg_keys WHERE id IN (SELECT id FROM sub)"
+                 " AND parent IS NOT NULL AND (?2 OR id <> ?1)");
+  keys.Bind(1, id).Bind(2, includingSelf ? 1 : 0).Run();
+}
+
+std::string RegistryStore::Transaction::FullPath(KeyId id) {
+  std::string path;
+  for (std::optional<KeyId> at = id; at;) {
+    Statement row(db_, "SELECT parent, name FROM reg_keys WHERE id = ?1");
+    if (!row.Bind(1, *at).Step()) {
+      throw RegistryError(ERROR_KEY_DELETED, "the key has been deleted");
+    }
+    path = path.empty() ? row.Text(1) : row.Text(1) + "\\" + path;
+    at = row.IsNull(0) ? std::nullopt : std::optional<KeyId>(row.Int(0));
+  }
+  return path;
+}
+
+std::optional<StoredValue> RegistryStore::Transaction::GetValue(KeyId key, std::string_view name) {
+  Statement query(db_, "SELECT name, type, data FROM reg_values WHERE key = ?1 AND folded = ?2");
+  if (!query.Bind(1, key).Bind(2, FoldName(name)).Step()) return std::nullopt;
+  return ReadValue(query);
+}
+
+void RegistryStore::Transaction::SetValue(KeyId key, std::string_view name, DWORD type,
+                                          const std::vector<BYTE>& data) {
+  // A value keeps the spelling of its name from when it was first written.
+  Statement upsert(db_,
+                   "INSERT INTO reg_values(key, name, folded, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
+                   " ON CONFLICT(key, folded) DO UPDATE SET type = excluded.type,"
+                   " data = excluded.data");
+  upsert.Bind(1, key).Bind(2, name).Bind(3, FoldName(name)).Bind(4, type).BindBlob(5, data).Run();
+}
+
+bool RegistryStore::Transaction::DeleteValue(KeyId key, std::string_view name) {
+  Statement remove(db_, "DELETE FROM reg_values WHERE key = ?1 AND folded = ?2");
+  remove.Bind(1, key).Bind(2, FoldName(name)).Run();
+  return sqlite3_changes(db_) > 0;
+}
+
+std::optional<StoredKey> RegistryStore::Transaction::SubkeyAt(KeyId key, DWORD index) {
+  Statement query(db_,
+                  "SELECT id, name FROM reg_keys WHERE parent = ?1 ORDER BY folded"
+                  " LIMIT 1 OFFSET ?2");
+  if (!query.Bind(1, key).Bind(2, index).Step()) return std::nullopt;
+  return StoredKey{query.Int(0), query.Text(1)};
+}
+
+std::optional<StoredValue> RegistryStore::Transaction::ValueAt(KeyId key, DWORD index) {
+  Statement query(db_,
+                  "SELECT name, type, data FROM reg_values WHERE key = ?1 ORDER BY folded"
+                  " LIMIT 1 OFFSET ?2");
+  if (!query.Bind(1, key).Bind(2, index).Step()) return std::nullopt;
+  return ReadValue(query);
+}
+
+std::vector<StoredKey> RegistryStore::Transaction::Subkeys(KeyId key) {
+  Statement query(db_, "SELECT id, name FROM reg_keys WHERE parent = ?1 ORDER BY folded");
+  query.Bind(1, key);
+  std::vector<StoredKey> keys;
+  while (query.Step()) keys.push_back(StoredKey{query.Int(0), query.Text(1)});
+  return keys;
+}
+
+std::vector<StoredValue> RegistryStore::Transaction::Values(KeyId key) {
+  Statement query(db_,
+                  "SELECT name, type, data FROM reg_values WHERE key = ?1 ORDER BY folded");
+  query.Bind(1, key);
+  std::vector<StoredValue> values;
+  while (query.Step()) values.push_back(ReadValue(query));
+  return values;
+}
+
+}  // namespace registry

@@ -1,0 +1,148 @@
+#pragma once
+// The registry's storage: keys and values in registry.db of the profile
+// (SQLite in WAL mode). Registry.cpp and RegFile.cpp build the Win32
+// functions and the .reg text on top of it.
+//
+// Every read or write happens inside a Transaction, which also holds the
+// store's lock, so one connection may serve several threads. Failures throw
+// RegistryError with the Win32 code the caller should answer with.
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/com/WinTypes.h"
+
+struct sqlite3;
+
+namespace registry {
+
+// The row id of a key. Ids are never reused, so a handle to a deleted key
+// cannot silently come to name a newer key.
+using KeyId = std::int64_t;
+
+struct RootKey {
+  KeyId id;
+  const char* name;       // "HKEY_CURRENT_USER"
+  const char* shortName;  // "HKCU"
+};
+inline constexpr KeyId kClassesRootId = 1;
+inline constexpr KeyId kCurrentUserId = 2;
+inline constexpr KeyId kLocalMachineId = 3;
+inline constexpr RootKey kRootKeys[] = {
+    {kClassesRootId, "HKEY_CLASSES_ROOT", "HKCR"},
+    {kCurrentUserId, "HKEY_CURRENT_USER", "HKCU"},
+    {kLocalMachineId, "HKEY_LOCAL_MACHINE", "HKLM"},
+};
+
+// Windows' own limits: a key name of 255 characters, 512 levels of keys.
+inline constexpr std::size_t kMaxKeyNameLength = 255;
+inline constexpr std::size_t kMaxKeyDepth = 512;
+
+// Splits a path relative to a key into its parts (UTF-8). False when the
+// path breaks the rules of Registry.h (empty part, name too long, too deep).
+bool SplitKeyPath(std::string_view path, std::vector<std::string_view>* parts);
+
+// Splits "HKCU\\Software" or "HKEY_CURRENT_USER\\Software" (root names in any
+// case) into the root's id and the rest; false for an unknown root.
+bool SplitRootPath(std::string_view path, KeyId* root, std::string_view* rest);
+
+// REG_SZ data is kept as Windows keeps it: UTF-16 little-endian.
+std::vector<BYTE> Utf16ToStored(std::u16string_view text);
+std::u16string StoredToUtf16(const std::vector<BYTE>& data);  // an odd last byte is dropped
+
+struct StoredValue {
+  std::string name;  // UTF-8, as first written; "" is the default value
+  DWORD type = 0;  // REG_NONE
+  std::vector<BYTE> data;
+};
+
+struct StoredKey {
+  KeyId id;
+  std::string name;  // UTF-8, as first written
+};
+
+class RegistryStore {
+ public:
+  // The store of the current profile (profile::File("registry.db")), opened
+  // on first use. A different ORVANE_HOME, or a file removed or replaced
+  // since, opens the file that is there now. Throws RegistryError.
+  static std::shared_ptr<RegistryStore> ForCurrentProfile();
+
+  explicit RegistryStore(std::filesystem::path file);
+  ~RegistryStore();
+  RegistryStore(const RegistryStore&) = delete;
+  RegistryStore& operator=(const RegistryStore&) = delete;
+
+  const std::filesystem::path& File() const { return file_; }
+
+  class Transaction {
+   public:
+    enum class Mode { kRead, kWrite };
+
+    // A write transaction takes the database's write lock at once, waiting
+    // for other processes up to the busy timeout.
+    Transaction(RegistryStore& store, Mode mode);
+    // Rolls back what was not committed; never throws.
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    void Commit();
+
+    bool KeyExists(KeyId id);
+    // Throws ERROR_KEY_DELETED when the key is gone.
+    void RequireKey(KeyId id);
+    // An empty path is the key itself. Throws ERROR_INVALID_PARAMETER for a
+    // malformed path.
+    std::optional<KeyId> FindPath(KeyId from, std::string_view path);
+    // Creates every missing part; *created (may be null) tells whether the
+    // last part was new.
+    KeyId CreatePath(KeyId from, std::string_view path, bool* created);
+    bool HasSubkeys(KeyId id);
+    // Deletes every key and value under the key, and the key itself when
+    // asked; a root key itself is never deleted.
+    void DeleteSubtree(KeyId id, bool includingSelf);
+    // "HKEY_CURRENT_USER\\Software\\X", with the names as stored.
+    std::string FullPath(KeyId id);
+
+    std::optional<StoredValue> GetValue(KeyId key, std::string_view name);
+    void SetValue(KeyId key, std::string_view name, DWORD type, const std::vector<BYTE>& data);
+    bool DeleteValue(KeyId key, std::string_view name);
+
+    // In the order of their names, ignoring case.
+    std::optional<StoredKey> SubkeyAt(KeyId key, DWORD index);
+    std::optional<StoredValue> ValueAt(KeyId key, DWORD index);
+    std::vector<StoredKey> Subkeys(KeyId key);
+    std::vector<StoredValue> Values(KeyId key);
+
+   private:
+    std::optional<KeyId> FindChild(KeyId parent, const std::string& folded);
+
+    std::unique_lock<std::mutex> lock_;
+    sqlite3* db_;
+    bool active_ = false;
+  };
+
+ private:
+  void Open();
+  void UseOwnConnection();
+  void ApplyAnsiCodePage();
+  bool IsStillOnDisk() const;
+
+  std::filesystem::path file_;
+  std::mutex mutex_;
+  sqlite3* db_ = nullptr;
+  pid_t pid_ = 0;          // the process that opened db_
+  dev_t device_ = 0;       // which file db_ opened, to notice it was replaced
+  ino_t inode_ = 0;
+};
+
+}  // namespace registry
