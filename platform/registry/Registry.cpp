@@ -79,9 +79,10 @@ class HandleTable {
 };
 
 HandleTable& Handles() {
-  // Never destroyed: handles may be closed from other static destructors.
-  static auto* table = new HandleTable();
-  return *table;
+  // An object, not a leaked pointer: an add-in module that is unloaded and
+  // loaded again must not leave its table behind each time.
+  static HandleTable table;
+  return table;
 }
 
 struct Target {

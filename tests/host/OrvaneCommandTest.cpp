@@ -18,7 +18,7 @@ struct RunResult {
   std::string out;  // standard output and standard error together
 };
 
-RunResult Run(const std::string& arguments) {
+RunResult RunOrvane(const std::string& arguments) {
   const std::string command = std::string(ORVANE_PROGRAM) + " " + arguments + " 2>&1";
   RunResult result{-1, {}};
   FILE* pipe = popen(command.c_str(), "r");
@@ -34,7 +34,7 @@ const char* const kCairo = "--longitude 31.25E --latitude 30.05N --timezone 2 --
 
 TEST(OrvaneCalc, PrintsTheWorkedTimesOfEveryMethod) {
   TestProfile profile;
-  ASSERT_EQ(Run("install").exitCode, 0);
+  ASSERT_EQ(RunOrvane("install").exitCode, 0);
   const struct {
     const char* method;
     const char* line;
@@ -48,27 +48,27 @@ TEST(OrvaneCalc, PrintsTheWorkedTimesOfEveryMethod) {
       {"42", "2004-03-21 04:52 05:58 12:02 15:30 18:07 19:13\n"},  // unknown computes as eISNA
   };
   for (const auto& c : cases) {
-    const RunResult r = Run(std::string("calc ") + kCairo + " --method " + c.method);
+    const RunResult r = RunOrvane(std::string("calc ") + kCairo + " --method " + c.method);
     EXPECT_EQ(r.exitCode, 0) << r.out;
     EXPECT_EQ(r.out, c.line) << c.method;
   }
-  EXPECT_EQ(Run(std::string("calc ") + kCairo + " --school eHanafi").out,
+  EXPECT_EQ(RunOrvane(std::string("calc ") + kCairo + " --school eHanafi").out,
             "2004-03-21 04:31 05:58 12:02 16:24 18:07 19:25\n");
-  EXPECT_EQ(Run("calc --longitude -31.25 --latitude 30.05 --timezone 2 --date 2004-05-01 "
+  EXPECT_EQ(RunOrvane("calc --longitude -31.25 --latitude 30.05 --timezone 2 --date 2004-05-01 "
                 "--daylight 04-25 09-28").out,
             "2004-05-01 04:37 06:12 12:52 16:29 19:33 20:57\n");
-  EXPECT_EQ(Run("calc --longitude 74W --latitude 40.7167 --timezone -5 --method eISNA "
+  EXPECT_EQ(RunOrvane("calc --longitude 74W --latitude 40.7167 --timezone -5 --method eISNA "
                 "--date 2004-12-21").out,
             "2004-12-21 05:54 07:17 11:54 14:14 16:32 17:54\n");
   // The Office XP module computes the same.
-  ASSERT_EQ(Run("install --office 10").exitCode, 0);
-  EXPECT_EQ(Run(std::string("calc ") + kCairo).out, "2004-03-21 04:31 05:58 12:02 15:30 18:07 19:25\n");
+  ASSERT_EQ(RunOrvane("install --office 10").exitCode, 0);
+  EXPECT_EQ(RunOrvane(std::string("calc ") + kCairo).out, "2004-03-21 04:31 05:58 12:02 15:30 18:07 19:25\n");
 }
 
 TEST(OrvaneCalc, ManyDaysRunAcrossMonthAndYearEnds) {
   TestProfile profile("2004-12-30T10:00:00");
-  ASSERT_EQ(Run("install").exitCode, 0);
-  const RunResult r = Run("calc --longitude 39.8167E --latitude 21.4167N --timezone 3 --method eQurah --days 3");
+  ASSERT_EQ(RunOrvane("install").exitCode, 0);
+  const RunResult r = RunOrvane("calc --longitude 39.8167E --latitude 21.4167N --timezone 3 --method eQurah --days 3");
   ASSERT_EQ(r.exitCode, 0) << r.out;
   EXPECT_EQ(r.out.substr(0, 11), "2004-12-30 ");  // today comes from ORVANE_NOW
   EXPECT_NE(r.out.find("\n2004-12-31 "), std::string::npos);
@@ -78,16 +78,16 @@ TEST(OrvaneCalc, ManyDaysRunAcrossMonthAndYearEnds) {
 
 TEST(OrvaneCalc, InvalidTimesPrintAsDashes) {
   TestProfile profile;
-  ASSERT_EQ(Run("install").exitCode, 0);
+  ASSERT_EQ(RunOrvane("install").exitCode, 0);
   // A zone far from the place's longitude puts Isha past midnight.
-  const RunResult r = Run("calc --longitude -13.4 --latitude 50 --timezone 2 --method eISNA --date 2004-06-21");
+  const RunResult r = RunOrvane("calc --longitude -13.4 --latitude 50 --timezone 2 --method eISNA --date 2004-06-21");
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_NE(r.out.find("--:--"), std::string::npos) << r.out;
 }
 
 TEST(OrvaneCalc, BadArgumentsGiveOneLineAndNonZeroExit) {
   TestProfile profile;
-  ASSERT_EQ(Run("install").exitCode, 0);
+  ASSERT_EQ(RunOrvane("install").exitCode, 0);
   for (const char* bad : {"calc --longitude 31.25X --latitude 30 --timezone 2",
                           "calc --longitude 31 --latitude north --timezone 2",
                           "calc --longitude 31 --latitude 30",
@@ -97,7 +97,7 @@ TEST(OrvaneCalc, BadArgumentsGiveOneLineAndNonZeroExit) {
                           "calc --longitude 31 --latitude 30 --timezone 2 --daylight 13-01 09-28",
                           "calc --longitude 31 --latitude 30 --timezone 2 --frobnicate",
                           "frobnicate", "--office 12 calc"}) {
-    const RunResult r = Run(bad);
+    const RunResult r = RunOrvane(bad);
     EXPECT_EQ(r.exitCode, 2) << bad << "\n" << r.out;
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << bad << "\n" << r.out;
     EXPECT_EQ(r.out.rfind("orvane", 0), 0u) << r.out;
@@ -106,7 +106,7 @@ TEST(OrvaneCalc, BadArgumentsGiveOneLineAndNonZeroExit) {
 
 TEST(OrvaneCalc, UnregisteredCalculatorTellsTheUserToInstall) {
   TestProfile profile;
-  const RunResult r = Run(std::string("calc ") + kCairo);
+  const RunResult r = RunOrvane(std::string("calc ") + kCairo);
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.out.find("orvane install"), std::string::npos) << r.out;
 }
@@ -114,7 +114,7 @@ TEST(OrvaneCalc, UnregisteredCalculatorTellsTheUserToInstall) {
 TEST(OrvaneProgram, HelpOnEveryCommand) {
   TestProfile profile;
   for (const char* command : {"--help", "install --help", "calc --help", "reg --help"}) {
-    const RunResult r = Run(command);
+    const RunResult r = RunOrvane(command);
     EXPECT_EQ(r.exitCode, 0) << command;
     EXPECT_NE(r.out.find("usage: orvane"), std::string::npos) << command;
   }
@@ -122,8 +122,8 @@ TEST(OrvaneProgram, HelpOnEveryCommand) {
 
 TEST(OrvaneReg, ExportImportRoundTripThroughTheProgram) {
   TestProfile profile;
-  ASSERT_EQ(Run("install").exitCode, 0);
-  const RunResult exported = Run("reg export HKEY_CLASSES_ROOT\\CLSID");
+  ASSERT_EQ(RunOrvane("install").exitCode, 0);
+  const RunResult exported = RunOrvane("reg export 'HKEY_CLASSES_ROOT\\CLSID'");
   ASSERT_EQ(exported.exitCode, 0) << exported.out;
   EXPECT_EQ(exported.out.rfind("Windows Registry Editor Version 5.00", 0), 0u);
   EXPECT_NE(exported.out.find("\"ThreadingModel\"=\"Apartment\""), std::string::npos);
@@ -131,10 +131,10 @@ TEST(OrvaneReg, ExportImportRoundTripThroughTheProgram) {
   const std::string file = (profile.Dir() / "saved.reg").string();
   std::ofstream(file) << exported.out;
   TestProfile other;
-  ASSERT_EQ(Run("reg import " + file).exitCode, 0);
-  EXPECT_EQ(Run("reg export HKEY_CLASSES_ROOT\\CLSID").out, exported.out);
-  EXPECT_EQ(Run("reg import /nonexistent.reg").exitCode, 1);
-  EXPECT_NE(Run("reg export HKEY_CURRENT_USER\\No\\Such\\Key").exitCode, 0);
+  ASSERT_EQ(RunOrvane("reg import " + file).exitCode, 0);
+  EXPECT_EQ(RunOrvane("reg export 'HKEY_CLASSES_ROOT\\CLSID'").out, exported.out);
+  EXPECT_EQ(RunOrvane("reg import /nonexistent.reg").exitCode, 1);
+  EXPECT_NE(RunOrvane("reg export 'HKEY_CURRENT_USER\\No\\Such\\Key'").exitCode, 0);
 }
 
 }  // namespace
