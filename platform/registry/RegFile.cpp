@@ -77,7 +77,13 @@ void WriteValue(const std::string& keyPath, const StoredValue& value, std::strin
     throw RegistryError(ERROR_INVALID_PARAMETER,
                         "a value name of " + keyPath + " holds a line break, which .reg text cannot");
   }
-  const std::string head = value.name.empty() ? "@=" : "\"" + Escaped(value.name) + "\"=";
+  // Built piece by piece: g++ 12 warns falsely (-Wrestrict) on "literal" + string&&.
+  std::string head = "@=";
+  if (!value.name.empty()) {
+    head = "\"";
+    head += Escaped(value.name);
+    head += "\"=";
+  }
   if (value.type == REG_SZ) {
     if (const std::optional<std::string> plain = PlainText(value.data)) {
       *out += head + "\"" + Escaped(*plain) + "\"" + kEol;
