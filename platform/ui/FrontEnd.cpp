@@ -1,0 +1,85 @@
+#include "platform/ui/FrontEnd.h"
+
+#include <cstdio>
+
+#include "platform/text/TextConvert.h"
+
+namespace ui {
+namespace {
+
+std::mutex g_frontEndMutex;
+std::shared_ptr<FrontEnd>& FrontEndSlot() {
+  static std::shared_ptr<FrontEnd> frontEnd = std::make_shared<TerminalFrontEnd>();
+  return frontEnd;
+}
+
+}  // namespace
+
+std::shared_ptr<FrontEnd> CurrentFrontEnd() {
+  std::lock_guard lock(g_frontEndMutex);
+  return FrontEndSlot();
+}
+
+void SetFrontEnd(std::shared_ptr<FrontEnd> frontEnd) {
+  std::lock_guard lock(g_frontEndMutex);
+  FrontEndSlot() = frontEnd ? std::move(frontEnd) : std::make_shared<TerminalFrontEnd>();
+}
+
+int DefaultButton(UINT style) {
+  // The buttons of each box type, left to right.
+  static constexpr int kButtons[][3] = {
+      {IDOK, IDOK, IDOK},           {IDOK, IDCANCEL, IDCANCEL},   {IDABORT, IDRETRY, IDIGNORE},
+      {IDYES, IDNO, IDCANCEL},      {IDYES, IDNO, IDNO},          {IDRETRY, IDCANCEL, IDCANCEL},
+  };
+  const UINT type = style & MB_TYPEMASK;
+  const UINT position = (style & MB_DEFMASK) >> 8;
+  if (type >= sizeof kButtons / sizeof kButtons[0] || position > 2) return IDOK;
+  return kButtons[type][position];
+}
+
+int TerminalFrontEnd::ShowMessageBox(const MessageBoxRequest& request) {
+  const char* kind = (request.style & MB_ICONMASK) == MB_ICONERROR ? "error"
+                     : (request.style & MB_ICONMASK) == MB_ICONWARNING ? "warning"
+                                                                        : "message";
+  std::fprintf(stderr, "[%s] %s: %s\n", kind, request.caption.c_str(), request.text.c_str());
+  return DefaultButton(request.style);
+}
+
+int HeadlessFrontEnd::ShowMessageBox(const MessageBoxRequest& request) {
+  std::lock_guard lock(m_mutex);
+  m_shown.push_back(request);
+  if (m_answers.empty()) return DefaultButton(request.style);
+  const int answer = m_answers.front();
+  m_answers.pop_front();
+  return answer;
+}
+
+void HeadlessFrontEnd::QueueAnswer(int button) {
+  std::lock_guard lock(m_mutex);
+  m_answers.push_back(button);
+}
+
+std::vector<MessageBoxRequest> HeadlessFrontEnd::MessageBoxes() const {
+  std::lock_guard lock(m_mutex);
+  return m_shown;
+}
+
+void HeadlessFrontEnd::Clear() {
+  std::lock_guard lock(m_mutex);
+  m_shown.clear();
+  m_answers.clear();
+}
+
+}  // namespace ui
+
+HWND GetActiveWindow() { return nullptr; }
+
+int MessageBox(HWND owner, const char* text, const char* caption, UINT style) {
+  return ui::CurrentFrontEnd()->ShowMessageBox(
+      {owner, text::AnsiToUtf8(text ? text : ""), text::AnsiToUtf8(caption ? caption : ""), style});
+}
+
+int MessageBox(HWND owner, const char16_t* text, const char16_t* caption, UINT style) {
+  return ui::CurrentFrontEnd()->ShowMessageBox({owner, text::Utf16ToUtf8(text ? text : u""),
+                                               text::Utf16ToUtf8(caption ? caption : u""), style});
+}
