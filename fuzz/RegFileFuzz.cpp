@@ -23,8 +23,7 @@ namespace {
 class FuzzProfile {
  public:
   FuzzProfile() {
-    std::string folder =
-        (std::filesystem::temp_directory_path() / "orvane-fuzz-XXXXXX").string();
+    std::string folder = (std::filesystem::temp_directory_path() / "orvane-fuzz-XXXXXX").string();
     if (mkdtemp(folder.data()) == nullptr) {
       std::perror("mkdtemp");
       std::abort();

@@ -83,8 +83,7 @@ TEST_F(RegistryTest, NamesMatchWithoutRegardToCaseAndKeepTheirFirstSpelling) {
   EXPECT_EQ(registry::GetString(key, nullptr, "éA", &text), ERROR_SUCCESS);
   char16_t name[16];
   DWORD length = 16;
-  ASSERT_EQ(RegEnumValue(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr),
-            ERROR_SUCCESS);
+  ASSERT_EQ(RegEnumValue(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
   EXPECT_EQ(std::u16string(name, length), u"Name");
   RegCloseKey(key);
 }
@@ -172,8 +171,7 @@ TEST_F(RegistryTest, EnumerationFollowsNamesIgnoringCaseAndEndsWithNoMoreItems) 
             ERROR_MORE_DATA);
   EXPECT_EQ(length, 5u);
   length = 6;
-  EXPECT_EQ(RegEnumKeyEx(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr),
-            ERROR_SUCCESS);
+  EXPECT_EQ(RegEnumKeyEx(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
   EXPECT_EQ(length, 5u);
   EXPECT_EQ(name[5], u'\0');
 
@@ -185,21 +183,20 @@ TEST_F(RegistryTest, EnumerationFollowsNamesIgnoringCaseAndEndsWithNoMoreItems) 
   DWORD data = 0;
   DWORD size = 2;
   length = 8;
-  EXPECT_EQ(RegEnumValue(key, 1, name, &length, nullptr, &type, reinterpret_cast<BYTE*>(&data),
-                         &size),
-            ERROR_MORE_DATA);
+  EXPECT_EQ(
+      RegEnumValue(key, 1, name, &length, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size),
+      ERROR_MORE_DATA);
   EXPECT_EQ(size, 4u);
   length = 8;
-  ASSERT_EQ(RegEnumValue(key, 1, name, &length, nullptr, &type, reinterpret_cast<BYTE*>(&data),
-                         &size),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegEnumValue(key, 1, name, &length, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size),
+      ERROR_SUCCESS);
   EXPECT_EQ(std::u16string(name, length), u"b");
   EXPECT_EQ(type, REG_DWORD);
   EXPECT_EQ(data, 2u);
   char ansi[16];
   length = 16;
-  ASSERT_EQ(RegEnumValue(key, 2, ansi, &length, nullptr, nullptr, nullptr, nullptr),
-            ERROR_SUCCESS);
+  ASSERT_EQ(RegEnumValue(key, 2, ansi, &length, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
   EXPECT_EQ(std::string(ansi, length), text::Utf8ToAnsi("صلاة"));
   length = 16;
   EXPECT_EQ(RegEnumValue(key, 3, ansi, &length, nullptr, nullptr, nullptr, nullptr),
