@@ -68,6 +68,10 @@ TEST_F(RegistryTest, ExportWritesRegeditsLayout) {
   EXPECT_FALSE(registry::ExportRegText("HKCU\\Software\\Nowhere", &out, &error));
   EXPECT_EQ(error, "no such key: HKCU\\Software\\Nowhere");
   EXPECT_FALSE(registry::ExportRegText("HKEY_NOWHERE\\Software", &out, &error));
+  // A name with a line break would make text that reads back as other keys.
+  RegCloseKey(Create(HKEY_CURRENT_USER, u"Software\\Veltrix\\Two\nLines"));
+  EXPECT_FALSE(registry::ExportRegText("HKCU\\Software", &out, &error));
+  EXPECT_NE(error.find("line break"), std::string::npos) << error;
 }
 
 TEST_F(RegistryTest, ExportedTextImportsIntoAnEmptyProfileAsTheSameRegistry) {

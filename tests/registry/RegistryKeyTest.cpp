@@ -48,6 +48,27 @@ TEST_F(RegistryTest, OpenFindsOnlyExistingKeysAndCreateMakesEveryMissingParent) 
                            &key, nullptr),
             ERROR_INVALID_PARAMETER);
   EXPECT_EQ(Open(HKEY_CURRENT_USER, u"Software", nullptr), ERROR_INVALID_PARAMETER);
+  // Windows' limits: names of 255 characters, 512 levels.
+  std::u16string deepest = u"d";
+  for (int i = 1; i < 512; ++i) deepest += u"\\d";
+  RegCloseKey(Create(HKEY_CURRENT_USER, deepest.c_str()));
+  EXPECT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, (deepest + u"\\d").c_str(), 0, nullptr, 0,
+                           KEY_WRITE, nullptr, &key, nullptr),
+            ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, std::u16string(256, u'n').c_str(), 0, nullptr, 0,
+                           KEY_WRITE, nullptr, &key, nullptr),
+            ERROR_INVALID_PARAMETER);
+  RegCloseKey(Create(HKEY_CURRENT_USER, std::u16string(255, u'n').c_str()));
+
+  HKEY root = nullptr;
+  const char* rest = nullptr;
+  ASSERT_TRUE(registry::SplitRoot("hkcu\\Software\\Veltrix", &root, &rest));
+  EXPECT_EQ(root, HKEY_CURRENT_USER);
+  EXPECT_STREQ(rest, "Software\\Veltrix");
+  ASSERT_TRUE(registry::SplitRoot("HKEY_LOCAL_MACHINE", &root, &rest));
+  EXPECT_EQ(root, HKEY_LOCAL_MACHINE);
+  EXPECT_STREQ(rest, "");
+  EXPECT_FALSE(registry::SplitRoot("HKEY_CURRENT_USERS\\Software", &root, &rest));
 
   EXPECT_TRUE(registry::KeyExists(HKEY_CURRENT_USER, "Software\\Veltrix\\Orvane"));
   for (HKEY k : {deep, parent, relative, same}) EXPECT_EQ(RegCloseKey(k), ERROR_SUCCESS);
