@@ -7,10 +7,10 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/registry/RegTextReader.h"
 #include "platform/registry/Registry.h"
 #include "platform/registry/RegistryError.h"
 #include "platform/registry/RegistryStore.h"
-#include "platform/registry/RegTextReader.h"
 #include "platform/text/TextConvert.h"
 
 namespace registry {
@@ -74,8 +74,8 @@ void WriteHex(const std::string& head, const std::vector<BYTE>& data, std::strin
 
 void WriteValue(const std::string& keyPath, const StoredValue& value, std::string* out) {
   if (HasLineBreak(value.name)) {
-    throw RegistryError(ERROR_INVALID_PARAMETER,
-                        "a value name of " + keyPath + " holds a line break, which .reg text cannot");
+    throw RegistryError(ERROR_INVALID_PARAMETER, "a value name of " + keyPath +
+                                                     " holds a line break, which .reg text cannot");
   }
   // Built piece by piece: g++ 12 warns falsely (-Wrestrict) on "literal" + string&&.
   std::string head = "@=";
@@ -112,8 +112,8 @@ void WriteValue(const std::string& keyPath, const StoredValue& value, std::strin
 // the recursion is bounded.
 void WriteKey(Transaction& txn, KeyId id, std::string* path, std::string* out) {
   if (HasLineBreak(*path)) {
-    throw RegistryError(ERROR_INVALID_PARAMETER,
-                        "a key name under " + *path + " holds a line break, which .reg text cannot");
+    throw RegistryError(ERROR_INVALID_PARAMETER, "a key name under " + *path +
+                                                     " holds a line break, which .reg text cannot");
   }
   *out += "[" + *path + "]" + kEol;
   for (const StoredValue& value : txn.Values(id)) WriteValue(*path, value, out);

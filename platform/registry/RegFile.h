@@ -11,8 +11,12 @@ namespace registry {
 
 // The text of the key (a full path such as "HKEY_CURRENT_USER\\Software") and
 // everything under it; the whole registry when the path is empty. Keys come
-// depth first in the order of their names, ignoring case. False, with *error
-// set, when the key does not exist.
+// depth first in the order of their names, ignoring case. Lines end in CRLF,
+// as regedit writes them. REG_SZ data that "text" cannot give back byte for
+// byte (no terminator, an inner NUL, a line break, a lone surrogate) is
+// written as hex(1): instead. False, with *error set, when the key does not
+// exist, or when a key or value name holds a line break, which .reg text
+// has no way to write.
 bool ExportRegText(const std::string& keyPath, std::string* out, std::string* error);
 
 // Applies .reg text in one transaction: when any line cannot be read,

@@ -51,8 +51,8 @@ std::string Decode(std::string_view bytes) {
     for (std::size_t i = 0; i < bytes.size(); i += 2) {
       const auto first = static_cast<unsigned char>(bytes[i]);
       const auto second = static_cast<unsigned char>(bytes[i + 1]);
-      utf16.push_back(static_cast<char16_t>(littleEndian ? first | second << 8
-                                                         : first << 8 | second));
+      utf16.push_back(
+          static_cast<char16_t>(littleEndian ? first | second << 8 : first << 8 | second));
     }
     for (std::size_t i = 0; i < utf16.size();) {
       const std::size_t start = i;

@@ -161,8 +161,8 @@ bool EndsWithTerminator(const std::vector<BYTE>& data, std::size_t charSize) {
 }
 
 // Fills the caller's type, data and size as RegQueryValueEx does.
-LONG CopyData(DWORD storedType, const std::vector<BYTE>& bytes, std::size_t charSize,
-              DWORD* type, BYTE* data, DWORD* size) {
+LONG CopyData(DWORD storedType, const std::vector<BYTE>& bytes, std::size_t charSize, DWORD* type,
+              BYTE* data, DWORD* size) {
   if (bytes.size() > 0xffffffffu) return ERROR_OUTOFMEMORY;
   const auto needed = static_cast<DWORD>(bytes.size());
   if (type != nullptr) *type = storedType;
@@ -198,139 +198,122 @@ LONG CopyName(const std::string& utf8, CharT* name, DWORD* nameLength) {
   return ERROR_SUCCESS;
 }
 
+// What every function does first: check the handle, convert the name (after
+// resolving the handle: the first use of a profile may change the ANSI code
+// page), begin a transaction and make sure the key was not deleted meanwhile.
+// A body that writes commits before it returns.
+template <class CharT, class Body>
+LONG OnKey(HKEY key, const CharT* name, Mode mode, Body&& body) {
+  return Guarded([&] {
+    Target target = Resolve(key);
+    const std::string utf8 = ToUtf8(name);
+    Transaction txn(*target.store, mode);
+    txn.RequireKey(target.id);
+    return body(txn, target, utf8);
+  });
+}
+
 template <class CharT>
 LONG OpenKey(HKEY key, const CharT* subKey, HKEY* result) {
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   *result = nullptr;
-  return Guarded([&] {
-    Target target = Resolve(key);
-    const std::string path = ToUtf8(subKey);
-    Transaction txn(*target.store, Mode::kRead);
-    txn.RequireKey(target.id);
-    const std::optional<KeyId> found = txn.FindPath(target.id, path);
-    if (!found) return ERROR_FILE_NOT_FOUND;
-    *result = Handles().Add(std::move(target.store), *found);
-    return ERROR_SUCCESS;
-  });
+  return OnKey(key, subKey, Mode::kRead,
+               [&](Transaction& txn, Target& target, const std::string& path) {
+                 const std::optional<KeyId> found = txn.FindPath(target.id, path);
+                 if (!found) return ERROR_FILE_NOT_FOUND;
+                 *result = Handles().Add(target.store, *found);
+                 return ERROR_SUCCESS;
+               });
 }
 
 template <class CharT>
 LONG CreateKey(HKEY key, const CharT* subKey, HKEY* result, DWORD* disposition) {
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   *result = nullptr;
-  return Guarded([&] {
-    Target target = Resolve(key);
-    const std::string path = ToUtf8(subKey);
-    bool created = false;
-    KeyId id = 0;
-    {
-      Transaction txn(*target.store, Mode::kWrite);
-      txn.RequireKey(target.id);
-      id = txn.CreatePath(target.id, path, &created);
-      txn.Commit();
-    }
-    *result = Handles().Add(std::move(target.store), id);
-    if (disposition != nullptr) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
-    return ERROR_SUCCESS;
-  });
+  return OnKey(key, subKey, Mode::kWrite,
+               [&](Transaction& txn, Target& target, const std::string& path) {
+                 bool created = false;
+                 const KeyId id = txn.CreatePath(target.id, path, &created);
+                 txn.Commit();
+                 *result = Handles().Add(target.store, id);
+                 if (disposition != nullptr)
+                   *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+                 return ERROR_SUCCESS;
+               });
 }
 
 template <class CharT>
 LONG SetValue(HKEY key, const CharT* name, DWORD type, const BYTE* data, DWORD size) {
   if (data == nullptr && size != 0) return ERROR_INVALID_PARAMETER;
-  return Guarded([&] {
-    Target target = Resolve(key);
-    const std::string utf8 = ToUtf8(name);
-    const std::vector<BYTE> stored = ToStored(CharT{}, type, data, size);
-    Transaction txn(*target.store, Mode::kWrite);
-    txn.RequireKey(target.id);
-    txn.SetValue(target.id, utf8, type, stored);
-    txn.Commit();
-    return ERROR_SUCCESS;
-  });
+  return OnKey(key, name, Mode::kWrite,
+               [&](Transaction& txn, Target& target, const std::string& utf8) {
+                 txn.SetValue(target.id, utf8, type, ToStored(CharT{}, type, data, size));
+                 txn.Commit();
+                 return ERROR_SUCCESS;
+               });
 }
 
 template <class CharT>
 LONG QueryValue(HKEY key, const CharT* name, DWORD* type, BYTE* data, DWORD* size) {
   if (data != nullptr && size == nullptr) return ERROR_INVALID_PARAMETER;
-  return Guarded([&] {
-    Target target = Resolve(key);
-    const std::string utf8 = ToUtf8(name);
-    std::optional<StoredValue> value;
-    {
-      Transaction txn(*target.store, Mode::kRead);
-      txn.RequireKey(target.id);
-      value = txn.GetValue(target.id, utf8);
-    }
-    if (!value) return ERROR_FILE_NOT_FOUND;
-    return CopyData(value->type, FromStored(CharT{}, *value), sizeof(CharT), type, data, size);
-  });
+  return OnKey(
+      key, name, Mode::kRead, [&](Transaction& txn, Target& target, const std::string& utf8) {
+        const std::optional<StoredValue> value = txn.GetValue(target.id, utf8);
+        if (!value) return ERROR_FILE_NOT_FOUND;
+        return CopyData(value->type, FromStored(CharT{}, *value), sizeof(CharT), type, data, size);
+      });
 }
 
 template <class CharT>
 LONG DeleteValue(HKEY key, const CharT* name) {
-  return Guarded([&] {
-    Target target = Resolve(key);
-    const std::string utf8 = ToUtf8(name);
-    Transaction txn(*target.store, Mode::kWrite);
-    txn.RequireKey(target.id);
-    if (!txn.DeleteValue(target.id, utf8)) return ERROR_FILE_NOT_FOUND;
-    txn.Commit();
-    return ERROR_SUCCESS;
-  });
+  return OnKey(key, name, Mode::kWrite,
+               [&](Transaction& txn, Target& target, const std::string& utf8) {
+                 if (!txn.DeleteValue(target.id, utf8)) return ERROR_FILE_NOT_FOUND;
+                 txn.Commit();
+                 return ERROR_SUCCESS;
+               });
 }
 
 template <class CharT>
 LONG DeleteKey(HKEY key, const CharT* subKey) {
   if (subKey == nullptr) return ERROR_INVALID_PARAMETER;
-  return Guarded([&] {
-    Target target = Resolve(key);
-    const std::string path = ToUtf8(subKey);
-    Transaction txn(*target.store, Mode::kWrite);
-    txn.RequireKey(target.id);
-    const std::optional<KeyId> found = txn.FindPath(target.id, path);
-    if (!found) return ERROR_FILE_NOT_FOUND;
-    if (*found == registry::kClassesRootId || *found == registry::kCurrentUserId ||
-        *found == registry::kLocalMachineId || txn.HasSubkeys(*found)) {
-      return ERROR_ACCESS_DENIED;
-    }
-    txn.DeleteSubtree(*found, true);
-    txn.Commit();
-    return ERROR_SUCCESS;
-  });
+  return OnKey(key, subKey, Mode::kWrite,
+               [&](Transaction& txn, Target& target, const std::string& path) {
+                 const std::optional<KeyId> found = txn.FindPath(target.id, path);
+                 if (!found) return ERROR_FILE_NOT_FOUND;
+                 if (*found == registry::kClassesRootId || *found == registry::kCurrentUserId ||
+                     *found == registry::kLocalMachineId || txn.HasSubkeys(*found)) {
+                   return ERROR_ACCESS_DENIED;
+                 }
+                 txn.DeleteSubtree(*found, true);
+                 txn.Commit();
+                 return ERROR_SUCCESS;
+               });
 }
 
 template <class CharT>
 LONG DeleteTree(HKEY key, const CharT* subKey) {
-  return Guarded([&] {
-    Target target = Resolve(key);
-    const std::string path = ToUtf8(subKey);
-    Transaction txn(*target.store, Mode::kWrite);
-    txn.RequireKey(target.id);
-    if (path.empty()) {
-      txn.DeleteSubtree(target.id, false);
-    } else {
-      const std::optional<KeyId> found = txn.FindPath(target.id, path);
-      if (!found) return ERROR_FILE_NOT_FOUND;
-      txn.DeleteSubtree(*found, true);
-    }
-    txn.Commit();
-    return ERROR_SUCCESS;
-  });
+  return OnKey(key, subKey, Mode::kWrite,
+               [&](Transaction& txn, Target& target, const std::string& path) {
+                 if (path.empty()) {
+                   txn.DeleteSubtree(target.id, false);
+                 } else {
+                   const std::optional<KeyId> found = txn.FindPath(target.id, path);
+                   if (!found) return ERROR_FILE_NOT_FOUND;
+                   txn.DeleteSubtree(*found, true);
+                 }
+                 txn.Commit();
+                 return ERROR_SUCCESS;
+               });
 }
 
 template <class CharT>
 LONG EnumKey(HKEY key, DWORD index, CharT* name, DWORD* nameLength, CharT* keyClass,
              DWORD* classLength) {
   if (name == nullptr || nameLength == nullptr) return ERROR_INVALID_PARAMETER;
-  return Guarded([&] {
-    Target target = Resolve(key);
-    std::optional<registry::StoredKey> found;
-    {
-      Transaction txn(*target.store, Mode::kRead);
-      txn.RequireKey(target.id);
-      found = txn.SubkeyAt(target.id, index);
-    }
+  const CharT* noName = nullptr;
+  return OnKey(key, noName, Mode::kRead, [&](Transaction& txn, Target& target, const std::string&) {
+    const std::optional<registry::StoredKey> found = txn.SubkeyAt(target.id, index);
     if (!found) return ERROR_NO_MORE_ITEMS;
     if (keyClass != nullptr && classLength != nullptr && *classLength > 0) *keyClass = CharT{};
     if (classLength != nullptr) *classLength = 0;
@@ -343,14 +326,9 @@ LONG EnumValue(HKEY key, DWORD index, CharT* name, DWORD* nameLength, DWORD* typ
                DWORD* dataLength) {
   if (name == nullptr || nameLength == nullptr) return ERROR_INVALID_PARAMETER;
   if (data != nullptr && dataLength == nullptr) return ERROR_INVALID_PARAMETER;
-  return Guarded([&] {
-    Target target = Resolve(key);
-    std::optional<StoredValue> found;
-    {
-      Transaction txn(*target.store, Mode::kRead);
-      txn.RequireKey(target.id);
-      found = txn.ValueAt(target.id, index);
-    }
+  const CharT* noName = nullptr;
+  return OnKey(key, noName, Mode::kRead, [&](Transaction& txn, Target& target, const std::string&) {
+    const std::optional<StoredValue> found = txn.ValueAt(target.id, index);
     if (!found) return ERROR_NO_MORE_ITEMS;
     const LONG named = CopyName(found->name, name, nameLength);
     const LONG copied =
@@ -368,8 +346,8 @@ LONG RegOpenKeyEx(HKEY key, const char16_t* subKey, DWORD, REGSAM, HKEY* result)
   return OpenKey(key, subKey, result);
 }
 
-LONG RegCreateKeyEx(HKEY key, const char* subKey, DWORD, char*, DWORD, REGSAM, void*,
-                    HKEY* result, DWORD* disposition) {
+LONG RegCreateKeyEx(HKEY key, const char* subKey, DWORD, char*, DWORD, REGSAM, void*, HKEY* result,
+                    DWORD* disposition) {
   return CreateKey(key, subKey, result, disposition);
 }
 LONG RegCreateKeyEx(HKEY key, const char16_t* subKey, DWORD, char16_t*, DWORD, REGSAM, void*,
@@ -393,8 +371,7 @@ LONG RegSetValueEx(HKEY key, const char16_t* name, DWORD, DWORD type, const BYTE
 LONG RegQueryValueEx(HKEY key, const char* name, DWORD*, DWORD* type, BYTE* data, DWORD* size) {
   return QueryValue(key, name, type, data, size);
 }
-LONG RegQueryValueEx(HKEY key, const char16_t* name, DWORD*, DWORD* type, BYTE* data,
-                     DWORD* size) {
+LONG RegQueryValueEx(HKEY key, const char16_t* name, DWORD*, DWORD* type, BYTE* data, DWORD* size) {
   return QueryValue(key, name, type, data, size);
 }
 
@@ -494,8 +471,7 @@ LONG SetString(HKEY key, const char* subKey, const char* name, const char* utf8)
 LONG SetDword(HKEY key, const char* subKey, const char* name, DWORD value) {
   try {
     const std::vector<BYTE> data = {static_cast<BYTE>(value), static_cast<BYTE>(value >> 8),
-                                    static_cast<BYTE>(value >> 16),
-                                    static_cast<BYTE>(value >> 24)};
+                                    static_cast<BYTE>(value >> 16), static_cast<BYTE>(value >> 24)};
     return WriteValue(key, subKey, name, REG_DWORD, data);
   } catch (const std::bad_alloc&) {
     return ERROR_OUTOFMEMORY;

@@ -2,9 +2,9 @@
 
 #include <sqlite3.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <unicode/uchar.h>
 #include <unicode/utf16.h>
+#include <unistd.h>
 
 #include <charconv>
 #include <cstring>
@@ -220,13 +220,13 @@ RegistryStore::~RegistryStore() {
 
 void RegistryStore::Open() {
   sqlite3* db = nullptr;
-  const int rc = sqlite3_open_v2(file_.c_str(), &db,
-                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                                 nullptr);
+  const int rc =
+      sqlite3_open_v2(file_.c_str(), &db,
+                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) {
     sqlite3_close(db);
-    throw RegistryError(ERROR_BADDB, "registry.db: cannot open " + file_.string() + ": " +
-                                         sqlite3_errstr(rc));
+    throw RegistryError(ERROR_BADDB,
+                        "registry.db: cannot open " + file_.string() + ": " + sqlite3_errstr(rc));
   }
   try {
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
@@ -333,7 +333,7 @@ void RegistryStore::Transaction::RequireKey(KeyId id) {
 }
 
 std::optional<KeyId> RegistryStore::Transaction::FindChild(KeyId parent,
-                                                            const std::string& folded) {
+                                                           const std::string& folded) {
   Statement query(db_, "SELECT id FROM reg_keys WHERE parent = ?1 AND folded = ?2");
   if (!query.Bind(1, parent).Bind(2, folded).Step()) return std::nullopt;
   return query.Int(0);
@@ -428,10 +428,11 @@ std::optional<StoredValue> RegistryStore::Transaction::GetValue(KeyId key, std::
 void RegistryStore::Transaction::SetValue(KeyId key, std::string_view name, DWORD type,
                                           const std::vector<BYTE>& data) {
   // A value keeps the spelling of its name from when it was first written.
-  Statement upsert(db_,
-                   "INSERT INTO reg_values(key, name, folded, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
-                   " ON CONFLICT(key, folded) DO UPDATE SET type = excluded.type,"
-                   " data = excluded.data");
+  Statement upsert(
+      db_,
+      "INSERT INTO reg_values(key, name, folded, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
+      " ON CONFLICT(key, folded) DO UPDATE SET type = excluded.type,"
+      " data = excluded.data");
   upsert.Bind(1, key).Bind(2, name).Bind(3, FoldName(name)).Bind(4, type).BindBlob(5, data).Run();
 }
 
@@ -466,8 +467,7 @@ std::vector<StoredKey> RegistryStore::Transaction::Subkeys(KeyId key) {
 }
 
 std::vector<StoredValue> RegistryStore::Transaction::Values(KeyId key) {
-  Statement query(db_,
-                  "SELECT name, type, data FROM reg_values WHERE key = ?1 ORDER BY folded");
+  Statement query(db_, "SELECT name, type, data FROM reg_values WHERE key = ?1 ORDER BY folded");
   query.Bind(1, key);
   std::vector<StoredValue> values;
   while (query.Step()) values.push_back(ReadValue(query));

@@ -26,8 +26,9 @@ std::vector<BYTE> Counting(std::size_t n) {
 void FillVeltrix() {
   const char* veltrix = "Software\\Veltrix";
   ASSERT_EQ(registry::SetString(HKEY_CURRENT_USER, veltrix, nullptr, "Orvane"), ERROR_SUCCESS);
-  ASSERT_EQ(registry::SetString(HKEY_CURRENT_USER, veltrix, "Path", "C:\\Program Files\\\"Orvane\""),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      registry::SetString(HKEY_CURRENT_USER, veltrix, "Path", "C:\\Program Files\\\"Orvane\""),
+      ERROR_SUCCESS);
   ASSERT_EQ(registry::SetString(HKEY_CURRENT_USER, veltrix, "Arabic", "مواقيت الصلاة"),
             ERROR_SUCCESS);
   ASSERT_EQ(registry::SetDword(HKEY_CURRENT_USER, veltrix, "Count", 42), ERROR_SUCCESS);
@@ -67,6 +68,10 @@ TEST_F(RegistryTest, ExportWritesRegeditsLayout) {
   EXPECT_FALSE(registry::ExportRegText("HKCU\\Software\\Nowhere", &out, &error));
   EXPECT_EQ(error, "no such key: HKCU\\Software\\Nowhere");
   EXPECT_FALSE(registry::ExportRegText("HKEY_NOWHERE\\Software", &out, &error));
+  // A name with a line break would make text that reads back as other keys.
+  RegCloseKey(Create(HKEY_CURRENT_USER, u"Software\\Veltrix\\Two\nLines"));
+  EXPECT_FALSE(registry::ExportRegText("HKCU\\Software", &out, &error));
+  EXPECT_NE(error.find("line break"), std::string::npos) << error;
 }
 
 TEST_F(RegistryTest, ExportedTextImportsIntoAnEmptyProfileAsTheSameRegistry) {
@@ -124,7 +129,8 @@ TEST_F(RegistryTest, ABadLineAnywhereImportsNothingAndSaysWhichLine) {
       {"\"Blob\"=hex:01,zz", "\"Blob\"=hex:01,ff", "line 5: bad byte \"zz\" in hex data"},
       {"\"Blob\"=hex:01,\\\n  02,,03", "\"Blob\"=hex:01,\\\n  02,03",
        "line 6: empty byte in hex data"},
-      {"\"Blob\"=hex:01,\\", "\"Blob\"=hex:01", "line 5: hex data goes on past the end of the text"},
+      {"\"Blob\"=hex:01,\\", "\"Blob\"=hex:01",
+       "line 5: hex data goes on past the end of the text"},
       {"[HKEY_NOWHERE\\Key]", "[HKEY_LOCAL_MACHINE\\Key]",
        "line 5: unknown root key in \"HKEY_NOWHERE\\Key\""},
       {"[HKEY_CURRENT_USER\\a\\\\b]", "[HKEY_CURRENT_USER\\a\\b]",
@@ -154,16 +160,17 @@ TEST_F(RegistryTest, ImportDeletesKeysAndValuesItIsToldTo) {
   ASSERT_EQ(registry::SetDword(HKEY_CURRENT_USER, "Keep", "b", 2), ERROR_SUCCESS);
   ASSERT_EQ(registry::SetDword(HKEY_CURRENT_USER, "Keep", nullptr, 3), ERROR_SUCCESS);
   std::string error;
-  ASSERT_TRUE(registry::ImportRegText("Windows Registry Editor Version 5.00\n"
-                                      "\n"
-                                      "[-HKEY_CURRENT_USER\\Doomed]\n"
-                                      "[-HKEY_CURRENT_USER\\NeverWasThere]\n"
-                                      "\n"
-                                      "[HKEY_CURRENT_USER\\Keep]\n"
-                                      "\"A\"=-\n"
-                                      "@=-\n"
-                                      "\"c\"=\"new\"\n",
-                                      &error))
+  ASSERT_TRUE(
+      registry::ImportRegText("Windows Registry Editor Version 5.00\n"
+                              "\n"
+                              "[-HKEY_CURRENT_USER\\Doomed]\n"
+                              "[-HKEY_CURRENT_USER\\NeverWasThere]\n"
+                              "\n"
+                              "[HKEY_CURRENT_USER\\Keep]\n"
+                              "\"A\"=-\n"
+                              "@=-\n"
+                              "\"c\"=\"new\"\n",
+                              &error))
       << error;
   EXPECT_FALSE(registry::KeyExists(HKEY_CURRENT_USER, "Doomed"));
   DWORD value = 0;

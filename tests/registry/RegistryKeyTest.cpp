@@ -48,6 +48,27 @@ TEST_F(RegistryTest, OpenFindsOnlyExistingKeysAndCreateMakesEveryMissingParent) 
                            &key, nullptr),
             ERROR_INVALID_PARAMETER);
   EXPECT_EQ(Open(HKEY_CURRENT_USER, u"Software", nullptr), ERROR_INVALID_PARAMETER);
+  // Windows' limits: names of 255 characters, 512 levels.
+  std::u16string deepest = u"d";
+  for (int i = 1; i < 512; ++i) deepest += u"\\d";
+  RegCloseKey(Create(HKEY_CURRENT_USER, deepest.c_str()));
+  EXPECT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, (deepest + u"\\d").c_str(), 0, nullptr, 0,
+                           KEY_WRITE, nullptr, &key, nullptr),
+            ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, std::u16string(256, u'n').c_str(), 0, nullptr, 0,
+                           KEY_WRITE, nullptr, &key, nullptr),
+            ERROR_INVALID_PARAMETER);
+  RegCloseKey(Create(HKEY_CURRENT_USER, std::u16string(255, u'n').c_str()));
+
+  HKEY root = nullptr;
+  const char* rest = nullptr;
+  ASSERT_TRUE(registry::SplitRoot("hkcu\\Software\\Veltrix", &root, &rest));
+  EXPECT_EQ(root, HKEY_CURRENT_USER);
+  EXPECT_STREQ(rest, "Software\\Veltrix");
+  ASSERT_TRUE(registry::SplitRoot("HKEY_LOCAL_MACHINE", &root, &rest));
+  EXPECT_EQ(root, HKEY_LOCAL_MACHINE);
+  EXPECT_STREQ(rest, "");
+  EXPECT_FALSE(registry::SplitRoot("HKEY_CURRENT_USERS\\Software", &root, &rest));
 
   EXPECT_TRUE(registry::KeyExists(HKEY_CURRENT_USER, "Software\\Veltrix\\Orvane"));
   for (HKEY k : {deep, parent, relative, same}) EXPECT_EQ(RegCloseKey(k), ERROR_SUCCESS);
@@ -83,8 +104,7 @@ TEST_F(RegistryTest, NamesMatchWithoutRegardToCaseAndKeepTheirFirstSpelling) {
   EXPECT_EQ(registry::GetString(key, nullptr, "éA", &text), ERROR_SUCCESS);
   char16_t name[16];
   DWORD length = 16;
-  ASSERT_EQ(RegEnumValue(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr),
-            ERROR_SUCCESS);
+  ASSERT_EQ(RegEnumValue(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
   EXPECT_EQ(std::u16string(name, length), u"Name");
   RegCloseKey(key);
 }
@@ -172,8 +192,7 @@ TEST_F(RegistryTest, EnumerationFollowsNamesIgnoringCaseAndEndsWithNoMoreItems) 
             ERROR_MORE_DATA);
   EXPECT_EQ(length, 5u);
   length = 6;
-  EXPECT_EQ(RegEnumKeyEx(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr),
-            ERROR_SUCCESS);
+  EXPECT_EQ(RegEnumKeyEx(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
   EXPECT_EQ(length, 5u);
   EXPECT_EQ(name[5], u'\0');
 
@@ -185,21 +204,20 @@ TEST_F(RegistryTest, EnumerationFollowsNamesIgnoringCaseAndEndsWithNoMoreItems) 
   DWORD data = 0;
   DWORD size = 2;
   length = 8;
-  EXPECT_EQ(RegEnumValue(key, 1, name, &length, nullptr, &type, reinterpret_cast<BYTE*>(&data),
-                         &size),
-            ERROR_MORE_DATA);
+  EXPECT_EQ(
+      RegEnumValue(key, 1, name, &length, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size),
+      ERROR_MORE_DATA);
   EXPECT_EQ(size, 4u);
   length = 8;
-  ASSERT_EQ(RegEnumValue(key, 1, name, &length, nullptr, &type, reinterpret_cast<BYTE*>(&data),
-                         &size),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegEnumValue(key, 1, name, &length, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size),
+      ERROR_SUCCESS);
   EXPECT_EQ(std::u16string(name, length), u"b");
   EXPECT_EQ(type, REG_DWORD);
   EXPECT_EQ(data, 2u);
   char ansi[16];
   length = 16;
-  ASSERT_EQ(RegEnumValue(key, 2, ansi, &length, nullptr, nullptr, nullptr, nullptr),
-            ERROR_SUCCESS);
+  ASSERT_EQ(RegEnumValue(key, 2, ansi, &length, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
   EXPECT_EQ(std::string(ansi, length), text::Utf8ToAnsi("صلاة"));
   length = 16;
   EXPECT_EQ(RegEnumValue(key, 3, ansi, &length, nullptr, nullptr, nullptr, nullptr),

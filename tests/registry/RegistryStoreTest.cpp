@@ -172,9 +172,9 @@ TEST_F(RegistryTest, TheAnsiCodePageIsReadFromTheProfileWhenItIsOpened) {
   // The A forms now speak code page 1252: 0xE9 is é there.
   UseProfile(home_);
   const char e[] = "\xe9";
-  ASSERT_EQ(RegSetValueEx(HKEY_CURRENT_USER, "Letter", 0, REG_SZ,
-                          reinterpret_cast<const BYTE*>(e), 2),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegSetValueEx(HKEY_CURRENT_USER, "Letter", 0, REG_SZ, reinterpret_cast<const BYTE*>(e), 2),
+      ERROR_SUCCESS);
   EXPECT_EQ(ReadText(HKEY_CURRENT_USER, u"Letter"), std::u16string(u"é") + u'\0');
 }
 

@@ -59,12 +59,11 @@ TEST_F(RegistryTest, ValuesReadBackWithTheirTypeAndTheSizeTheyNeed) {
   EXPECT_EQ(size, 10u);
   EXPECT_EQ(std::u16string(buffer), u"hello");
 
-  EXPECT_EQ(RegQueryValueEx(key, u"Missing", nullptr, &type, nullptr, &size),
-            ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RegQueryValueEx(key, u"Missing", nullptr, &type, nullptr, &size), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(RegSetValueEx(key, u"Bad", 0, REG_BINARY, nullptr, 4), ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(RegQueryValueEx(key, u"Count", nullptr, &type, reinterpret_cast<BYTE*>(&value),
-                            nullptr),
-            ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(
+      RegQueryValueEx(key, u"Count", nullptr, &type, reinterpret_cast<BYTE*>(&value), nullptr),
+      ERROR_INVALID_PARAMETER);
   std::string text;
   EXPECT_EQ(registry::GetString(key, nullptr, "Count", &text), ERROR_UNSUPPORTED_TYPE);
   EXPECT_EQ(registry::GetDword(key, nullptr, "Text", &value), ERROR_UNSUPPORTED_TYPE);
@@ -78,10 +77,10 @@ TEST_F(RegistryTest, TextWrittenThroughOneFormReadsBackThroughTheOther) {
   // ANSI in, UTF-16 out: the name and the data are both converted.
   const std::string greeting = text::Utf8ToAnsi("السلام عليكم");
   const std::string name = text::Utf8ToAnsi("تحية");
-  ASSERT_EQ(RegSetValueEx(key, name.c_str(), 0, REG_SZ,
-                          reinterpret_cast<const BYTE*>(greeting.c_str()),
-                          static_cast<DWORD>(greeting.size() + 1)),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegSetValueEx(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(greeting.c_str()),
+                    static_cast<DWORD>(greeting.size() + 1)),
+      ERROR_SUCCESS);
   DWORD size = 0;
   ASSERT_EQ(RegQueryValueEx(key, u"تحية", nullptr, nullptr, nullptr, &size), ERROR_SUCCESS);
   EXPECT_EQ(size, 2 * (std::u16string(u"السلام عليكم").size() + 1));
@@ -89,9 +88,10 @@ TEST_F(RegistryTest, TextWrittenThroughOneFormReadsBackThroughTheOther) {
 
   // UTF-16 in, ANSI out: the size asked for is the ANSI one.
   const std::u16string welcome = u"مرحبا";
-  ASSERT_EQ(RegSetValueEx(key, u"Welcome", 0, REG_SZ, reinterpret_cast<const BYTE*>(welcome.c_str()),
-                          static_cast<DWORD>(2 * (welcome.size() + 1))),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegSetValueEx(key, u"Welcome", 0, REG_SZ, reinterpret_cast<const BYTE*>(welcome.c_str()),
+                    static_cast<DWORD>(2 * (welcome.size() + 1))),
+      ERROR_SUCCESS);
   const std::string expected = text::Utf8ToAnsi("مرحبا");
   DWORD type = 0;
   ASSERT_EQ(RegQueryValueEx(key, "Welcome", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
@@ -127,15 +127,13 @@ TEST_F(RegistryTest, DefaultValueIsTheEmptyNameAndDeletedValuesAreGone) {
   EXPECT_EQ(value, 7u);
   char16_t name[8];
   DWORD length = 8;
-  ASSERT_EQ(RegEnumValue(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr),
-            ERROR_SUCCESS);
+  ASSERT_EQ(RegEnumValue(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
   EXPECT_EQ(length, 0u);
 
   EXPECT_EQ(RegDeleteValue(key, static_cast<const char16_t*>(nullptr)), ERROR_SUCCESS);
   EXPECT_EQ(RegDeleteValue(key, u""), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(RegDeleteValue(key, "OTHER"), ERROR_SUCCESS);
-  EXPECT_EQ(RegQueryValueEx(key, u"Other", nullptr, nullptr, nullptr, &size),
-            ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RegQueryValueEx(key, u"Other", nullptr, nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND);
   EXPECT_TRUE(registry::KeyExists(HKEY_CURRENT_USER, "Defaults"));
   RegCloseKey(key);
 }
