@@ -4,6 +4,7 @@
 
 #include "addin/ClassTable.h"
 #include "addin/Flavour.h"
+#include "addin/ResourceLibrary.h"
 #include "platform/com/ComObject.h"
 #include "platform/com/Registrar.h"
 #include "platform/com/TypeLibRegistration.h"
@@ -31,6 +32,8 @@ ORVANE_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID iid, void** objec
   if (object == nullptr) return E_POINTER;
   *object = nullptr;
   try {
+    // Without the resource library nothing the add-in shows could be shown.
+    if (const HRESULT hr = LoadResourceLibrary(); FAILED(hr)) return hr;
     for (const ServedClass& served : ServedClasses()) {
       if (served.clsid == clsid) return served.getClassFactory(iid, object);
     }
@@ -41,7 +44,9 @@ ORVANE_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID iid, void** objec
 }
 
 ORVANE_EXPORT HRESULT DllCanUnloadNow() {
-  return com::ModuleLockCount() == 0 ? S_OK : S_FALSE;
+  if (com::ModuleLockCount() != 0) return S_FALSE;
+  FreeResourceLibrary();
+  return S_OK;
 }
 
 ORVANE_EXPORT HRESULT DllRegisterServer() {

@@ -1,11 +1,9 @@
 #include "addin/ModuleStrings.h"
 
-namespace {
+#include "platform/text/TextConvert.h"
+#include "platform/ui/Resources.h"
 
-struct ModuleStringEntry {
-  unsigned id;
-  const tchar* text;
-};
+namespace {
 
 #if defined(ORVANE_FLAVOUR_XP)
 #define ORVANE_ADDIN_PROGID "OrvaneXP.OutlookXPPrayer"
@@ -15,24 +13,35 @@ struct ModuleStringEntry {
 #define ORVANE_OFFICE "11.0"
 #endif
 
-constexpr ModuleStringEntry kModuleStrings[] = {
-    {1, TEXT("Software\\Microsoft\\Office\\Outlook\\AddIns\\" ORVANE_ADDIN_PROGID)},
-    {2, TEXT("Resource Path")},
-    {3, TEXT("orvnres")},
-    {4, TEXT("Software\\Veltrix\\Orvane\\3.0")},
-    {5, TEXT("Software\\Microsoft\\Office\\" ORVANE_OFFICE "\\Common\\LanguageResources")},
-    {6, TEXT("UILanguage")},
-    {109, TEXT("LastDate")},
-    {324, TEXT("LastNext")},
-    {325, TEXT(".dll")},
-    {337, TEXT("Software\\Microsoft\\Office\\" ORVANE_OFFICE "\\Outlook\\Options\\Calendar")},
+constexpr ResourceString kModuleStrings[] = {
+    {1, "Software\\Microsoft\\Office\\Outlook\\AddIns\\" ORVANE_ADDIN_PROGID},
+    {2, "Resource Path"},
+    {3, "orvnres"},
+    {4, "Software\\Veltrix\\Orvane\\3.0"},
+    {5, "Software\\Microsoft\\Office\\" ORVANE_OFFICE "\\Common\\LanguageResources"},
+    {6, "UILanguage"},
+    {109, "LastDate"},
+    {324, "LastNext"},
+    {325, ".dll"},
+    {337, "Software\\Microsoft\\Office\\" ORVANE_OFFICE "\\Outlook\\Options\\Calendar"},
+};
+
+constexpr ResourceTable kModuleTable = {
+    ResourceTable::kVersion, kModuleStrings, sizeof kModuleStrings / sizeof kModuleStrings[0],
+    nullptr, 0,
 };
 
 }  // namespace
 
-const tchar* ModuleString(unsigned id) {
-  for (const ModuleStringEntry& entry : kModuleStrings) {
-    if (entry.id == id) return entry.text;
+const ResourceTable* ModuleResources() { return &kModuleTable; }
+
+tstring ModuleString(unsigned id) {
+  for (const ResourceString& entry : kModuleStrings) {
+    if (entry.id == id) return Utf8ToT(entry.utf8);
   }
-  return nullptr;
+  return {};
+}
+
+extern "C" __attribute__((visibility("default"))) const ResourceTable* OrvaneResourceTable() {
+  return &kModuleTable;
 }

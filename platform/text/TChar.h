@@ -19,3 +19,22 @@ using tchar = char16_t;
 
 using tstring = std::basic_string<tchar>;
 using tstring_view = std::basic_string_view<tchar>;
+
+#include "platform/text/TextConvert.h"
+
+// Between the module's character set and UTF-8.
+inline std::string TToUtf8(tstring_view text) {
+#if defined(ORVANE_FLAVOUR_XP)
+  return text::AnsiToUtf8(text);
+#else
+  return text::Utf16ToUtf8(text);
+#endif
+}
+
+inline tstring Utf8ToT(std::string_view text) {
+#if defined(ORVANE_FLAVOUR_XP)
+  return text::Utf8ToAnsi(text);
+#else
+  return text::Utf8ToUtf16(text);
+#endif
+}
