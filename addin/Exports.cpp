@@ -5,6 +5,7 @@
 #include "addin/ClassTable.h"
 #include "addin/Flavour.h"
 #include "addin/ResourceLibrary.h"
+#include "addin/TraceLog.h"
 #include "platform/com/ComObject.h"
 #include "platform/com/Registrar.h"
 #include "platform/com/TypeLibRegistration.h"
@@ -32,6 +33,7 @@ ORVANE_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID iid, void** objec
   if (object == nullptr) return E_POINTER;
   *object = nullptr;
   try {
+    CTraceLog::Instance().Setup();
     // Without the resource library nothing the add-in shows could be shown.
     if (const HRESULT hr = LoadResourceLibrary(); FAILED(hr)) return hr;
     for (const ServedClass& served : ServedClasses()) {
