@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include "addin/ModuleStrings.h"
 #include "platform/fs/ModulePath.h"
 #include "platform/registry/Registry.h"
@@ -83,6 +85,13 @@ const char* LanguageCode(LONG language) {
 }
 
 std::string AddinFolder() {
+  // Tests (and anyone running the add-in's code against another set of data)
+  // may name the folder; it must end in a slash.
+  if (const char* folder = std::getenv("ORVANE_ADDIN_FOLDER"); folder != nullptr && *folder != '\0') {
+    std::string named = folder;
+    if (named.back() != '/') named.push_back('/');
+    return named;
+  }
   const std::string path = fs_module::ModulePathOf(reinterpret_cast<const void*>(&AddinFolder)).string();
   return path.substr(0, path.find_last_of('/') + 1);
 }

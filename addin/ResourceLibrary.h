@@ -42,7 +42,8 @@ namespace resource_library {
 
 // The two-letter code of a language: "ar", "fr" or "en".
 const char* LanguageCode(LONG language);
-// The add-in's folder, with its trailing slash.
+// The add-in's folder, with its trailing slash: the module's own folder, or
+// ORVANE_ADDIN_FOLDER when that is set.
 std::string AddinFolder();
 // orvnres + code + .so
 std::string FileName(LONG language);

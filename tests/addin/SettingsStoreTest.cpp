@@ -1,0 +1,260 @@
+// The settings record in the registry, in the module flavour this executable
+// is built for.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "addin/SettingsStore.h"
+#include "calc/PrayerCalculator.h"
+#include "platform/com/ComObject.h"
+#include "platform/com/ComPtr.h"
+#include "platform/text/TextConvert.h"
+#include "tests/support/AddinTestEnvironment.h"
+
+namespace {
+
+const char* const kKey = "Software\\Veltrix\\Orvane\\3.0\\Settings";
+
+// City file bytes in this flavour's encoding.
+std::string CityFile(const std::string& utf8) {
+  std::string out;
+#if defined(ORVANE_FLAVOUR_XP)
+  for (char c : text::Utf8ToAnsi(utf8)) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+#else
+  for (char16_t c : text::Utf8ToUtf16(utf8)) {
+    out += static_cast<char>(c & 0xFF);
+    out += static_cast<char>(c >> 8);
+  }
+#endif
+  return out;
+}
+
+const char* const kCities =
+    "مكة المكرمة,,المملكة العربية السعودية,21 25 N,39 49 E,3,N,1,N,1\n"
+    "Cairo,,Egypt,30 3 N,31 15 E,2,Y,3,Y,2\n"
+    "New York,New York,United States,40 43 N,74 0 W,-5,Y,4,N,3\n";
+
+class SettingsStoreTest : public AddinTest {
+ protected:
+  void SetUp() override {
+    AddinTest::SetUp();
+    WriteAddinFile("cities_en.txt", CityFile(kCities));
+  }
+  void SetDword(const char* name, DWORD value) {
+    ASSERT_EQ(registry::SetDword(HKEY_CURRENT_USER, kKey, name, value), ERROR_SUCCESS);
+  }
+  void SetText(const char* name, const char* utf8) {
+    ASSERT_EQ(registry::SetString(HKEY_CURRENT_USER, kKey, name, utf8), ERROR_SUCCESS);
+  }
+};
+
+TEST_F(SettingsStoreTest, FirstRunTakesTheFirstCityAndRepairsUnsetDates) {
+  CSettingsStore store;
+  ASSERT_EQ(store.ReadSettings(), S_OK);
+  const AddinSettings& s = store.Settings();
+  EXPECT_EQ(TToUtf8(s.location), "مكة المكرمة,,المملكة العربية السعودية,21 25 N,39 49 E,3,N,1,N,1\n");
+  EXPECT_NEAR(s.longitude, -(39 + 49 / 60.0), 1e-12);
+  EXPECT_NEAR(s.latitude, 21 + 25 / 60.0, 1e-12);
+  EXPECT_EQ(s.timeZone, 3.0);
+  EXPECT_FALSE(s.daylight);
+  EXPECT_EQ(s.method, static_cast<DWORD>(eQurah));
+  // Unset dates read as yesterday at this time (ORVANE_NOW is 21 March 2004 05:30).
+  const COleDate yesterday(2004, 3, 20, 5, 30, 0);
+  EXPECT_EQ(s.lastDate.Value(), yesterday.Value());
+  EXPECT_EQ(s.lastNext.Value(), yesterday.Value());
+  EXPECT_EQ(s.lastCleanup.Value(), yesterday.Value());
+  EXPECT_TRUE(s.fridaySettings);  // forced on
+  EXPECT_EQ(s.prayers, 12u);
+  EXPECT_EQ(s.prescheduleDays, 7u);
+  EXPECT_EQ(s.customFrom.GetHour(), 8);
+  EXPECT_TRUE(registry::KeyExists(HKEY_CURRENT_USER, kKey));
+}
+
+TEST_F(SettingsStoreTest, OutOfRangeValuesAreRepairedAndWrongTypesIgnored) {
+  SetDword("PrayerFlags", 256);
+  SetDword("PrescheduleDays", 300);
+  SetDword("BusyStatus", 7);
+  SetDword("Duration", 0);
+  SetDword("ReminderMinutes", 0);
+  SetDword("FridayMinutesBefore", 0);
+  SetDword("FridaySettingsOn", 0);
+  SetText("FridayMinutesAfter", "45");  // a text where a number belongs
+  ASSERT_EQ(registry::SetString(HKEY_CURRENT_USER, kKey, "DaylightEndDay", "12"), ERROR_SUCCESS);
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, u"Software\\Veltrix\\Orvane\\3.0\\Settings", 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+  const BYTE four[4] = {1, 2, 3, 4};
+  RegSetValueEx(key, u"LastDate", 0, REG_BINARY, four, 4);  // a date of the wrong size
+  const double far = 9e9;
+  RegSetValueEx(key, u"LastCleanup", 0, REG_BINARY, reinterpret_cast<const BYTE*>(&far), 8);
+  RegCloseKey(key);
+
+  CSettingsStore store;
+  ASSERT_EQ(store.ReadSettings(), S_OK);
+  const AddinSettings& s = store.Settings();
+  EXPECT_EQ(s.prayers, 0u);
+  EXPECT_EQ(s.prescheduleDays, 0u);
+  EXPECT_EQ(s.busyStatus, 0u);
+  EXPECT_EQ(s.duration, 1u);
+  EXPECT_EQ(s.reminderMinutes, 1u);
+  EXPECT_EQ(s.fridayMinutesBefore, 1u);
+  EXPECT_TRUE(s.fridaySettings);
+  EXPECT_EQ(s.fridayMinutesAfter, 90u);
+  EXPECT_EQ(s.daylightEndDay, 31u);
+  EXPECT_EQ(s.lastDate.Value(), COleDate(2004, 3, 20, 5, 30, 0).Value());
+  EXPECT_EQ(s.lastCleanup.Value(), COleDate(2004, 3, 20, 5, 30, 0).Value());
+}
+
+TEST_F(SettingsStoreTest, StoredDaylightAndMethodWinOverTheCity) {
+  SetText("Location", "Cairo,,Egypt,30 3 N,31 15 E,2,Y,3,Y,2\n");
+  SetDword("DaylightSaving", 0);
+  SetDword("CalculationMethod", eISNA);
+  CSettingsStore store;
+  ASSERT_EQ(store.ReadSettings(), S_OK);
+  EXPECT_FALSE(store.Settings().daylight);
+  EXPECT_EQ(store.Settings().method, static_cast<DWORD>(eISNA));
+  EXPECT_EQ(store.Settings().timeZone, 2.0);
+}
+
+TEST_F(SettingsStoreTest, StoredCityIsRefreshedFromItsLineInTheFile) {
+  SetText("Location", "Cairo,,Egypt,30 0 N,31 0 E,2,N,3,Y,2\n");  // an older form of line 2
+  CSettingsStore store;
+  ASSERT_EQ(store.ReadSettings(), S_OK);
+  EXPECT_EQ(TToUtf8(store.Settings().location), "Cairo,,Egypt,30 3 N,31 15 E,2,Y,3,Y,2\n");
+  EXPECT_DOUBLE_EQ(store.Settings().longitude, -31.25);
+
+  // A line number past the file's end keeps the stored city instead of
+  // quietly moving the user to the last city of the file.
+  SetText("Location", "Aswan,,Egypt,24 5 N,32 54 E,2,N,3,N,9\n");
+  CSettingsStore other;
+  ASSERT_EQ(other.ReadSettings(), S_OK);
+  EXPECT_EQ(TToUtf8(other.Settings().location), "Aswan,,Egypt,24 5 N,32 54 E,2,N,3,N,9\n");
+  EXPECT_NEAR(other.Settings().latitude, 24 + 5 / 60.0, 1e-12);
+}
+
+TEST_F(SettingsStoreTest, SaveThenReadGivesTheSameRecord) {
+  CSettingsStore store;
+  ASSERT_EQ(store.ReadSettings(), S_OK);
+  AddinSettings& s = store.Settings();
+  s.lastDate = COleDate(2004, 4, 1, 0, 0, 0);
+  s.lastNext = COleDate(2004, 3, 21, 12, 2, 0);
+  s.prayers = 127;
+  s.prescheduleDays = 31;
+  s.location = Utf8ToT("Cairo,,Egypt,30 3 N,31 15 E,2,Y,3,Y,2\n");
+  s.daylight = false;
+  s.daylightStartDay = 25;
+  s.daylightStartMonth = 3;
+  s.method = eWIL;
+  s.asrSchool = eHanafi;
+  s.busyStatus = 2;
+  s.duration = 15;
+  s.soundFile = Utf8ToT("/home/user/أذان.wav");
+  s.fridayMinutesBefore = 45;
+  s.customSubject = Utf8ToT("Qur'an");
+  s.customTo = COleDate(1230.0 / 1440.0);
+  s.timetableCalendar = 0;
+  ASSERT_EQ(store.SaveSettings(), S_OK);
+
+  std::string stored;
+  registry::GetString(HKEY_CURRENT_USER, kKey, "SoundFile", &stored);
+  EXPECT_EQ(stored, "/home/user/أذان.wav");  // the text survives the module's character set
+  DWORD firstRun = 1;
+  registry::GetDword(HKEY_CURRENT_USER, kKey, "FirstRun", &firstRun);
+  EXPECT_EQ(firstRun, 0u);
+
+  CSettingsStore again;
+  ASSERT_EQ(again.ReadSettings(), S_OK);
+  const AddinSettings& r = again.Settings();
+  EXPECT_EQ(r.lastDate.Value(), s.lastDate.Value());
+  EXPECT_EQ(r.lastNext.Value(), s.lastNext.Value());
+  EXPECT_EQ(r.prayers, 127u);
+  EXPECT_EQ(r.prescheduleDays, 31u);
+  EXPECT_EQ(r.location, s.location);
+  EXPECT_FALSE(r.daylight);
+  EXPECT_EQ(r.daylightStartDay, 25u);
+  EXPECT_EQ(r.method, static_cast<DWORD>(eWIL));
+  EXPECT_EQ(r.asrSchool, static_cast<DWORD>(eHanafi));
+  EXPECT_EQ(r.busyStatus, 2u);
+  EXPECT_EQ(r.duration, 15u);
+  EXPECT_EQ(r.soundFile, s.soundFile);
+  EXPECT_EQ(r.fridayMinutesBefore, 45u);
+  EXPECT_EQ(r.customSubject, s.customSubject);
+  EXPECT_EQ(r.customTo.Value(), s.customTo.Value());
+  EXPECT_EQ(r.timetableCalendar, 0u);
+  EXPECT_FALSE(r.firstRun);
+}
+
+TEST_F(SettingsStoreTest, MissingCityFileShowsItsMessageAndFails) {
+  std::filesystem::remove(m_folder / "cities_en.txt");
+  CSettingsStore store;
+  EXPECT_EQ(store.ReadSettings(), E_FAIL);
+  const auto boxes = m_frontEnd->MessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].text.find("cities_en.txt"), std::string::npos);
+  EXPECT_NE(boxes[0].text.find(m_folder.string()), std::string::npos);
+}
+
+TEST_F(SettingsStoreTest, WithoutTheResourceLibraryNothingIsReadOrWritten) {
+  FreeResourceLibrary();  // only the module's own strings remain
+  CSettingsStore store;
+  EXPECT_EQ(store.ReadSettings(), E_FAIL);
+  EXPECT_EQ(store.SaveSettings(), S_OK);
+  std::string text;
+  EXPECT_FALSE(registry::KeyExists(HKEY_CURRENT_USER, kKey));
+  EXPECT_NE(registry::GetString(HKEY_CURRENT_USER, "", nullptr, &text), ERROR_SUCCESS);
+}
+
+TEST_F(SettingsStoreTest, PrescheduleIdsAndCheckers) {
+  CSettingsStore store;
+  const struct {
+    DWORD days;
+    short id;
+  } table[] = {{0, 0}, {255, 1}, {1, 2}, {7, 3}, {14, 4}, {31, 5}, {93, 6}, {186, 7}, {2, -1}, {300, -1}};
+  for (const auto& row : table) {
+    store.Settings().prescheduleDays = row.days;
+    EXPECT_EQ(store.GetPrescheduleID(), row.id) << row.days;
+  }
+  store.Settings().prescheduleDays = 256;
+  store.CheckPreschedule();
+  EXPECT_EQ(store.Settings().prescheduleDays, 0u);
+  COleDate date(2958465.0);
+  CSettingsStore::CheckDate(date);
+  EXPECT_EQ(date.Value(), 2958465.0);  // the last valid day stays
+  date = 2958465.5;
+  CSettingsStore::CheckDate(date);
+  EXPECT_EQ(date.Value(), COleDate(2004, 3, 20, 5, 30, 0).Value());
+}
+
+TEST_F(SettingsStoreTest, CalculatorGetsLocationMethodSchoolAndDaylightRule) {
+  CSettingsStore store;
+  ASSERT_EQ(store.ReadSettings(), S_OK);
+  store.Settings().daylight = true;
+  store.Settings().daylightStartMonth = 1;  // 29 February must survive: year 0 is 2000
+  store.Settings().daylightStartDay = 29;
+  ComPtr<IPrayerCalculator> calculator;
+  ASSERT_EQ(com::CreateComObject<CPrayerCalculator>(nullptr, IPrayerCalculator::kIID,
+                                                    calculator.ReleaseAndGetVoidAddress()),
+            S_OK);
+  ASSERT_EQ(store.UpdateCalcSettings(calculator.Get()), S_OK);
+  double longitude = 0, timeZone = 0;
+  calculator->get_Longitude(&longitude);
+  calculator->get_TimeZone(&timeZone);
+  EXPECT_NEAR(longitude, -(39 + 49 / 60.0), 1e-12);
+  EXPECT_EQ(timeZone, 3.0);
+  CalculationMethod method = eEgypt;
+  calculator->get_Method(&method);
+  EXPECT_EQ(method, eQurah);
+  VARIANT_BOOL daylight = 0;
+  calculator->get_DaylightSavings(&daylight);
+  EXPECT_EQ(daylight, VARIANT_TRUE);
+  DATE start = 0, end = 0;
+  calculator->get_DaylightStart(&start);
+  calculator->get_DaylightEnd(&end);
+  EXPECT_EQ(start, COleDate(2000, 2, 29, 0, 0, 0).Value());
+  EXPECT_EQ(end, COleDate(2000, 10, 31, 0, 0, 0).Value());
+}
+
+}  // namespace
