@@ -33,6 +33,7 @@ TEST_F(NlsTest, TheDateOrderFollowsTheShortDateUnlessOverridden) {
   ASSERT_TRUE(SetLocaleInfo(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, u"dd.MM.yyyy"));
   EXPECT_EQ(Info(1033, LOCALE_IDATE), "1");
   EXPECT_EQ(International("iDate"), "1");
+  EXPECT_EQ(Date(1033, kSpring2004, nullptr), "21.03.2004");
 }
 
 TEST_F(NlsTest, DayNamesStartOnMondayAndMonthNamesFollowTheCalendar) {

@@ -20,6 +20,7 @@ TEST_F(NlsTest, TheUsersLocaleIsSeededFromTheEnvironmentOnceThenTheRegistryWins)
   setenv("LANG", "ar_SA.UTF-8", 1);
   EXPECT_EQ(GetUserDefaultLCID(), 1036u);
   EXPECT_EQ(GetUserDefaultLangID(), 1036);
+  EXPECT_EQ(Date(LOCALE_USER_DEFAULT, kSpring2004, u"MMMM"), "mars");
 
   // Writing the registry chooses the locale.
   ASSERT_EQ(registry::SetString(HKEY_CURRENT_USER, "Control Panel\\International", "Locale",
