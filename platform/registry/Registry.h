@@ -27,6 +27,7 @@
 #include <string>
 
 #include "platform/com/WinTypes.h"
+#include "platform/win/WinError.h"
 
 struct RegistryKeyHandle;
 using HKEY = RegistryKeyHandle*;
@@ -36,21 +37,6 @@ using REGSAM = DWORD;
 extern const HKEY HKEY_CLASSES_ROOT;
 extern const HKEY HKEY_CURRENT_USER;
 extern const HKEY HKEY_LOCAL_MACHINE;
-
-// Win32 error codes the registry answers with.
-constexpr LONG ERROR_SUCCESS = 0;
-constexpr LONG ERROR_FILE_NOT_FOUND = 2;   // no such key or value
-constexpr LONG ERROR_ACCESS_DENIED = 5;    // RegDeleteKey on a key with subkeys
-constexpr LONG ERROR_INVALID_HANDLE = 6;
-constexpr LONG ERROR_OUTOFMEMORY = 14;
-constexpr LONG ERROR_DISK_FULL = 112;      // the store could not grow
-constexpr LONG ERROR_BUSY = 170;           // another process held the store longer than we wait
-constexpr LONG ERROR_INVALID_PARAMETER = 87;
-constexpr LONG ERROR_MORE_DATA = 234;      // the buffer is too small; *size says how big
-constexpr LONG ERROR_NO_MORE_ITEMS = 259;  // enumeration past the end
-constexpr LONG ERROR_BADDB = 1009;         // the store cannot be opened or read
-constexpr LONG ERROR_KEY_DELETED = 1018;   // the handle's key was deleted
-constexpr LONG ERROR_UNSUPPORTED_TYPE = 1630;  // registry:: helpers: the value has another type
 
 // Value types.
 constexpr DWORD REG_NONE = 0;
