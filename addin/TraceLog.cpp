@@ -7,10 +7,7 @@
 
 #include "addin/ModuleStrings.h"
 #include "platform/fs/WindowsPath.h"
-#if __has_include("platform/nls/Nls.h")
 #include "platform/nls/Nls.h"
-#define ORVANE_HAVE_NLS 1
-#endif
 #include "platform/registry/Registry.h"
 #include "platform/text/Format.h"
 #include "platform/text/TextConvert.h"
@@ -73,7 +70,7 @@ namespace {
 // The first installed Arabic locale (hexadecimal text ending in "01"), for
 // the Arabic-system line.
 bool g_foundArabic = false;
-[[maybe_unused]] BOOL FindArabicLocale(char16_t* locale) {
+BOOL FindArabicLocale(char16_t* locale) {
   const std::u16string id(locale);
   if (id.size() >= 2 && id.compare(id.size() - 2, 2, u"01") == 0) {
     g_foundArabic = true;
@@ -101,17 +98,11 @@ void CTraceLog::WriteDiagnostics() {
   Trace(text::FormatResource("\n Important Info %s", system.release));
 
   g_foundArabic = false;
-#if ORVANE_HAVE_NLS
   EnumSystemLocales(FindArabicLocale, LCID_INSTALLED);
-#endif
   if (!g_foundArabic) {
     Trace("\n This is english version of windows");
   } else {
-#if ORVANE_HAVE_NLS
     const std::string language = text::FormatResource("%x", GetSystemDefaultLangID());
-#else
-    const std::string language;
-#endif
     const bool localized = language.size() >= 2 && language.compare(language.size() - 2, 2, "01") == 0;
     Trace(localized ? "\n This is an arabic localized version of windows"
                     : "\n This is an arabic enabled version of windows");

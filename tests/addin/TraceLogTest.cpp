@@ -58,9 +58,17 @@ TEST(TraceLog, SwitchOnWritesADiagnosticsBlockPerRequestThenTheLines) {
   EXPECT_NE(text.find("\n\nThe Time is "), std::string::npos);
   EXPECT_NE(text.find("\n\n The Working OS is "), std::string::npos);
   EXPECT_NE(text.find("\n\n The Version is "), std::string::npos);
-  EXPECT_NE(text.find("version of windows"), std::string::npos);
+  // Arabic is among the installed locales, and the system's language is not Arabic.
+  EXPECT_NE(text.find("\n\n This is an arabic enabled version of windows"), std::string::npos) << text;
   EXPECT_NE(text.find("\nEnter COutlookPrayer::ReadSettings()\n"), std::string::npos);
   EXPECT_TRUE(text.ends_with("\nExit COutlookPrayer::ReadSettings()")) << text;
+
+  // An Arabic system language makes it an Arabic localized system.
+  ASSERT_EQ(registry::SetString(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Nls\\Language",
+                                "Default", "0401"),
+            ERROR_SUCCESS);
+  log.Setup();
+  EXPECT_TRUE(ReadLog(profile).ends_with("\n\n This is an arabic localized version of windows"));
 
   // A missing value leaves tracing as it was; 0 turns it off.
   registry::SetDword(HKEY_CURRENT_USER, "Software\\Veltrix\\Orvane\\3.0", "LogToFile", 0);
