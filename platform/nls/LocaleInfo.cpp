@@ -101,7 +101,7 @@ struct NumericItem {
 };
 
 constexpr NumericItem kNumericItems[] = {
-    {LOCALE_ILANGUAGE, 16},      {LOCALE_IDATE, 10},          {LOCALE_ICALENDARTYPE, 10},
+    {LOCALE_ILANGUAGE, 16},         {LOCALE_IDATE, 10},           {LOCALE_ICALENDARTYPE, 10},
     {LOCALE_IOPTIONALCALENDAR, 10}, {LOCALE_IFIRSTDAYOFWEEK, 10},
 };
 
@@ -109,8 +109,10 @@ std::u16string Ascii(const std::string& text) { return std::u16string(text.begin
 
 std::u16string Decimal(int value) { return Ascii(std::to_string(value)); }
 
-std::u16string Text(const char16_t* fromTable, const std::u16string& fromIcu) {
-  return fromTable != nullptr ? std::u16string(fromTable) : fromIcu;
+// The table's Windows default where it holds one, else ICU's.
+std::u16string Default(const LocaleRow* row, const char16_t* LocaleRow::*column,
+                       const std::u16string& fromIcu) {
+  return row != nullptr && row->*column != nullptr ? std::u16string(row->*column) : fromIcu;
 }
 
 bool InRange(LCTYPE item, LCTYPE first, LCTYPE last) { return item >= first && item <= last; }
@@ -156,13 +158,13 @@ std::optional<std::u16string> OwnItem(const LocaleRequest& request, LCTYPE item)
     case LOCALE_SNAME:
       return names.language + u"-" + names.country;
     case LOCALE_SSHORTDATE:
-      return Text(row != nullptr ? row->shortDate : nullptr, IcuPicturesFor(locale.icuName).shortDate);
+      return Default(row, &LocaleRow::shortDate, IcuPicturesFor(locale.icuName).shortDate);
     case LOCALE_SLONGDATE:
-      return Text(row != nullptr ? row->longDate : nullptr, IcuPicturesFor(locale.icuName).longDate);
+      return Default(row, &LocaleRow::longDate, IcuPicturesFor(locale.icuName).longDate);
     case LOCALE_SYEARMONTH:
       return IcuPicturesFor(locale.icuName).yearMonth;
     case LOCALE_STIMEFORMAT:
-      return Text(row != nullptr ? row->timeFormat : nullptr, IcuPicturesFor(locale.icuName).time);
+      return Default(row, &LocaleRow::timeFormat, IcuPicturesFor(locale.icuName).time);
     case LOCALE_IDATE:
       return Decimal(DateOrderOfPicture(*LocaleItem(request, LOCALE_SSHORTDATE)));
     case LOCALE_ICALENDARTYPE:
@@ -173,9 +175,9 @@ std::optional<std::u16string> OwnItem(const LocaleRequest& request, LCTYPE item)
     case LOCALE_IFIRSTDAYOFWEEK:
       return Decimal(names.firstDayOfWeek);
     case LOCALE_S1159:
-      return Text(row != nullptr ? row->am : nullptr, names.am);
+      return Default(row, &LocaleRow::am, names.am);
     case LOCALE_S2359:
-      return Text(row != nullptr ? row->pm : nullptr, names.pm);
+      return Default(row, &LocaleRow::pm, names.pm);
     default:
       return std::nullopt;
   }
@@ -254,8 +256,8 @@ BOOL SetLocaleInfo(LCID lcid, LCTYPE type, const char16_t* value) {
   // another locale would change the user's.
   const LCID user = UserDefaultLcid();
   const LCID target = lcid == LOCALE_USER_DEFAULT || lcid == LOCALE_NEUTRAL ? user
-                      : lcid == LOCALE_SYSTEM_DEFAULT                         ? SystemDefaultLcid()
-                                                                              : lcid;
+                      : lcid == LOCALE_SYSTEM_DEFAULT                       ? SystemDefaultLcid()
+                                                                            : lcid;
   const std::optional<LocaleRef> locale = FindLocale(user);
   if (LANGIDFROMLCID(target) != LANGIDFROMLCID(user) || !locale) {
     return Fail(ERROR_INVALID_PARAMETER);
@@ -265,8 +267,8 @@ BOOL SetLocaleInfo(LCID lcid, LCTYPE type, const char16_t* value) {
   LONG rc = WriteInternational(row->item.valueName, wanted);
   if (rc == ERROR_SUCCESS && row->item.item == LOCALE_SSHORTDATE) {
     // Windows keeps the order in step with the picture it comes from.
-    rc = WriteInternational("iDate", std::u16string(1, static_cast<char16_t>(
-                                                            u'0' + DateOrderOfPicture(wanted))));
+    rc = WriteInternational(
+        "iDate", std::u16string(1, static_cast<char16_t>(u'0' + DateOrderOfPicture(wanted))));
   }
   if (rc != ERROR_SUCCESS) return Fail(static_cast<DWORD>(rc));
   return TRUE;
