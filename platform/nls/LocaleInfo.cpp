@@ -21,8 +21,6 @@ namespace {
 constexpr std::size_t kMaxPicture = 80;
 constexpr std::size_t kMaxDesignator = 15;
 
-using Validator = bool (*)(std::u16string_view value, const LocaleRef& locale);
-
 bool IsDateOrder(std::u16string_view value, const LocaleRef&) {
   return value.size() == 1 && value[0] >= u'0' && value[0] <= u'2';
 }
@@ -62,34 +60,22 @@ bool IsDesignator(std::u16string_view value, const LocaleRef&) {
   return value.size() <= kMaxDesignator;
 }
 
-struct OverrideRow {
-  OverridableItem item;
-  Validator valid;
-};
-
 // The order is the order in which a new locale's values are written.
-constexpr OverrideRow kOverrides[] = {
-    {{LOCALE_ICALENDARTYPE, "iCalendarType"}, IsCalendarOfLocale},
-    {{LOCALE_SSHORTDATE, "sShortDate"}, IsPicture},
-    {{LOCALE_IDATE, "iDate"}, IsDateOrder},
-    {{LOCALE_SLONGDATE, "sLongDate"}, IsPicture},
-    {{LOCALE_SYEARMONTH, "sYearMonth"}, IsPicture},
-    {{LOCALE_STIMEFORMAT, "sTimeFormat"}, IsPicture},
-    {{LOCALE_S1159, "s1159"}, IsDesignator},
-    {{LOCALE_S2359, "s2359"}, IsDesignator},
-    {{LOCALE_IFIRSTDAYOFWEEK, "iFirstDayOfWeek"}, IsWeekday},
+constexpr OverridableItem kOverrides[] = {
+    {LOCALE_ICALENDARTYPE, "iCalendarType", IsCalendarOfLocale},
+    {LOCALE_SSHORTDATE, "sShortDate", IsPicture},
+    {LOCALE_IDATE, "iDate", IsDateOrder},
+    {LOCALE_SLONGDATE, "sLongDate", IsPicture},
+    {LOCALE_SYEARMONTH, "sYearMonth", IsPicture},
+    {LOCALE_STIMEFORMAT, "sTimeFormat", IsPicture},
+    {LOCALE_S1159, "s1159", IsDesignator},
+    {LOCALE_S2359, "s2359", IsDesignator},
+    {LOCALE_IFIRSTDAYOFWEEK, "iFirstDayOfWeek", IsWeekday},
 };
 
-constexpr OverridableItem kOverridableItems[] = {
-    kOverrides[0].item, kOverrides[1].item, kOverrides[2].item,
-    kOverrides[3].item, kOverrides[4].item, kOverrides[5].item,
-    kOverrides[6].item, kOverrides[7].item, kOverrides[8].item,
-};
-static_assert(std::size(kOverridableItems) == std::size(kOverrides));
-
-const OverrideRow* FindOverride(LCTYPE item) {
-  for (const OverrideRow& row : kOverrides) {
-    if (row.item.item == item) return &row;
+const OverridableItem* FindOverride(LCTYPE item) {
+  for (const OverridableItem& row : kOverrides) {
+    if (row.item == item) return &row;
   }
   return nullptr;
 }
@@ -183,8 +169,7 @@ std::optional<std::u16string> OwnItem(const LocaleRequest& request, LCTYPE item)
   }
 }
 
-// The request for an item of GetLocaleInfo or SetLocaleInfo, split from its
-// flags.
+// An LCTYPE of GetLocaleInfo split into the item and its flags.
 struct ItemRequest {
   LCTYPE item;
   bool noUserOverride;
@@ -215,13 +200,13 @@ int GetLocaleInfoImpl(LCID lcid, LCTYPE type, Char* data, int size) {
 
 }  // namespace
 
-std::span<const OverridableItem> OverridableItems() { return kOverridableItems; }
+std::span<const OverridableItem> OverridableItems() { return kOverrides; }
 
 std::optional<std::u16string> LocaleItem(const LocaleRequest& request, LCTYPE item) {
   if (request.userOverrides) {
-    if (const OverrideRow* row = FindOverride(item)) {
+    if (const OverridableItem* row = FindOverride(item)) {
       // A stored value Windows could not have stored is not taken.
-      const std::optional<std::u16string> stored = ReadInternational(row->item.valueName);
+      const std::optional<std::u16string> stored = ReadInternational(row->valueName);
       if (stored && row->valid(*stored, request.locale)) return stored;
     }
   }
@@ -250,7 +235,7 @@ BOOL SetLocaleInfo(LCID lcid, LCTYPE type, const char16_t* value) {
   if ((type & (LOCALE_NOUSEROVERRIDE | LOCALE_RETURN_NUMBER)) != 0) {
     return Fail(ERROR_INVALID_FLAGS);
   }
-  const OverrideRow* row = FindOverride(type & ~LOCALE_USE_CP_ACP);
+  const OverridableItem* row = FindOverride(type & ~LOCALE_USE_CP_ACP);
   if (row == nullptr) return Fail(ERROR_INVALID_FLAGS);
   // The overrides belong to the user's locale alone: storing one for
   // another locale would change the user's.
@@ -264,8 +249,8 @@ BOOL SetLocaleInfo(LCID lcid, LCTYPE type, const char16_t* value) {
   }
   const std::u16string_view wanted(value);
   if (!row->valid(wanted, *locale)) return Fail(ERROR_INVALID_PARAMETER);
-  LONG rc = WriteInternational(row->item.valueName, wanted);
-  if (rc == ERROR_SUCCESS && row->item.item == LOCALE_SSHORTDATE) {
+  LONG rc = WriteInternational(row->valueName, wanted);
+  if (rc == ERROR_SUCCESS && row->item == LOCALE_SSHORTDATE) {
     // Windows keeps the order in step with the picture it comes from.
     rc = WriteInternational(
         "iDate", std::u16string(1, static_cast<char16_t>(u'0' + DateOrderOfPicture(wanted))));
