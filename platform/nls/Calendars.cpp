@@ -48,7 +48,8 @@ bool ToCalendarDate(const CalendarRow& calendar, int year, int month, int day, i
   if (std::strcmp(calendar.icuType, "gregorian") == 0) {
     // Our Gregorian calendar is proleptic, as Windows' is; ICU's switches to
     // the Julian one before 1582, so it is not asked.
-    const calendar::CivilDate civil = calendar::CivilFromOleDays(days - calendar::kOleEpochFrom1970);
+    const calendar::CivilDate civil =
+        calendar::CivilFromOleDays(days - calendar::kOleEpochFrom1970);
     if (civil.year < 1) return false;
     *result = {static_cast<int>(civil.year), civil.month, civil.day, 1};
     return true;

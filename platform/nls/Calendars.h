@@ -19,7 +19,7 @@ struct CalendarDate {
   int year;   // within the era
   int month;  // 1..12
   int day;
-  int era;    // ICU's era index
+  int era;  // ICU's era index
 };
 
 // The proleptic Gregorian date (year, month, day) in the calendar. dayShift

@@ -52,7 +52,7 @@ std::u16string WriteDate(const std::vector<PictureElement>& picture, const Calen
         text += e.text;
         break;
       case u'd':
-        text += e.count <= 2 ? Number(date.day, e.count)
+        text += e.count <= 2   ? Number(date.day, e.count)
                 : e.count == 3 ? names.abbrevDays[weekday]
                                : names.days[weekday];
         break;
@@ -70,7 +70,7 @@ std::u16string WriteDate(const std::vector<PictureElement>& picture, const Calen
       case u'y':
         // "y" is the year within its century without a leading zero, as
         // Windows has always written it; "yyy" and longer are the whole year.
-        text += e.count == 1 ? Number(date.year % 100, 1)
+        text += e.count == 1   ? Number(date.year % 100, 1)
                 : e.count == 2 ? Number(date.year % 100, 2)
                                : Number(date.year, 4);
         break;
@@ -142,27 +142,20 @@ DWORD FormatDate(LCID lcid, DWORD flags, const SYSTEMTIME* date, const char16_t*
   return ERROR_SUCCESS;
 }
 
-template <typename Char>
-int Return(LCID lcid, DWORD flags, const SYSTEMTIME* date, const char16_t* picture, Char* out,
-           int size) {
-  if (!CheckBuffer(out, size)) return 0;
-  std::u16string text;
-  const DWORD error = FormatDate(lcid, flags, date, picture, &text);
-  if (error != ERROR_SUCCESS) return Fail(error);
-  return ReturnText(text, out, size);
-}
-
 }  // namespace
 }  // namespace nls
 
 int GetDateFormat(LCID lcid, DWORD flags, const SYSTEMTIME* date, const char16_t* picture,
                   char16_t* out, int size) {
-  return nls::Return(lcid, flags, date, picture, out, size);
+  return nls::ReturnFormatted(out, size, [&](std::u16string* result) {
+    return nls::FormatDate(lcid, flags, date, picture, result);
+  });
 }
 
 int GetDateFormat(LCID lcid, DWORD flags, const SYSTEMTIME* date, const char* picture, char* out,
                   int size) {
-  if (picture == nullptr) return nls::Return(lcid, flags, date, nullptr, out, size);
-  const std::u16string wide = text::AnsiToUtf16(picture);
-  return nls::Return(lcid, flags, date, wide.c_str(), out, size);
+  const std::u16string wide = picture != nullptr ? text::AnsiToUtf16(picture) : std::u16string();
+  return nls::ReturnFormatted(out, size, [&](std::u16string* result) {
+    return nls::FormatDate(lcid, flags, date, picture != nullptr ? wide.c_str() : nullptr, result);
+  });
 }

@@ -32,7 +32,8 @@ std::u16string DisplayText(Display display, const char* locale, const char* inLo
   UErrorCode status = U_ZERO_ERROR;
   const int32_t length = display(locale, inLocale, buffer, 256, &status);
   if (U_FAILURE(status) || length <= 0 || length > 256) return {};
-  return std::u16string(reinterpret_cast<const char16_t*>(buffer), static_cast<std::size_t>(length));
+  return std::u16string(reinterpret_cast<const char16_t*>(buffer),
+                        static_cast<std::size_t>(length));
 }
 
 std::u16string CalendarDisplayName(const char* icuType, const std::string& inLocale) {
@@ -43,10 +44,11 @@ std::u16string CalendarDisplayName(const char* icuType, const std::string& inLoc
   const std::string locale = "und@calendar=" + keyword;
   UChar buffer[256] = {};
   UErrorCode status = U_ZERO_ERROR;
-  const int32_t length = uloc_getDisplayKeywordValue(locale.c_str(), "calendar",
-                                                     inLocale.c_str(), buffer, 256, &status);
+  const int32_t length = uloc_getDisplayKeywordValue(locale.c_str(), "calendar", inLocale.c_str(),
+                                                     buffer, 256, &status);
   if (U_FAILURE(status) || length <= 0 || length > 256) return {};
-  return std::u16string(reinterpret_cast<const char16_t*>(buffer), static_cast<std::size_t>(length));
+  return std::u16string(reinterpret_cast<const char16_t*>(buffer),
+                        static_cast<std::size_t>(length));
 }
 
 CalendarNames ReadCalendarNames(const std::string& icuName, const CalendarRow& calendar) {
@@ -80,9 +82,8 @@ CalendarNames ReadCalendarNames(const std::string& icuName, const CalendarRow& c
   if (calendar.nameLocale != nullptr) {
     // The Gregorian variants share ICU's one name; the language of their
     // month names tells them apart.
-    names.calendarName += u" (" +
-                          DisplayText(uloc_getDisplayName, calendar.nameLocale, icuName.c_str()) +
-                          u")";
+    names.calendarName +=
+        u" (" + DisplayText(uloc_getDisplayName, calendar.nameLocale, icuName.c_str()) + u")";
   }
   return names;
 }

@@ -12,8 +12,8 @@
 namespace nls {
 
 struct LocaleRef {
-  LCID lcid;            // sort bits cleared
-  std::string icuName;  // "ar_SA"
+  LCID lcid;             // sort bits cleared
+  std::string icuName;   // "ar_SA"
   const LocaleRow* row;  // null for a locale only ICU knows
 };
 

@@ -21,8 +21,6 @@ namespace {
 constexpr std::size_t kMaxPicture = 80;
 constexpr std::size_t kMaxDesignator = 15;
 
-using Validator = bool (*)(std::u16string_view value, const LocaleRef& locale);
-
 bool IsDateOrder(std::u16string_view value, const LocaleRef&) {
   return value.size() == 1 && value[0] >= u'0' && value[0] <= u'2';
 }
@@ -62,34 +60,22 @@ bool IsDesignator(std::u16string_view value, const LocaleRef&) {
   return value.size() <= kMaxDesignator;
 }
 
-struct OverrideRow {
-  OverridableItem item;
-  Validator valid;
-};
-
 // The order is the order in which a new locale's values are written.
-constexpr OverrideRow kOverrides[] = {
-    {{LOCALE_ICALENDARTYPE, "iCalendarType"}, IsCalendarOfLocale},
-    {{LOCALE_SSHORTDATE, "sShortDate"}, IsPicture},
-    {{LOCALE_IDATE, "iDate"}, IsDateOrder},
-    {{LOCALE_SLONGDATE, "sLongDate"}, IsPicture},
-    {{LOCALE_SYEARMONTH, "sYearMonth"}, IsPicture},
-    {{LOCALE_STIMEFORMAT, "sTimeFormat"}, IsPicture},
-    {{LOCALE_S1159, "s1159"}, IsDesignator},
-    {{LOCALE_S2359, "s2359"}, IsDesignator},
-    {{LOCALE_IFIRSTDAYOFWEEK, "iFirstDayOfWeek"}, IsWeekday},
+constexpr OverridableItem kOverrides[] = {
+    {LOCALE_ICALENDARTYPE, "iCalendarType", IsCalendarOfLocale},
+    {LOCALE_SSHORTDATE, "sShortDate", IsPicture},
+    {LOCALE_IDATE, "iDate", IsDateOrder},
+    {LOCALE_SLONGDATE, "sLongDate", IsPicture},
+    {LOCALE_SYEARMONTH, "sYearMonth", IsPicture},
+    {LOCALE_STIMEFORMAT, "sTimeFormat", IsPicture},
+    {LOCALE_S1159, "s1159", IsDesignator},
+    {LOCALE_S2359, "s2359", IsDesignator},
+    {LOCALE_IFIRSTDAYOFWEEK, "iFirstDayOfWeek", IsWeekday},
 };
 
-constexpr OverridableItem kOverridableItems[] = {
-    kOverrides[0].item, kOverrides[1].item, kOverrides[2].item,
-    kOverrides[3].item, kOverrides[4].item, kOverrides[5].item,
-    kOverrides[6].item, kOverrides[7].item, kOverrides[8].item,
-};
-static_assert(std::size(kOverridableItems) == std::size(kOverrides));
-
-const OverrideRow* FindOverride(LCTYPE item) {
-  for (const OverrideRow& row : kOverrides) {
-    if (row.item.item == item) return &row;
+const OverridableItem* FindOverride(LCTYPE item) {
+  for (const OverridableItem& row : kOverrides) {
+    if (row.item == item) return &row;
   }
   return nullptr;
 }
@@ -101,7 +87,7 @@ struct NumericItem {
 };
 
 constexpr NumericItem kNumericItems[] = {
-    {LOCALE_ILANGUAGE, 16},      {LOCALE_IDATE, 10},          {LOCALE_ICALENDARTYPE, 10},
+    {LOCALE_ILANGUAGE, 16},         {LOCALE_IDATE, 10},           {LOCALE_ICALENDARTYPE, 10},
     {LOCALE_IOPTIONALCALENDAR, 10}, {LOCALE_IFIRSTDAYOFWEEK, 10},
 };
 
@@ -109,8 +95,10 @@ std::u16string Ascii(const std::string& text) { return std::u16string(text.begin
 
 std::u16string Decimal(int value) { return Ascii(std::to_string(value)); }
 
-std::u16string Text(const char16_t* fromTable, const std::u16string& fromIcu) {
-  return fromTable != nullptr ? std::u16string(fromTable) : fromIcu;
+// The table's Windows default where it holds one, else ICU's.
+std::u16string Default(const LocaleRow* row, const char16_t* LocaleRow::*column,
+                       const std::u16string& fromIcu) {
+  return row != nullptr && row->*column != nullptr ? std::u16string(row->*column) : fromIcu;
 }
 
 bool InRange(LCTYPE item, LCTYPE first, LCTYPE last) { return item >= first && item <= last; }
@@ -156,13 +144,13 @@ std::optional<std::u16string> OwnItem(const LocaleRequest& request, LCTYPE item)
     case LOCALE_SNAME:
       return names.language + u"-" + names.country;
     case LOCALE_SSHORTDATE:
-      return Text(row != nullptr ? row->shortDate : nullptr, IcuPicturesFor(locale.icuName).shortDate);
+      return Default(row, &LocaleRow::shortDate, IcuPicturesFor(locale.icuName).shortDate);
     case LOCALE_SLONGDATE:
-      return Text(row != nullptr ? row->longDate : nullptr, IcuPicturesFor(locale.icuName).longDate);
+      return Default(row, &LocaleRow::longDate, IcuPicturesFor(locale.icuName).longDate);
     case LOCALE_SYEARMONTH:
       return IcuPicturesFor(locale.icuName).yearMonth;
     case LOCALE_STIMEFORMAT:
-      return Text(row != nullptr ? row->timeFormat : nullptr, IcuPicturesFor(locale.icuName).time);
+      return Default(row, &LocaleRow::timeFormat, IcuPicturesFor(locale.icuName).time);
     case LOCALE_IDATE:
       return Decimal(DateOrderOfPicture(*LocaleItem(request, LOCALE_SSHORTDATE)));
     case LOCALE_ICALENDARTYPE:
@@ -173,16 +161,15 @@ std::optional<std::u16string> OwnItem(const LocaleRequest& request, LCTYPE item)
     case LOCALE_IFIRSTDAYOFWEEK:
       return Decimal(names.firstDayOfWeek);
     case LOCALE_S1159:
-      return Text(row != nullptr ? row->am : nullptr, names.am);
+      return Default(row, &LocaleRow::am, names.am);
     case LOCALE_S2359:
-      return Text(row != nullptr ? row->pm : nullptr, names.pm);
+      return Default(row, &LocaleRow::pm, names.pm);
     default:
       return std::nullopt;
   }
 }
 
-// The request for an item of GetLocaleInfo or SetLocaleInfo, split from its
-// flags.
+// An LCTYPE of GetLocaleInfo split into the item and its flags.
 struct ItemRequest {
   LCTYPE item;
   bool noUserOverride;
@@ -213,13 +200,13 @@ int GetLocaleInfoImpl(LCID lcid, LCTYPE type, Char* data, int size) {
 
 }  // namespace
 
-std::span<const OverridableItem> OverridableItems() { return kOverridableItems; }
+std::span<const OverridableItem> OverridableItems() { return kOverrides; }
 
 std::optional<std::u16string> LocaleItem(const LocaleRequest& request, LCTYPE item) {
   if (request.userOverrides) {
-    if (const OverrideRow* row = FindOverride(item)) {
+    if (const OverridableItem* row = FindOverride(item)) {
       // A stored value Windows could not have stored is not taken.
-      const std::optional<std::u16string> stored = ReadInternational(row->item.valueName);
+      const std::optional<std::u16string> stored = ReadInternational(row->valueName);
       if (stored && row->valid(*stored, request.locale)) return stored;
     }
   }
@@ -248,25 +235,25 @@ BOOL SetLocaleInfo(LCID lcid, LCTYPE type, const char16_t* value) {
   if ((type & (LOCALE_NOUSEROVERRIDE | LOCALE_RETURN_NUMBER)) != 0) {
     return Fail(ERROR_INVALID_FLAGS);
   }
-  const OverrideRow* row = FindOverride(type & ~LOCALE_USE_CP_ACP);
+  const OverridableItem* row = FindOverride(type & ~LOCALE_USE_CP_ACP);
   if (row == nullptr) return Fail(ERROR_INVALID_FLAGS);
   // The overrides belong to the user's locale alone: storing one for
   // another locale would change the user's.
   const LCID user = UserDefaultLcid();
   const LCID target = lcid == LOCALE_USER_DEFAULT || lcid == LOCALE_NEUTRAL ? user
-                      : lcid == LOCALE_SYSTEM_DEFAULT                         ? SystemDefaultLcid()
-                                                                              : lcid;
+                      : lcid == LOCALE_SYSTEM_DEFAULT                       ? SystemDefaultLcid()
+                                                                            : lcid;
   const std::optional<LocaleRef> locale = FindLocale(user);
   if (LANGIDFROMLCID(target) != LANGIDFROMLCID(user) || !locale) {
     return Fail(ERROR_INVALID_PARAMETER);
   }
   const std::u16string_view wanted(value);
   if (!row->valid(wanted, *locale)) return Fail(ERROR_INVALID_PARAMETER);
-  LONG rc = WriteInternational(row->item.valueName, wanted);
-  if (rc == ERROR_SUCCESS && row->item.item == LOCALE_SSHORTDATE) {
+  LONG rc = WriteInternational(row->valueName, wanted);
+  if (rc == ERROR_SUCCESS && row->item == LOCALE_SSHORTDATE) {
     // Windows keeps the order in step with the picture it comes from.
-    rc = WriteInternational("iDate", std::u16string(1, static_cast<char16_t>(
-                                                            u'0' + DateOrderOfPicture(wanted))));
+    rc = WriteInternational(
+        "iDate", std::u16string(1, static_cast<char16_t>(u'0' + DateOrderOfPicture(wanted))));
   }
   if (rc != ERROR_SUCCESS) return Fail(static_cast<DWORD>(rc));
   return TRUE;

@@ -5,16 +5,18 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "platform/nls/UserLocale.h"
 
 namespace nls {
 
 // The items the user may override, with the value of the International key
-// that holds each.
+// that holds each and what a value must be for Windows to store it.
 struct OverridableItem {
   LCTYPE item;
   const char* valueName;
+  bool (*valid)(std::u16string_view value, const LocaleRef& locale);
 };
 
 std::span<const OverridableItem> OverridableItems();

@@ -13,8 +13,7 @@ namespace {
 // Windows has no designators at all where ICU gives "AM"/"PM".
 constexpr LocaleRow kLocales[] = {
     {1025, "ar_SA", u"dd/MM/yy", u"dd/MMMM/yyyy", u"hh:mm:ss tt", u"ص", u"م", CAL_HIJRI},
-    {1033, "en_US", u"M/d/yyyy", u"dddd, MMMM d, yyyy", u"h:mm:ss tt", u"AM", u"PM",
-     CAL_GREGORIAN},
+    {1033, "en_US", u"M/d/yyyy", u"dddd, MMMM d, yyyy", u"h:mm:ss tt", u"AM", u"PM", CAL_GREGORIAN},
     {2057, "en_GB", u"dd/MM/yyyy", u"dd MMMM yyyy", u"HH:mm:ss", u"AM", u"PM", CAL_GREGORIAN},
     {1036, "fr_FR", u"dd/MM/yyyy", u"dddd d MMMM yyyy", u"HH:mm:ss", u"", u"", CAL_GREGORIAN},
     {3084, "fr_CA", nullptr, nullptr, nullptr, nullptr, nullptr, CAL_GREGORIAN},

@@ -82,7 +82,7 @@ constexpr LCTYPE LOCALE_SSHORTDATE = 0x001F;
 constexpr LCTYPE LOCALE_SLONGDATE = 0x0020;
 constexpr LCTYPE LOCALE_SYEARMONTH = 0x1006;
 constexpr LCTYPE LOCALE_STIMEFORMAT = 0x1003;
-constexpr LCTYPE LOCALE_IDATE = 0x0021;  // short date order: 0 M-D-Y, 1 D-M-Y, 2 Y-M-D
+constexpr LCTYPE LOCALE_IDATE = 0x0021;              // short date order: 0 M-D-Y, 1 D-M-Y, 2 Y-M-D
 constexpr LCTYPE LOCALE_ICALENDARTYPE = 0x1009;      // the calendar dates are written in
 constexpr LCTYPE LOCALE_IOPTIONALCALENDAR = 0x100B;  // the first of the locale's calendars
 constexpr LCTYPE LOCALE_IFIRSTDAYOFWEEK = 0x100C;    // 0 Monday ... 6 Sunday
@@ -130,11 +130,11 @@ constexpr LCTYPE LOCALE_SABBREVMONTHNAME11 = 0x004E;
 constexpr LCTYPE LOCALE_SABBREVMONTHNAME12 = 0x004F;
 
 // Calendars.
-constexpr CALID CAL_GREGORIAN = 1;               // localized names
-constexpr CALID CAL_GREGORIAN_US = 2;            // English names
-constexpr CALID CAL_HIJRI = 6;                   // tabular Hijri (ICU "islamic-tbla")
-constexpr CALID CAL_GREGORIAN_ME_FRENCH = 9;     // French names
-constexpr CALID CAL_GREGORIAN_ARABIC = 10;       // Arabic (Levantine) names
+constexpr CALID CAL_GREGORIAN = 1;                // localized names
+constexpr CALID CAL_GREGORIAN_US = 2;             // English names
+constexpr CALID CAL_HIJRI = 6;                    // tabular Hijri (ICU "islamic-tbla")
+constexpr CALID CAL_GREGORIAN_ME_FRENCH = 9;      // French names
+constexpr CALID CAL_GREGORIAN_ARABIC = 10;        // Arabic (Levantine) names
 constexpr CALID CAL_GREGORIAN_XLIT_ENGLISH = 11;  // English names in Arabic letters
 constexpr CALID CAL_GREGORIAN_XLIT_FRENCH = 12;   // French names in Arabic letters
 constexpr CALID ENUM_ALL_CALENDARS = 0xFFFFFFFF;
@@ -189,7 +189,8 @@ constexpr CALTYPE CAL_SABBREVMONTHNAME12 = 0x002D;
 // GetDateFormat flags.
 constexpr DWORD DATE_SHORTDATE = 0x0001;
 constexpr DWORD DATE_LONGDATE = 0x0002;
-constexpr DWORD DATE_USE_ALT_CALENDAR = 0x0004;  // the locale's first calendar other than its current
+// DATE_USE_ALT_CALENDAR: the locale's first calendar other than its current one.
+constexpr DWORD DATE_USE_ALT_CALENDAR = 0x0004;
 constexpr DWORD DATE_YEARMONTH = 0x0008;
 constexpr DWORD DATE_LTRREADING = 0x0010;  // the text starts with a left-to-right mark
 constexpr DWORD DATE_RTLREADING = 0x0020;  // the text starts with a right-to-left mark
@@ -201,12 +202,14 @@ constexpr DWORD TIME_NOTIMEMARKER = 0x0004;
 constexpr DWORD TIME_FORCE24HOURFORMAT = 0x0008;
 
 // EnumSystemLocales and IsValidLocale flags.
-constexpr DWORD LCID_INSTALLED = 0x0001;  // the locales of our table that ICU has data for
-constexpr DWORD LCID_SUPPORTED = 0x0002;  // those and every other ICU locale with an LCID
+constexpr DWORD LCID_INSTALLED = 0x0001;        // the locales of our table that ICU has data for
+constexpr DWORD LCID_SUPPORTED = 0x0002;        // those and every other ICU locale with an LCID
 constexpr DWORD LCID_ALTERNATE_SORTS = 0x0004;  // none here
 
 LCID GetUserDefaultLCID();
-LCID GetSystemDefaultLCID();  // HKLM\SYSTEM\CurrentControlSet\Control\Nls\Language "Default", else the environment
+// HKLM\SYSTEM\CurrentControlSet\Control\Nls\Language "Default", else the
+// environment's locale (not stored).
+LCID GetSystemDefaultLCID();
 LANGID GetUserDefaultLangID();
 LANGID GetSystemDefaultLangID();
 
@@ -228,23 +231,22 @@ BOOL SetLocaleInfo(LCID lcid, LCTYPE type, const char16_t* value);
 // long or year-month date by flags) in the locale's current calendar, or in
 // its alternate one with DATE_USE_ALT_CALENDAR. The time fields and the day
 // of the week of *date are ignored.
-int GetDateFormat(LCID lcid, DWORD flags, const SYSTEMTIME* date, const char* picture,
-                  char* out, int size);
+int GetDateFormat(LCID lcid, DWORD flags, const SYSTEMTIME* date, const char* picture, char* out,
+                  int size);
 int GetDateFormat(LCID lcid, DWORD flags, const SYSTEMTIME* date, const char16_t* picture,
                   char16_t* out, int size);
 
 // Writes the time (null: now) with the picture (null: the locale's time
 // format). The date fields of *time are ignored.
-int GetTimeFormat(LCID lcid, DWORD flags, const SYSTEMTIME* time, const char* picture,
-                  char* out, int size);
+int GetTimeFormat(LCID lcid, DWORD flags, const SYSTEMTIME* time, const char* picture, char* out,
+                  int size);
 int GetTimeFormat(LCID lcid, DWORD flags, const SYSTEMTIME* time, const char16_t* picture,
                   char16_t* out, int size);
 
 // With CAL_RETURN_NUMBER (for CAL_ICALINTVALUE) the number goes to *value,
 // data must be null and size 0, and the result is the size of a DWORD in
 // characters (2 in the W form, 4 in the A form).
-int GetCalendarInfo(LCID lcid, CALID calendar, CALTYPE type, char* data, int size,
-                    DWORD* value);
+int GetCalendarInfo(LCID lcid, CALID calendar, CALTYPE type, char* data, int size, DWORD* value);
 int GetCalendarInfo(LCID lcid, CALID calendar, CALTYPE type, char16_t* data, int size,
                     DWORD* value);
 

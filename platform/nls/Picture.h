@@ -12,9 +12,9 @@
 namespace nls {
 
 struct PictureElement {
-  char16_t letter;       // 0 for literal text
-  int count;             // how many times the letter repeats
-  std::u16string text;   // the literal text
+  char16_t letter;      // 0 for literal text
+  int count;            // how many times the letter repeats
+  std::u16string text;  // the literal text
 };
 
 inline constexpr std::u16string_view kDateLetters = u"dMyg";

@@ -15,8 +15,7 @@ constexpr DWORD kTimeFlags = TIME_NOMINUTESORSECONDS | TIME_NOSECONDS | TIME_NOT
                              TIME_FORCE24HOURFORMAT | LOCALE_NOUSEROVERRIDE | LOCALE_USE_CP_ACP;
 
 bool IsValidTime(const SYSTEMTIME& time) {
-  return time.wHour <= 23 && time.wMinute <= 59 && time.wSecond <= 59 &&
-         time.wMilliseconds <= 999;
+  return time.wHour <= 23 && time.wMinute <= 59 && time.wSecond <= 59 && time.wMilliseconds <= 999;
 }
 
 std::u16string Number(int value, int count) {
@@ -113,8 +112,7 @@ std::u16string WriteTime(const std::vector<PictureElement>& picture, const TimeP
 
 DWORD FormatTime(LCID lcid, DWORD flags, const SYSTEMTIME* time, const char16_t* picture,
                  std::u16string* out) {
-  if ((flags & ~kTimeFlags) != 0 ||
-      (picture != nullptr && (flags & LOCALE_NOUSEROVERRIDE) != 0)) {
+  if ((flags & ~kTimeFlags) != 0 || (picture != nullptr && (flags & LOCALE_NOUSEROVERRIDE) != 0)) {
     return ERROR_INVALID_FLAGS;
   }
   const std::optional<LocaleRequest> request =
@@ -136,27 +134,20 @@ DWORD FormatTime(LCID lcid, DWORD flags, const SYSTEMTIME* time, const char16_t*
   return ERROR_SUCCESS;
 }
 
-template <typename Char>
-int Return(LCID lcid, DWORD flags, const SYSTEMTIME* time, const char16_t* picture, Char* out,
-           int size) {
-  if (!CheckBuffer(out, size)) return 0;
-  std::u16string text;
-  const DWORD error = FormatTime(lcid, flags, time, picture, &text);
-  if (error != ERROR_SUCCESS) return Fail(error);
-  return ReturnText(text, out, size);
-}
-
 }  // namespace
 }  // namespace nls
 
 int GetTimeFormat(LCID lcid, DWORD flags, const SYSTEMTIME* time, const char16_t* picture,
                   char16_t* out, int size) {
-  return nls::Return(lcid, flags, time, picture, out, size);
+  return nls::ReturnFormatted(out, size, [&](std::u16string* result) {
+    return nls::FormatTime(lcid, flags, time, picture, result);
+  });
 }
 
 int GetTimeFormat(LCID lcid, DWORD flags, const SYSTEMTIME* time, const char* picture, char* out,
                   int size) {
-  if (picture == nullptr) return nls::Return(lcid, flags, time, nullptr, out, size);
-  const std::u16string wide = text::AnsiToUtf16(picture);
-  return nls::Return(lcid, flags, time, wide.c_str(), out, size);
+  const std::u16string wide = picture != nullptr ? text::AnsiToUtf16(picture) : std::u16string();
+  return nls::ReturnFormatted(out, size, [&](std::u16string* result) {
+    return nls::FormatTime(lcid, flags, time, picture != nullptr ? wide.c_str() : nullptr, result);
+  });
 }

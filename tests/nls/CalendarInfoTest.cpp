@@ -34,8 +34,9 @@ bool Contains(const std::vector<std::string>& list, const std::string& item) {
 }
 
 TEST_F(NlsTest, HijriAndGregorianMonthNamesAreTheCalendarsOwn) {
-  const char* hijri[] = {"محرم",  "صفر",   "ربيع الأول", "ربيع الآخر", "جمادى الأولى", "جمادى الآخرة",
-                         "رجب",   "شعبان", "رمضان",      "شوال",       "ذو القعدة",    "ذو الحجة"};
+  const char* hijri[] = {"محرم",         "صفر",          "ربيع الأول", "ربيع الآخر",
+                         "جمادى الأولى", "جمادى الآخرة", "رجب",        "شعبان",
+                         "رمضان",        "شوال",         "ذو القعدة",  "ذو الحجة"};
   for (CALTYPE i = 0; i < 12; ++i) {
     EXPECT_EQ(CalendarText(1025, CAL_HIJRI, CAL_SMONTHNAME1 + i), hijri[i]) << i + 1;
   }
@@ -88,8 +89,8 @@ TEST_F(NlsTest, EachLocaleListsItsCalendarsTheCurrentOneFirst) {
   g_seen.clear();
   EXPECT_TRUE(EnumCalendarInfo(CollectAnsi, 1025, CAL_HIJRI, CAL_ICALINTVALUE));
   EXPECT_EQ(g_seen, std::vector<std::string>{"6"});
-  EXPECT_FALSE(EnumCalendarInfo(static_cast<CALINFO_ENUMPROCW>(nullptr), 1025, CAL_HIJRI,
-                                CAL_ICALINTVALUE));
+  EXPECT_FALSE(
+      EnumCalendarInfo(static_cast<CALINFO_ENUMPROCW>(nullptr), 1025, CAL_HIJRI, CAL_ICALINTVALUE));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
   g_seen.clear();
   EXPECT_FALSE(EnumCalendarInfo(Collect, 1025, ENUM_ALL_CALENDARS, 0x7777));

@@ -42,7 +42,8 @@ TEST_F(NlsTest, QuotedTextIsCopiedAndTwoQuotesMakeOne) {
 TEST_F(NlsTest, MonthNamesTakeTheirDateFormOnlyNextToADayNumber) {
   EXPECT_EQ(Date(1049, kSpring2004, u"d MMMM"), "21 марта");
   EXPECT_EQ(Date(1049, kSpring2004, u"MMMM yyyy"), "март 2004");
-  EXPECT_EQ(Date(1049, kSpring2004, u"dddd MMMM"), "воскресенье март");  // a day name is no day number
+  EXPECT_EQ(Date(1049, kSpring2004, u"dddd MMMM"),
+            "воскресенье март");  // a day name is no day number
 }
 
 TEST_F(NlsTest, WithoutAPictureTheLocalesOwnDatesAreWritten) {
@@ -70,8 +71,8 @@ TEST_F(NlsTest, HijriDatesFollowWindowsTabularCalendar) {
   while (std::getline(data, line)) {
     if (line.empty() || line[0] == '#') continue;
     int y = 0, m = 0, d = 0, hijriDay = 0, hijriMonth = 0, hijriYear = 0;
-    ASSERT_EQ(std::sscanf(line.c_str(), "%d-%d-%d\t%d\t%d\t%d", &y, &m, &d, &hijriDay,
-                          &hijriMonth, &hijriYear),
+    ASSERT_EQ(std::sscanf(line.c_str(), "%d-%d-%d\t%d\t%d\t%d", &y, &m, &d, &hijriDay, &hijriMonth,
+                          &hijriYear),
               6)
         << line;
     const SYSTEMTIME date = Day(y, m, d);
@@ -89,8 +90,8 @@ TEST_F(NlsTest, AddHijriDateMovesHijriDatesAndNothingElse) {
   const SYSTEMTIME announced = Day(2004, 2, 22);  // 1 Muharram 1425 as announced
   EXPECT_EQ(Date(1025, announced, u"d/M/yyyy"), "2/1/1425");
   auto adjust = [](const char* value) {
-    ASSERT_EQ(registry::SetString(HKEY_CURRENT_USER, "Control Panel\\International",
-                                  "AddHijriDate", value),
+    ASSERT_EQ(registry::SetString(HKEY_CURRENT_USER, "Control Panel\\International", "AddHijriDate",
+                                  value),
               ERROR_SUCCESS);
   };
   adjust("AddHijriDate-1");

@@ -103,9 +103,9 @@ TEST_F(NlsTest, OnlyTheUsersLocaleTakesOverridesAndOnlyValidOnes) {
 
   // A value written into the registry by hand that Windows could not have
   // stored is passed over.
-  ASSERT_EQ(registry::SetString(HKEY_CURRENT_USER, "Control Panel\\International",
-                                "iCalendarType", "6"),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      registry::SetString(HKEY_CURRENT_USER, "Control Panel\\International", "iCalendarType", "6"),
+      ERROR_SUCCESS);
   EXPECT_EQ(Info(1033, LOCALE_ICALENDARTYPE), "1");
 }
 
@@ -114,7 +114,7 @@ TEST_F(NlsTest, AnsiFormsReadAndWriteTheCodePage) {
   ASSERT_TRUE(nls::SetUserDefaultLocale(1025));
   char buffer[32] = {};
   ASSERT_EQ(GetLocaleInfo(1025, LOCALE_S2359, buffer, 32), 2);
-  EXPECT_EQ(std::string(buffer), "\xE3");  // م
+  EXPECT_EQ(std::string(buffer), "\xE3");                                             // م
   ASSERT_TRUE(SetLocaleInfo(LOCALE_USER_DEFAULT, LOCALE_S2359, "\xE3\xD3\xC7\xC1"));  // مساء
   EXPECT_EQ(Info(1025, LOCALE_S2359), "مساء");
   EXPECT_EQ(GetLocaleInfo(1025, LOCALE_S2359, static_cast<char*>(nullptr), 0), 5);

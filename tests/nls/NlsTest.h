@@ -25,7 +25,7 @@ class NlsTest : public ::testing::Test {
     ASSERT_NE(mkdtemp(folder.data()), nullptr);
     home_ = folder;
     setenv("ORVANE_HOME", home_.c_str(), 1);
-    for (const char* name : kLocaleVariables) {
+    for (const char* name : kVariables) {
       const char* value = getenv(name);
       saved_.push_back(value != nullptr ? std::optional<std::string>(value) : std::nullopt);
       unsetenv(name);
@@ -38,9 +38,9 @@ class NlsTest : public ::testing::Test {
     text::SetAnsiCodePage(codePage_);
     for (std::size_t i = 0; i < saved_.size(); ++i) {
       if (saved_[i]) {
-        setenv(kLocaleVariables[i], saved_[i]->c_str(), 1);
+        setenv(kVariables[i], saved_[i]->c_str(), 1);
       } else {
-        unsetenv(kLocaleVariables[i]);
+        unsetenv(kVariables[i]);
       }
     }
     unsetenv("ORVANE_HOME");
@@ -48,15 +48,15 @@ class NlsTest : public ::testing::Test {
     std::filesystem::remove_all(home_, ignored);
   }
 
-  static constexpr const char* kLocaleVariables[] = {"LC_ALL", "LC_TIME", "LANG", "ORVANE_NOW"};
+  // The environment the tests change, restored afterwards.
+  static constexpr const char* kVariables[] = {"LC_ALL", "LC_TIME", "LANG", "ORVANE_NOW"};
 
   std::filesystem::path home_;
   std::vector<std::optional<std::string>> saved_;
   int codePage_ = 0;
 };
 
-inline SYSTEMTIME Day(int year, int month, int day, int hour = 0, int minute = 0,
-                      int second = 0) {
+inline SYSTEMTIME Day(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
   SYSTEMTIME st;
   st.wYear = static_cast<WORD>(year);
   st.wMonth = static_cast<WORD>(month);

@@ -30,7 +30,8 @@ TEST_F(NlsTest, SystemLocalesAreTheTablesLocalesThatIcuHasDataFor) {
   g_stopAfter = 0;
   ASSERT_TRUE(EnumSystemLocales(CollectLocale, LCID_INSTALLED));
   const std::vector<std::string> installed = g_seen;
-  for (const char* lcid : {"00000401", "00000409", "0000040C", "00000809", "00003C01", "00000804"}) {
+  for (const char* lcid :
+       {"00000401", "00000409", "0000040C", "00000809", "00003C01", "00000804"}) {
     EXPECT_TRUE(Contains(installed, lcid)) << lcid;
   }
   for (const std::string& lcid : installed) {

@@ -23,9 +23,9 @@ TEST_F(NlsTest, TheUsersLocaleIsSeededFromTheEnvironmentOnceThenTheRegistryWins)
   EXPECT_EQ(Date(LOCALE_USER_DEFAULT, kSpring2004, u"MMMM"), "mars");
 
   // Writing the registry chooses the locale.
-  ASSERT_EQ(registry::SetString(HKEY_CURRENT_USER, "Control Panel\\International", "Locale",
-                                "00000401"),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      registry::SetString(HKEY_CURRENT_USER, "Control Panel\\International", "Locale", "00000401"),
+      ERROR_SUCCESS);
   EXPECT_EQ(GetUserDefaultLCID(), 1025u);
   EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_SENGLANGUAGE), "Arabic");
 }
@@ -94,10 +94,10 @@ TEST_F(NlsTest, ChoosingALocaleRewritesEveryValueOfTheOldOne) {
 TEST_F(NlsTest, TheSystemLocaleComesFromTheMachineOrElseTheEnvironment) {
   setenv("LANG", "fr_FR.UTF-8", 1);
   EXPECT_EQ(GetSystemDefaultLCID(), 1036u);
-  ASSERT_EQ(registry::SetString(HKEY_LOCAL_MACHINE,
-                                "SYSTEM\\CurrentControlSet\\Control\\Nls\\Language", "Default",
-                                "0401"),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      registry::SetString(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Nls\\Language",
+                          "Default", "0401"),
+      ERROR_SUCCESS);
   EXPECT_EQ(GetSystemDefaultLCID(), 1025u);
   EXPECT_EQ(GetSystemDefaultLangID(), 1025);
   EXPECT_EQ(Info(LOCALE_SYSTEM_DEFAULT, LOCALE_SENGLANGUAGE), "Arabic");
