@@ -4,6 +4,7 @@
 // copied by value everywhere, also inside arrays such as DayTimes.
 
 #include <climits>
+#include <string>
 
 #include "platform/com/WinTypes.h"
 #include "platform/time/SystemTime.h"
@@ -81,6 +82,21 @@ class COleDate {
 
   // Fills *st; false when the value does not convert.
   bool GetAsSystemTime(SYSTEMTIME* st) const;
+
+  // Text of the date or time through the national-language support, with a
+  // Windows picture (null: the locale's own format), in the caller's
+  // character set (char: the ANSI code page; char16_t: UTF-16). At most 254
+  // characters; empty when the value does not convert or formatting fails.
+  template <typename Char>
+  std::basic_string<Char> FormatAsDate(const Char* picture, DWORD flags, LCID locale) const;
+  template <typename Char>
+  std::basic_string<Char> FormatAsTime(const Char* picture, DWORD flags, LCID locale) const;
+  // The date in another calendar (6: Hijri). The locale's calendar type is
+  // switched for the moment of formatting and set back afterwards; every
+  // program of the user sees the switch meanwhile, as on Windows.
+  template <typename Char>
+  std::basic_string<Char> FormatAsDateInCalendar(const Char* picture, DWORD flags,
+                                                 DWORD calendar, LCID locale) const;
 
   // Comparisons are made on the linear form and without a validity check.
   bool operator>(const COleDate& other) const { return Linear(m_dt) > Linear(other.m_dt); }
