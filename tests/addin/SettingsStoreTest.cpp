@@ -11,27 +11,11 @@
 #include "platform/com/ComPtr.h"
 #include "platform/text/TextConvert.h"
 #include "tests/support/AddinTestEnvironment.h"
+#include "tests/support/FlavourFile.h"
 
 namespace {
 
 const char* const kKey = "Software\\Veltrix\\Orvane\\3.0\\Settings";
-
-// City file bytes in this flavour's encoding.
-std::string CityFile(const std::string& utf8) {
-  std::string out;
-#if defined(ORVANE_FLAVOUR_XP)
-  for (char c : text::Utf8ToAnsi(utf8)) {
-    if (c == '\n') out += '\r';
-    out += c;
-  }
-#else
-  for (char16_t c : text::Utf8ToUtf16(utf8)) {
-    out += static_cast<char>(c & 0xFF);
-    out += static_cast<char>(c >> 8);
-  }
-#endif
-  return out;
-}
 
 const char* const kCities =
     "مكة المكرمة,,المملكة العربية السعودية,21 25 N,39 49 E,3,N,1,N,1\n"
@@ -42,7 +26,7 @@ class SettingsStoreTest : public AddinTest {
  protected:
   void SetUp() override {
     AddinTest::SetUp();
-    WriteAddinFile("cities_en.txt", CityFile(kCities));
+    WriteAddinFile("cities_en.txt", FlavourFileBytes(kCities));
   }
   void SetDword(const char* name, DWORD value) {
     ASSERT_EQ(registry::SetDword(HKEY_CURRENT_USER, kKey, name, value), ERROR_SUCCESS);

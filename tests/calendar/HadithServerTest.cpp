@@ -5,26 +5,9 @@
 #include "calendar/HadithServer.h"
 #include "platform/text/TextConvert.h"
 #include "tests/support/AddinTestEnvironment.h"
+#include "tests/support/FlavourFile.h"
 
 namespace {
-
-// File bytes in this flavour's encoding, with CR LF line ends.
-std::string HadithFile(const std::string& utf8) {
-  std::string out;
-#if defined(ORVANE_FLAVOUR_XP)
-  for (char c : text::Utf8ToAnsi(utf8)) {
-    if (c == '\n') out += '\r';
-    out += c;
-  }
-#else
-  for (char16_t c : text::Utf8ToUtf16(utf8)) {
-    if (c == u'\n') out += std::string("\r\0", 2);
-    out += static_cast<char>(c & 0xFF);
-    out += static_cast<char>(c >> 8);
-  }
-#endif
-  return out;
-}
 
 // How a line break of the file reaches a text: LF in the XP module's text
 // mode, CR LF as it stands in the 2003 module.
@@ -39,7 +22,7 @@ std::string Break() {
 class HadithTest : public AddinTest {
  protected:
   tstring Write(const std::string& utf8) {
-    WriteAddinFile("hadith_test.txt", HadithFile(utf8));
+    WriteAddinFile("hadith_test.txt", FlavourFileBytes(utf8));
     return Utf8ToT((m_folder / "hadith_test.txt").string());
   }
   static std::string Next(CHadithServer& server) {

@@ -10,43 +10,14 @@
 #include "locations/DataFileHandler.h"
 #include "platform/text/TextConvert.h"
 #include "tests/support/AddinTestEnvironment.h"
+#include "tests/support/FlavourFile.h"
 
 namespace {
 
-// The bytes a city file of this flavour holds for the given UTF-8 text.
-std::string Encode(const std::string& utf8) {
-#if defined(ORVANE_FLAVOUR_XP)
-  std::string out;
-  for (char c : text::Utf8ToAnsi(utf8)) {
-    if (c == '\n') out += '\r';
-    out += c;
-  }
-  return out;
-#else
-  std::string out;
-  for (char16_t c : text::Utf8ToUtf16(utf8)) {
-    if (c == u'\n') out += std::string("\r\0", 2);
-    out += static_cast<char>(c & 0xFF);
-    out += static_cast<char>(c >> 8);
-  }
-  return out;
-#endif
-}
-
-// The bytes the writer produces: line breaks as the file mode makes them
-// (CR LF in the XP module's text mode, LF as it stands in the 2003 module).
-std::string EncodeWritten(const std::string& utf8) {
-#if defined(ORVANE_FLAVOUR_XP)
-  return Encode(utf8);
-#else
-  std::string out;
-  for (char16_t c : text::Utf8ToUtf16(utf8)) {
-    out += static_cast<char>(c & 0xFF);
-    out += static_cast<char>(c >> 8);
-  }
-  return out;
-#endif
-}
+std::string Encode(const std::string& utf8) { return FlavourFileBytes(utf8); }
+// What the writer produces: CR LF in the XP module's text mode, LF as it
+// stands in the 2003 module.
+std::string EncodeWritten(const std::string& utf8) { return FlavourFileBytes(utf8, false); }
 
 class DataFileTest : public AddinTest {
  protected:
