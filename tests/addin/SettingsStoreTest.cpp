@@ -26,7 +26,7 @@ class SettingsStoreTest : public AddinTest {
  protected:
   void SetUp() override {
     AddinTest::SetUp();
-    WriteAddinFile("cities_en.txt", FlavourFileBytes(kCities));
+    WriteAddinFile("cities_en.txt", FlavourFileBytes(kCities, false));
   }
   void SetDword(const char* name, DWORD value) {
     ASSERT_EQ(registry::SetDword(HKEY_CURRENT_USER, kKey, name, value), ERROR_SUCCESS);
