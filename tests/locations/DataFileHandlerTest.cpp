@@ -146,3 +146,34 @@ TEST_F(DataFileTest, MissingFileMessageNamesFileAndFolder) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every line of the three shipped city files, in this flavour's encoding,
+// reads as a record that writes back as a line reading as the same record,
+// with the same flags, method and line number.
+TEST_F(DataFileTest, EveryShippedCityRoundTrips) {
+  for (unsigned id : {240u, 242u, 1011u}) {
+    const tstring path = CityFilePath(id);
+    CDataFileHandler file(path.c_str(), CDataFileHandler::kRead);
+    ASSERT_TRUE(file.IsOpen()) << TToUtf8(path);
+    CCityInfo city;
+    int line = 0;
+    while (file.GetNextCityInfo(city)) {
+      ++line;
+      ASSERT_EQ(city.m_lineNumber, line) << TToUtf8(path);
+      tchar written[CDataFileHandler::kWriteBufferSize];
+      city.GetLineFromInfo(written, CDataFileHandler::kWriteBufferSize);
+      CCityInfo back;
+      ASSERT_EQ(back.GetInfoFromLine(written), 1) << TToUtf8(written);
+      EXPECT_TRUE(back == city) << TToUtf8(written);
+      EXPECT_EQ(back.m_daylight, city.m_daylight);
+      EXPECT_EQ(back.m_method, city.m_method);
+      EXPECT_EQ(back.m_capital, city.m_capital);
+      EXPECT_EQ(back.m_lineNumber, city.m_lineNumber);
+    }
+    EXPECT_GE(line, 300) << TToUtf8(path);
+  }
+}
+
+}  // namespace
