@@ -121,16 +121,18 @@ void CPrayerEngine::SetDaylightRange(int startDay, int startMonth, int endDay, i
   if (!m_daylightRangeValid) return;
   m_firstDaylightDay = first.GetDayOfYear();
   m_lastDaylightDay = last.GetDayOfYear();
-  if (m_firstDaylightDay > m_lastDaylightDay) {
-    const int swap = m_firstDaylightDay;
-    m_firstDaylightDay = m_lastDaylightDay;
-    m_lastDaylightDay = swap;
-  }
 }
 
 bool CPrayerEngine::InDaylightRange(int ordinalDay) const {
-  return m_daylightRangeValid && m_firstDaylightDay <= ordinalDay &&
-         ordinalDay <= m_lastDaylightDay;
+  if (!m_daylightRangeValid) return false;
+  // A period that starts later in the year than it ends runs over the new
+  // year, as summer time does south of the equator (October to April).
+  // Exchanging its bounds instead would put the hour in the southern winter
+  // and leave such users no way to set their clocks right.
+  if (m_firstDaylightDay > m_lastDaylightDay) {
+    return ordinalDay >= m_firstDaylightDay || ordinalDay <= m_lastDaylightDay;
+  }
+  return m_firstDaylightDay <= ordinalDay && ordinalDay <= m_lastDaylightDay;
 }
 
 CPrayerEngine::SunPosition CPrayerEngine::PositionAt(double j) const {

@@ -33,8 +33,8 @@ class CPrayerEngine {
 
   // First and last day (inclusive, months 1..12) on which the clock is one
   // hour ahead, as dates of the engine's year. A day past the end of its month
-  // counts as the first day of the next month; exchanged bounds are put in
-  // order; an invalid bound means daylight saving never applies.
+  // counts as the first day of the next month; a start after the end runs
+  // over the new year; an invalid bound means daylight saving never applies.
   void SetDaylightRange(int startDay, int startMonth, int endDay, int endMonth);
   bool InDaylightRange(int ordinalDay) const;
 

@@ -160,9 +160,17 @@ TEST(PrayerEngine, DaylightRangeBoundsAreInclusiveOrderedAndCanBeUnset) {
   EXPECT_TRUE(engine.InDaylightRange(272));
   EXPECT_FALSE(engine.InDaylightRange(273));
 
-  engine.SetDaylightRange(28, 9, 25, 4);  // exchanged bounds
-  EXPECT_TRUE(engine.InDaylightRange(116));
-  EXPECT_FALSE(engine.InDaylightRange(273));
+  // A start after the end runs over the new year (southern summer time).
+  // It used to be put in order instead, which moved the hour into the
+  // southern winter and left no way to set it right.
+  engine.SetDaylightRange(5, 10, 6, 4);  // 5 October (day 279) to 6 April (day 97)
+  EXPECT_TRUE(engine.InDaylightRange(1));
+  EXPECT_TRUE(engine.InDaylightRange(97));
+  EXPECT_FALSE(engine.InDaylightRange(98));
+  EXPECT_FALSE(engine.InDaylightRange(172));
+  EXPECT_FALSE(engine.InDaylightRange(278));
+  EXPECT_TRUE(engine.InDaylightRange(279));
+  EXPECT_TRUE(engine.InDaylightRange(366));
 
   CPrayerEngine common = CairoEngine(2003);
   common.SetDaylightRange(29, 2, 31, 10);  // no 29 February in 2003: 1 March, day 60
