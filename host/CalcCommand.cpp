@@ -6,21 +6,26 @@
 #include <cstdio>
 #include <string>
 
+#include "host/CityLookup.h"
 #include "host/CommandLine.h"
 #include "host/Commands.h"
 #include "platform/com/ComPtr.h"
 #include "platform/com/ComRuntime.h"
 #include "platform/com/VariantTime.h"
+#include "platform/registry/Registry.h"
 #include "resources/OrvaneTypeLib.h"
 
 namespace {
 
 void PrintCalcHelp() {
   std::puts(
-      "usage: orvane calc --longitude L --latitude B --timezone Z [--method M]\n"
-      "                   [--school S] [--daylight MM-DD MM-DD] [--date YYYY-MM-DD] [--days N]\n"
+      "usage: orvane calc (--city NAME | --longitude L --latitude B --timezone Z)\n"
+      "                   [--method M] [--school S] [--daylight MM-DD MM-DD]\n"
+      "                   [--date YYYY-MM-DD] [--days N]\n"
       "Prints one line per day: the date, then Fajr, Shorouk, Zuhr, Asr, Maghrib and\n"
       "Isha as HH:MM (--:-- where there is no valid time).\n"
+      "  NAME  the first city of the add-in's city file whose name (\"Cairo, Egypt\")\n"
+      "        begins with NAME, ignoring case; gives L, B, Z and M unless given\n"
       "  L  degrees, positive WEST, or a number followed by E or W (31.25E)\n"
       "  B  degrees, positive north, or a number followed by N or S (30.05N)\n"
       "  Z  hours east of Greenwich, fractions allowed (5.5)\n"
@@ -109,11 +114,24 @@ void AppendTime(std::string* line, DATE time) {
   line->append(buf);
 }
 
+// The user-interface language: the global option, else Office's setting.
+long UiLanguage(const GlobalOptions& global) {
+  if (global.uiLanguage != 0) return global.uiLanguage;
+  DWORD language = 0;
+  const std::string key = "Software\\Microsoft\\Office\\" + std::string(global.office == 10 ? "10.0" : "11.0") +
+                          "\\Common\\LanguageResources";
+  return registry::GetDword(HKEY_CURRENT_USER, key.c_str(), "UILanguage", &language) == ERROR_SUCCESS
+             ? static_cast<long>(language)
+             : 0;
+}
+
 }  // namespace
 
-int RunCalc(const GlobalOptions&, const Arguments& args) {
+int RunCalc(const GlobalOptions& global, const Arguments& args) {
   std::optional<double> longitude, latitude, timeZone;
-  long method = eEgypt, school = eShafii, days = 1;
+  std::optional<std::string> cityName;
+  std::optional<long> method;
+  long school = eShafii, days = 1;
   bool daylight = false;
   int startMonth = 0, startDay = 0, endMonth = 0, endDay = 0;
   DATE first = 0;
@@ -129,7 +147,10 @@ int RunCalc(const GlobalOptions&, const Arguments& args) {
       return i + 1 < args.size() ? &args[++i] : nullptr;
     };
     const std::string* v = nullptr;
-    if (arg == "--longitude") {
+    if (arg == "--city") {
+      if (!(v = value()) || v->empty()) return cli::UsageError("calc", "--city takes the start of a city's name");
+      cityName = *v;
+    } else if (arg == "--longitude") {
       if (!(v = value()) || !(longitude = ParseCoordinate(*v, 'W', 'E'))) {
         return cli::UsageError("calc", "--longitude takes degrees (positive west) or a number and E/W");
       }
@@ -146,7 +167,7 @@ int RunCalc(const GlobalOptions&, const Arguments& args) {
       if (!(v = value()) || !(m = ParseNamed(*v, kMethods))) {
         return cli::UsageError("calc", "--method takes eEgypt, eISNA, eQurah, eKarachi, eWIL, eCustom or a number");
       }
-      method = *m;
+      method = m;
     } else if (arg == "--school") {
       std::optional<long> s;
       if (!(v = value()) || !(s = ParseNamed(*v, kSchools))) {
@@ -176,8 +197,20 @@ int RunCalc(const GlobalOptions&, const Arguments& args) {
       return cli::UsageError("calc", "unexpected argument \"" + arg + "\"");
     }
   }
+  if (cityName) {
+    std::string error;
+    const std::optional<host::CityMatch> city =
+        host::FindCity(global.office, UiLanguage(global), *cityName, &error);
+    if (!city) return cli::Failure(error);
+    if (!longitude) longitude = city->longitude;
+    if (!latitude) latitude = city->latitude;
+    if (!timeZone) timeZone = city->timeZone;
+    if (!method) method = city->method;
+    std::fprintf(stderr, "orvane: %s (latitude %.4f, longitude %.4f west, UTC%+g, method %ld)\n",
+                 city->display.c_str(), *latitude, *longitude, *timeZone, *method);
+  }
   if (!longitude || !latitude || !timeZone) {
-    return cli::UsageError("calc", "--longitude, --latitude and --timezone are required");
+    return cli::UsageError("calc", "give --city, or --longitude, --latitude and --timezone");
   }
   if (!haveDate) {
     SYSTEMTIME now;
@@ -209,7 +242,7 @@ int RunCalc(const GlobalOptions&, const Arguments& args) {
     calculator->put_DaylightStart(MonthDayDate(startMonth, startDay));
     calculator->put_DaylightEnd(MonthDayDate(endMonth, endDay));
   }
-  calculator->put_Method(static_cast<CalculationMethod>(method));
+  calculator->put_Method(static_cast<CalculationMethod>(method.value_or(eEgypt)));
   calculator->put_AsrMethod(static_cast<AsrSchool>(school));
 
   using Getter = HRESULT (IPrayerCalculator::*)(DATE*);

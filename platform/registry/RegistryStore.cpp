@@ -119,21 +119,7 @@ class Statement {
 // Names match without regard to case. Simple case folding keeps one letter
 // one letter, as Windows' own comparison does: "STRASSE" is not "Straße".
 std::string FoldName(std::string_view name) {
-  const std::u16string utf16 = text::Utf8ToUtf16(name);
-  std::u16string folded;
-  folded.reserve(utf16.size());
-  for (std::size_t i = 0; i < utf16.size();) {
-    UChar32 c;
-    U16_NEXT(utf16.data(), i, utf16.size(), c);
-    c = u_foldCase(c, U_FOLD_CASE_DEFAULT);
-    if (U_IS_BMP(c)) {
-      folded.push_back(static_cast<char16_t>(c));
-    } else {
-      folded.push_back(U16_LEAD(c));
-      folded.push_back(U16_TRAIL(c));
-    }
-  }
-  return text::Utf16ToUtf8(folded);
+  return text::Utf16ToUtf8(text::FoldCase(text::Utf8ToUtf16(name)));
 }
 
 StoredValue ReadValue(Statement& row) {

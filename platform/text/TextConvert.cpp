@@ -1,6 +1,8 @@
 #include "platform/text/TextConvert.h"
 
 #include <unicode/ucnv.h>
+#include <unicode/uchar.h>
+#include <unicode/utf16.h>
 #include <unicode/ustring.h>
 
 #include <atomic>
@@ -85,5 +87,22 @@ std::string Utf16ToAnsi(std::u16string_view utf16) {
 
 std::string AnsiToUtf8(std::string_view ansi) { return Utf16ToUtf8(AnsiToUtf16(ansi)); }
 std::string Utf8ToAnsi(std::string_view utf8) { return Utf16ToAnsi(Utf8ToUtf16(utf8)); }
+
+std::u16string FoldCase(std::u16string_view text) {
+  std::u16string folded;
+  folded.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    UChar32 c;
+    U16_NEXT(text.data(), i, text.size(), c);
+    c = u_foldCase(c, U_FOLD_CASE_DEFAULT);
+    if (U_IS_BMP(c)) {
+      folded.push_back(static_cast<char16_t>(c));
+    } else {
+      folded.push_back(U16_LEAD(c));
+      folded.push_back(U16_TRAIL(c));
+    }
+  }
+  return folded;
+}
 
 }  // namespace text

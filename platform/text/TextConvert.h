@@ -23,4 +23,8 @@ std::string Utf16ToAnsi(std::u16string_view utf16);
 std::string AnsiToUtf8(std::string_view ansi);
 std::string Utf8ToAnsi(std::string_view utf8);
 
+// Unicode simple case folding ("É" and "é" fold alike, "ß" stays), for
+// comparisons that ignore case.
+std::u16string FoldCase(std::u16string_view text);
+
 }  // namespace text

@@ -65,6 +65,25 @@ TEST(OrvaneCalc, PrintsTheWorkedTimesOfEveryMethod) {
   EXPECT_EQ(RunOrvane(std::string("calc ") + kCairo).out, "2004-03-21 04:31 05:58 12:02 15:30 18:07 19:25\n");
 }
 
+TEST(OrvaneCalc, CityByTheStartOfItsNameGivesPlaceZoneAndMethod) {
+  TestProfile profile;
+  ASSERT_EQ(RunOrvane("install").exitCode, 0);
+  RunResult r = RunOrvane("calc --city cAIRo --date 2004-03-21 2>/dev/null");
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out, "2004-03-21 04:31 05:58 12:02 15:30 18:07 19:25\n");
+  // The city's own method unless one is given.
+  EXPECT_EQ(RunOrvane("calc --city \"New York\" --date 2004-12-21 2>/dev/null").out,
+            "2004-12-21 05:54 07:17 11:54 14:14 16:32 17:54\n");
+  EXPECT_EQ(RunOrvane("calc --city Cairo --method eISNA --date 2004-03-21 2>/dev/null").out,
+            "2004-03-21 04:52 05:58 12:02 15:30 18:07 19:13\n");
+  // In the Arabic interface the Arabic city file is searched.
+  EXPECT_EQ(RunOrvane("--ui-language 1025 calc --city القاهرة --date 2004-03-21 2>/dev/null").out,
+            "2004-03-21 04:31 05:58 12:02 15:30 18:07 19:25\n");
+  r = RunOrvane("calc --city Atlantis");
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.out.find("no city"), std::string::npos) << r.out;
+}
+
 TEST(OrvaneCalc, ManyDaysRunAcrossMonthAndYearEnds) {
   TestProfile profile("2004-12-30T10:00:00");
   ASSERT_EQ(RunOrvane("install").exitCode, 0);

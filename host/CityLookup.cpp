@@ -1,0 +1,105 @@
+#include "host/CityLookup.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "host/AddinLocation.h"
+#include "platform/fs/Module.h"
+#include "platform/text/TextConvert.h"
+#include "platform/ui/Resources.h"
+
+namespace host {
+namespace {
+
+// The city line's method codes, which are not the enumeration's values.
+constexpr long kMethodOfCode[] = {4 /*eWIL*/, 2 /*eQurah*/, 3 /*eKarachi*/,
+                                  0 /*eEgypt*/, 1 /*eISNA*/, 4 /*eWIL*/};
+
+double Coordinate(const std::string& text) {
+  int degrees = 0, minutes = 0;
+  char letter = 0;
+  std::sscanf(text.c_str(), "%d %d %c", &degrees, &minutes, &letter);
+  const double value = degrees + minutes / 60.0;
+  return (letter == 'S' || letter == 's' || letter == 'E' || letter == 'e') ? -value : value;
+}
+
+std::string FileText(const std::string& path, bool utf16) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return {};
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  const std::string raw = bytes.str();
+  if (!utf16) return text::AnsiToUtf8(raw);
+  std::u16string wide;
+  for (std::size_t i = 0; i + 1 < raw.size(); i += 2) {
+    wide.push_back(static_cast<char16_t>(static_cast<unsigned char>(raw[i]) |
+                                         (static_cast<unsigned char>(raw[i + 1]) << 8)));
+  }
+  return text::Utf16ToUtf8(wide);
+}
+
+}  // namespace
+
+bool ParseCityLine(const std::string& line, CityMatch* city) {
+  std::vector<std::string> fields;
+  std::string field;
+  for (char c : line) {
+    if (c == ',') {
+      fields.push_back(field);
+      field.clear();
+    } else if (c != '\r' && c != '\n') {
+      field.push_back(c);
+    }
+  }
+  fields.push_back(field);
+  if (fields.size() < 7) return false;
+  for (std::string& f : fields) f.erase(0, f.find_first_not_of(' '));
+  std::string state = fields[1], country = fields[2];
+  if (country.empty()) std::swap(state, country);
+  city->display = fields[0] + (state.empty() ? "" : ", " + state) + ", " + country;
+  city->latitude = Coordinate(fields[3]);
+  city->longitude = Coordinate(fields[4]);
+  city->timeZone = std::strtod(fields[5].c_str(), nullptr);
+  city->daylight = !fields[6].empty() && (fields[6][0] == 'Y' || fields[6][0] == 'y');
+  const long code = fields.size() > 7 ? std::strtol(fields[7].c_str(), nullptr, 10) : 0;
+  city->method = code >= 0 && code <= 5 ? kMethodOfCode[code] : kMethodOfCode[0];
+  return true;
+}
+
+std::optional<CityMatch> FindCity(int office, long uiLanguage, const std::string& prefix,
+                                  std::string* error) {
+  const std::filesystem::path module = FindAddinModule(office);
+  if (module.empty()) {
+    *error = "cannot find the add-in folder (build it, or set ORVANE_ADDIN_DIR)";
+    return std::nullopt;
+  }
+  const char* code = uiLanguage == 1025 ? "ar" : uiLanguage == 1036 ? "fr" : "en";
+  const std::string library = (module.parent_path() / (std::string("orvnres") + code + ".so")).string();
+  HMODULE resources = LoadLibrary(text::Utf8ToUtf16(library).c_str());
+  const char* name = resources != nullptr ? ui::FindString(resources, 240) : nullptr;
+  const std::string path = (module.parent_path() / (name != nullptr ? name : "")).string();
+  if (resources != nullptr) FreeLibrary(resources);
+  if (name == nullptr) {
+    *error = "cannot read the city file's name from " + library;
+    return std::nullopt;
+  }
+  const std::string content = FileText(path, office != 10);
+  if (content.empty()) {
+    *error = "cannot read the city file " + path;
+    return std::nullopt;
+  }
+  const std::u16string wanted = text::FoldCase(text::Utf8ToUtf16(prefix));
+  std::istringstream lines(content);
+  for (std::string line; std::getline(lines, line);) {
+    CityMatch city;
+    if (!ParseCityLine(line, &city)) continue;
+    if (text::FoldCase(text::Utf8ToUtf16(city.display)).rfind(wanted, 0) == 0) return city;
+  }
+  *error = "no city in " + path + " begins with \"" + prefix + "\"";
+  return std::nullopt;
+}
+
+}  // namespace host
