@@ -19,7 +19,7 @@ constexpr bool SortedById() {
 static_assert(SortedById(), "string ids must be sorted and unique");
 
 constexpr ResourceTable kTable = {
-    ResourceTable::kVersion, kStrings, sizeof kStrings / sizeof kStrings[0], nullptr, 0,
+    ResourceTable::kVersion, kStrings, sizeof kStrings / sizeof kStrings[0], nullptr, 0, nullptr, 0,
 };
 
 }  // namespace

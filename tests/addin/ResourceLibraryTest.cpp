@@ -16,7 +16,7 @@
 #include "platform/registry/Registry.h"
 #include "platform/text/Format.h"
 #include "platform/text/TextConvert.h"
-#include "platform/ui/FrontEnd.h"
+#include "platform/ui/HeadlessFrontEnd.h"
 #include "platform/ui/Resources.h"
 #include "resources/OrvaneTypeLib.h"
 #include "tests/support/TestProfile.h"

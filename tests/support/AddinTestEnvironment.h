@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "addin/ResourceLibrary.h"
-#include "platform/ui/FrontEnd.h"
+#include "platform/ui/HeadlessFrontEnd.h"
 #include "tests/support/TestProfile.h"
 
 class AddinTest : public ::testing::Test {
