@@ -28,7 +28,7 @@ constexpr ResourceString kModuleStrings[] = {
 
 constexpr ResourceTable kModuleTable = {
     ResourceTable::kVersion, kModuleStrings, sizeof kModuleStrings / sizeof kModuleStrings[0],
-    nullptr, 0,
+    nullptr, 0, nullptr, 0,
 };
 
 }  // namespace

@@ -1,8 +1,10 @@
-// One resource library: the string table (and, as the dialogs are built, the
-// templates, bitmaps and animations) of one language. The build compiles this
-// file once per language with ORVANE_STRINGS naming that language's table.
+// One resource library: the string table, the dialog templates and the clips
+// of one language. The build compiles this file once per language with
+// ORVANE_STRINGS and ORVANE_DIALOGS naming that language's sources.
 
+#include "platform/ui/CommonControls.h"
 #include "platform/ui/ResourceTable.h"
+#include "platform/ui/WindowStyles.h"
 
 namespace {
 
@@ -18,8 +20,20 @@ constexpr bool SortedById() {
 }
 static_assert(SortedById(), "string ids must be sorted and unique");
 
+// What the resource compiler gives every control of a template.
+constexpr DWORD kControl = WS_CHILD | WS_VISIBLE;
+
+#include ORVANE_DIALOGS
+#include "resources/Animations.inc"
+
 constexpr ResourceTable kTable = {
-    ResourceTable::kVersion, kStrings, sizeof kStrings / sizeof kStrings[0], nullptr, 0,
+    ResourceTable::kVersion,
+    kStrings,
+    sizeof kStrings / sizeof kStrings[0],
+    kBinaries,
+    sizeof kBinaries / sizeof kBinaries[0],
+    kDialogs,
+    sizeof kDialogs / sizeof kDialogs[0],
 };
 
 }  // namespace

@@ -1,8 +1,9 @@
 #include "platform/ui/FrontEnd.h"
 
-#include <cstdio>
+#include <mutex>
 
 #include "platform/text/TextConvert.h"
+#include "platform/ui/TerminalFrontEnd.h"
 
 namespace ui {
 namespace {
@@ -14,6 +15,8 @@ std::shared_ptr<FrontEnd>& FrontEndSlot() {
 }
 
 }  // namespace
+
+void FrontEnd::OnWindowEvent(WindowEvent, const WindowSnapshot&) {}
 
 std::shared_ptr<FrontEnd> CurrentFrontEnd() {
   std::lock_guard lock(g_frontEndMutex);
@@ -37,39 +40,6 @@ int DefaultButton(UINT style) {
   return kButtons[type][position];
 }
 
-int TerminalFrontEnd::ShowMessageBox(const MessageBoxRequest& request) {
-  const char* kind = (request.style & MB_ICONMASK) == MB_ICONERROR ? "error"
-                     : (request.style & MB_ICONMASK) == MB_ICONWARNING ? "warning"
-                                                                        : "message";
-  std::fprintf(stderr, "[%s] %s: %s\n", kind, request.caption.c_str(), request.text.c_str());
-  return DefaultButton(request.style);
-}
-
-int HeadlessFrontEnd::ShowMessageBox(const MessageBoxRequest& request) {
-  std::lock_guard lock(m_mutex);
-  m_shown.push_back(request);
-  if (m_answers.empty()) return DefaultButton(request.style);
-  const int answer = m_answers.front();
-  m_answers.pop_front();
-  return answer;
-}
-
-void HeadlessFrontEnd::QueueAnswer(int button) {
-  std::lock_guard lock(m_mutex);
-  m_answers.push_back(button);
-}
-
-std::vector<MessageBoxRequest> HeadlessFrontEnd::MessageBoxes() const {
-  std::lock_guard lock(m_mutex);
-  return m_shown;
-}
-
-void HeadlessFrontEnd::Clear() {
-  std::lock_guard lock(m_mutex);
-  m_shown.clear();
-  m_answers.clear();
-}
-
 }  // namespace ui
 
 HWND GetActiveWindow() { return nullptr; }
@@ -81,5 +51,5 @@ int MessageBox(HWND owner, const char* text, const char* caption, UINT style) {
 
 int MessageBox(HWND owner, const char16_t* text, const char16_t* caption, UINT style) {
   return ui::CurrentFrontEnd()->ShowMessageBox({owner, text::Utf16ToUtf8(text ? text : u""),
-                                               text::Utf16ToUtf8(caption ? caption : u""), style});
+                                                text::Utf16ToUtf8(caption ? caption : u""), style});
 }

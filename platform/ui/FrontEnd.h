@@ -4,13 +4,11 @@
 // tests choose the headless one, which records what was shown and answers
 // from a script.
 
-#include <deque>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <vector>
 
 #include "platform/ui/Window.h"
+#include "platform/ui/WindowSnapshot.h"
 
 namespace ui {
 
@@ -21,11 +19,18 @@ struct MessageBoxRequest {
   UINT style;           // MB_* bits
 };
 
+// A front end is called from whichever thread shows a box or owns the
+// window that changed, so it guards its own state. It must not block on a
+// window's thread (no SendMessage from here): the window's thread is the
+// one calling.
 class FrontEnd {
  public:
   virtual ~FrontEnd() = default;
   // Shows a message box and returns the button pressed (IDOK, IDYES, …).
   virtual int ShowMessageBox(const MessageBoxRequest& request) = 0;
+  // A top-level window was created, shown, hidden, changed or destroyed;
+  // window is its state after the event, its controls included.
+  virtual void OnWindowEvent(WindowEvent event, const WindowSnapshot& window);
 };
 
 // The process's front end; the terminal one until another is set.
@@ -34,26 +39,5 @@ void SetFrontEnd(std::shared_ptr<FrontEnd> frontEnd);
 
 // The button a box answers with when nobody presses one: its default button.
 int DefaultButton(UINT style);
-
-// Writes each box to standard error and answers with its default button.
-class TerminalFrontEnd : public FrontEnd {
- public:
-  int ShowMessageBox(const MessageBoxRequest& request) override;
-};
-
-// Records every box; answers with the next scripted answer, else the default.
-class HeadlessFrontEnd : public FrontEnd {
- public:
-  int ShowMessageBox(const MessageBoxRequest& request) override;
-
-  void QueueAnswer(int button);
-  std::vector<MessageBoxRequest> MessageBoxes() const;
-  void Clear();
-
- private:
-  mutable std::mutex m_mutex;
-  std::vector<MessageBoxRequest> m_shown;
-  std::deque<int> m_answers;
-};
 
 }  // namespace ui

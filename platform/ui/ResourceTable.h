@@ -7,9 +7,11 @@
 //
 // Strings are UTF-8 and converted to the caller's character set when they
 // are loaded. Binary resources (bitmaps, icons, animations) are typed blobs;
-// dialog templates join as their own kind.
+// dialog templates are data of their own (DialogTemplate.h).
 
 #include <cstddef>
+
+#include "platform/ui/DialogTemplate.h"
 
 struct ResourceString {
   unsigned id;
@@ -33,12 +35,14 @@ struct ResourceBinary {
 };
 
 struct ResourceTable {
-  static constexpr unsigned kVersion = 1;
-  unsigned version;  // kVersion; a table of another version is not read
-  const ResourceString* strings;  // sorted by id
+  static constexpr unsigned kVersion = 2;  // 2: dialog templates
+  unsigned version;                        // kVersion; a table of another version is not read
+  const ResourceString* strings;           // sorted by id
   std::size_t stringCount;
   const ResourceBinary* binaries;
   std::size_t binaryCount;
+  const DialogTemplate* dialogs;
+  std::size_t dialogCount;
 };
 
 inline constexpr const char* kResourceTableSymbol = "OrvaneResourceTable";

@@ -26,6 +26,15 @@ const ResourceBinary* FindBinary(HINSTANCE instance, unsigned type, UINT id) {
   return nullptr;
 }
 
+const DialogTemplate* FindDialog(HINSTANCE instance, UINT id) {
+  const ResourceTable* table = fs_module::ResourcesOf(instance);
+  if (table == nullptr) return nullptr;
+  for (std::size_t i = 0; i < table->dialogCount; ++i) {
+    if (table->dialogs[i].id == id) return &table->dialogs[i];
+  }
+  return nullptr;
+}
+
 }  // namespace ui
 
 namespace {

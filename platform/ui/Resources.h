@@ -1,5 +1,6 @@
 #pragma once
-// Reading a module's resources: strings by id, binary resources by type and id.
+// Reading a module's resources: strings by id, binary resources by type and
+// id, dialog templates by id.
 
 #include <string>
 
@@ -20,5 +21,7 @@ namespace ui {
 const char* FindString(HINSTANCE instance, UINT id);
 // A binary resource, or null.
 const ResourceBinary* FindBinary(HINSTANCE instance, unsigned type, UINT id);
+// A dialog template, or null.
+const DialogTemplate* FindDialog(HINSTANCE instance, UINT id);
 
 }  // namespace ui

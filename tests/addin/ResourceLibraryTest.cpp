@@ -16,7 +16,8 @@
 #include "platform/registry/Registry.h"
 #include "platform/text/Format.h"
 #include "platform/text/TextConvert.h"
-#include "platform/ui/FrontEnd.h"
+#include "platform/ui/AnimationClip.h"
+#include "platform/ui/HeadlessFrontEnd.h"
 #include "platform/ui/Resources.h"
 #include "resources/OrvaneTypeLib.h"
 #include "tests/support/TestProfile.h"
@@ -143,6 +144,45 @@ TEST(ResourceLibraries, LoadStringConvertsToTheCallersCharacterSet) {
   EXPECT_EQ(wide[0], 0);
   FreeLibrary(arabic);
   EXPECT_EQ(LoadLibrary("/nonexistent/orvnresen.so"), nullptr);
+}
+
+TEST(ResourceLibraries, EveryLanguageHasTheProgressWindowAndItsClips) {
+  // What the progress window addresses in template 160, and as what.
+  const std::map<int, ControlKind> needed = {{248, ControlKind::kAnimation},
+                                             {247, ControlKind::kProgressBar},
+                                             {249, ControlKind::kStatic},
+                                             {250, ControlKind::kStatic},
+                                             {221, ControlKind::kButton}};
+  for (const char* language : kLanguages) {
+    HMODULE library = LoadLibrary(LibraryPath(language).c_str());
+    ASSERT_NE(library, nullptr) << language;
+    const DialogTemplate* dialog = ui::FindDialog(library, 160);
+    ASSERT_NE(dialog, nullptr) << language;
+    EXPECT_EQ(dialog->cancelId, 221) << language;
+    EXPECT_NE(ui::FindString(library, dialog->captionId), nullptr) << language;
+    std::map<int, ControlKind> found;
+    for (std::size_t i = 0; i < dialog->controlCount; ++i) {
+      const DialogControlTemplate& control = dialog->controls[i];
+      found[control.id] = control.kind;
+      if (control.textId != 0) {
+        EXPECT_NE(ui::FindString(library, control.textId), nullptr) << language << " " << control.id;
+      }
+      // Every control lies inside the client area.
+      EXPECT_GE(control.x, 0) << language << " " << control.id;
+      EXPECT_GE(control.y, 0) << language << " " << control.id;
+      EXPECT_LE(control.x + control.cx, dialog->cx) << language << " " << control.id;
+      EXPECT_LE(control.y + control.cy, dialog->cy) << language << " " << control.id;
+    }
+    EXPECT_EQ(found, needed) << language;
+    for (const unsigned clip : {223u, 224u}) {
+      const ResourceBinary* binary = ui::FindBinary(library, kResourceAnimation, clip);
+      ASSERT_NE(binary, nullptr) << language << " " << clip;
+      const auto parsed = ui::ParseAnimationClip(binary->data, binary->size);
+      ASSERT_TRUE(parsed.has_value()) << language << " " << clip;
+      EXPECT_GT(parsed->frames.size(), 1u) << language << " " << clip;
+    }
+    FreeLibrary(library);
+  }
 }
 
 // A copy of an add-in module in a folder of its own, with only the resource

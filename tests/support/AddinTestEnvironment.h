@@ -16,6 +16,7 @@
 #include "addin/ResourceLibrary.h"
 #include "platform/fs/ModulePath.h"
 #include "platform/ui/FrontEnd.h"
+#include "platform/ui/HeadlessFrontEnd.h"
 #include "tests/support/TestProfile.h"
 
 class AddinTest : public ::testing::Test {

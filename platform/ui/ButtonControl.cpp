@@ -1,0 +1,69 @@
+// Push buttons, check boxes and radio buttons.
+
+#include "platform/ui/CommonControls.h"
+#include "platform/ui/ControlClass.h"
+#include "platform/ui/MessageQueue.h"
+#include "platform/ui/WindowStyles.h"
+
+namespace ui::detail {
+namespace {
+
+class Button final : public WindowClass {
+ public:
+  explicit Button(ControlKind kind) : m_kind(kind) {}
+
+  LRESULT Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override {
+    switch (message) {
+      case BM_CLICK:
+        Click(window);
+        return 0;
+      case BM_GETCHECK: {
+        std::lock_guard lock(TableMutex());
+        const Window* record = LookupLocked(window);
+        return record != nullptr ? record->values.checked : BST_UNCHECKED;
+      }
+      case BM_SETCHECK:
+        if (m_kind != ControlKind::kButton) {
+          ChangeControl(window,
+                        [&](Window& record) { record.values.checked = static_cast<int>(wParam); });
+        }
+        return 0;
+      default:
+        return DefWindowProc(window, message, wParam, lParam);
+    }
+  }
+
+ private:
+  void Click(HWND window) {
+    int id = 0;
+    HWND parent = nullptr;
+    {
+      std::lock_guard lock(TableMutex());
+      const Window* record = LookupLocked(window);
+      // A disabled button cannot be pressed, by a person or by BM_CLICK.
+      if (record == nullptr || (record->style & WS_DISABLED) != 0) return;
+      id = record->id;
+      parent = record->parent;
+    }
+    const DWORD type = static_cast<DWORD>(GetWindowLong(window, GWL_STYLE)) & 0xF;
+    if (m_kind == ControlKind::kCheckBox && type == BS_AUTOCHECKBOX) {
+      ChangeControl(window, [](Window& record) {
+        record.values.checked = record.values.checked == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
+      });
+    } else if (m_kind == ControlKind::kRadioButton && type == BS_AUTORADIOBUTTON) {
+      ChangeControl(window, [](Window& record) { record.values.checked = BST_CHECKED; });
+    }
+    SendMessage(parent, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), BN_CLICKED),
+                reinterpret_cast<LPARAM>(window));
+  }
+
+  const ControlKind m_kind;
+};
+
+}  // namespace
+
+std::unique_ptr<WindowClass> MakeButtonClass(ControlKind kind) {
+  return std::make_unique<Button>(kind);
+}
+
+}  // namespace ui::detail

@@ -1,0 +1,105 @@
+#pragma once
+// What the dialog runtime's tests share: a module with a test dialog and its
+// clips, a handler that records what it hears, and a thread that runs a
+// dialog's message loop as the add-in's window threads do.
+
+#include <gtest/gtest.h>
+
+#include <future>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/threads/Thread.h"
+#include "platform/ui/CommonControls.h"
+#include "platform/ui/Dialog.h"
+#include "platform/ui/HeadlessFrontEnd.h"
+#include "platform/ui/MessageQueue.h"
+#include "platform/ui/WindowStyles.h"
+
+namespace uitest {
+
+// Dialog kDialog: caption string kCaptionId, font "MS Shell Dlg" 8 points,
+// client area 200 x 100 at 100, 50, cancel control kCancel; controls:
+enum : int {
+  kDialog = 100,
+  kCaptionId = 1,
+  kLabel = 10,      // static "Label" at 10, 10, 80 x 14
+  kOk = 11,         // button "OK"
+  kCancel = 12,     // button "Cancel"
+  kDisabled = 13,   // button, disabled in the template
+  kProgress = 14,   // progress bar at 10, 40, 180 x 12
+  kAnimation = 15,  // animation, ACS_AUTOPLAY
+  kCheck = 16,      // auto check box
+  kGoodClip = 50,   // a clip of three frames, 20 ms each
+  kBadClip = 51,    // not a clip
+};
+inline constexpr UINT kAskThread = WM_USER + 1;  // the handler answers with its thread id
+inline constexpr UINT kNote = WM_USER + 2;       // the handler records wParam
+inline constexpr UINT kRelay =
+    WM_USER + 3;  // sends kAskThread to window lParam, answers its answer
+inline constexpr UINT kDestroySelf = WM_USER + 4;  // the dialog destroys itself
+
+HINSTANCE TestModule();
+
+class RecordingHandler : public ui::DialogHandler {
+ public:
+  struct Call {
+    std::string what;  // "init", "command", "timer", "destroy", "note", "font"
+    DWORD thread;
+    WPARAM value;        // command id, timer id, note
+    int code;            // command notification
+    bool controlsAlive;  // on destroy: whether control kLabel still existed
+  };
+
+  BOOL OnInitDialog(HWND dialog, LPARAM initParam) override;
+  void OnCommand(HWND dialog, int id, int code, HWND control) override;
+  void OnTimer(HWND dialog, UINT_PTR timerId) override;
+  void OnDestroy(HWND dialog) override;
+  bool OnMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+
+  std::vector<Call> Calls() const;
+  std::vector<WPARAM> Values(const std::string& what) const;
+
+  // Set before the dialog exists: OnDestroy posts WM_QUIT, as a window
+  // thread's main dialog does.
+  bool quitOnDestroy = true;
+
+ private:
+  void Add(Call call);
+  mutable std::mutex m_mutex;
+  std::vector<Call> m_calls;
+};
+
+// A thread that makes a dialog from the test module and serves its messages
+// until WM_QUIT.
+class WindowThread {
+ public:
+  explicit WindowThread(ui::DialogHandler* handler, UINT templateId = kDialog);
+  ~WindowThread();  // asks the thread to quit and waits for it
+  WindowThread(const WindowThread&) = delete;
+  WindowThread& operator=(const WindowThread&) = delete;
+
+  HWND Dialog() const { return m_dialog; }
+  DWORD ThreadId() const { return m_threadId; }
+  // Waits for the thread's end; returns its loop's exit code.
+  int Join();
+
+ private:
+  std::thread m_thread;
+  HWND m_dialog = nullptr;
+  DWORD m_threadId = 0;
+  int m_exitCode = -1;
+};
+
+// Fresh headless front end for each test.
+class UiTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ui::SetFrontEnd(m_frontEnd); }
+  void TearDown() override { ui::SetFrontEnd(nullptr); }
+  std::shared_ptr<ui::HeadlessFrontEnd> m_frontEnd = std::make_shared<ui::HeadlessFrontEnd>();
+};
+
+}  // namespace uitest
