@@ -59,11 +59,17 @@ void WriteFileAtomically(const std::filesystem::path& path, std::string_view con
   struct stat old {};
   const bool existed = ::stat(target.c_str(), &old) == 0;
 
+  // Hidden, and unique to this process, so that neither a subscriber nor
+  // another writer takes it for the mirror.
+  std::string prefix = ".";
+  prefix += target.filename().string();
+  prefix += ".tmp.";
+  prefix += std::to_string(::getpid());
+  prefix += '.';
   std::filesystem::path temporary;
   int fd = -1;
   for (int attempt = 0; attempt < kTemporaryNameAttempts && fd < 0; ++attempt) {
-    temporary = folder / ("." + target.filename().string() + ".tmp." + std::to_string(::getpid()) +
-                          "." + std::to_string(g_temporaryCounter++));
+    temporary = folder / (prefix + std::to_string(g_temporaryCounter++));
     fd = calls.Open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 && errno != EEXIST) break;
   }
