@@ -1,0 +1,41 @@
+#pragma once
+// Replacing a file's contents so that a reader, or the disk after a crash or
+// a power cut, sees either the old contents or the new and never a mixture:
+// the new contents go to a temporary file beside the target, are flushed to
+// the disk, and take the target's name in one rename.
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <filesystem>
+#include <string_view>
+
+namespace host {
+
+/// The system calls a replacement makes, each as POSIX defines it (-1 and
+/// errno on failure), one virtual each so that a test can make any of them
+/// fail as a full disk, a read-only folder or a crash would.
+class FileCalls {
+ public:
+  virtual ~FileCalls() = default;
+  virtual int Open(const char* path, int flags, mode_t mode) const;
+  virtual ssize_t Write(int fd, const void* data, std::size_t size) const;
+  virtual int Fsync(int fd) const;
+  virtual int Close(int fd) const;
+  virtual int Rename(const char* from, const char* to) const;
+  virtual int Unlink(const char* path) const;
+};
+
+/// Replaces the file at `path` with `contents`. A symbolic link at `path` is
+/// followed, so the file it points to is replaced and the link stays. A file
+/// that exists keeps its permission bits; a new one gets 0666 less the umask.
+/// The temporary file is ".NAME.tmp.PID.N" in the same folder.
+///
+/// Throws std::system_error with the errno of the step that failed ("PATH:
+/// rename: Permission denied"); the file at `path` is then exactly as it was
+/// and the temporary file is gone. A crash leaves the old file too, and at
+/// worst a temporary file beside it.
+void WriteFileAtomically(const std::filesystem::path& path, std::string_view contents,
+                         const FileCalls& calls = FileCalls());
+
+}  // namespace host
