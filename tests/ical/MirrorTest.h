@@ -7,30 +7,28 @@
 
 #include <cstdlib>
 #include <ctime>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "host/ical/CalendarMirror.h"
+#include "host/ical/MirrorError.h"
 #include "host/ical/MirrorReader.h"
 #include "tests/support/TestProfile.h"
 
 // 21 March 2004 04:52, a Fajr in Mecca.
 inline constexpr DATE kFajr = 38067.0 + (4 * 60 + 52) / 1440.0;
 
+inline std::vector<std::string> Uids(const host::MirrorCalendar& calendar) {
+  std::vector<std::string> uids;
+  for (const auto& event : calendar.events) uids.push_back(event.uid);
+  return uids;
+}
+
 class MirrorTest : public ::testing::Test {
  protected:
   MirrorTest() {
-    if (const char* tz = std::getenv("TZ")) m_tz = tz;
+    // Every test of this program wants the same zone; none needs it back.
     setenv("TZ", "<+03>-3", 1);
-    tzset();
-  }
-  ~MirrorTest() override {
-    if (m_tz) {
-      setenv("TZ", m_tz->c_str(), 1);
-    } else {
-      unsetenv("TZ");
-    }
     tzset();
   }
 
@@ -49,18 +47,22 @@ class MirrorTest : public ::testing::Test {
     EXPECT_THAT(calendar.problems, ::testing::IsEmpty());
     return calendar;
   }
-
   static host::MirrorEvent RoundTrip(const host::Appointment& item) {
-    host::MirrorCalendar calendar = RoundTrip(std::vector<host::Appointment>{item});
-    if (calendar.events.size() != 1) {
-      ADD_FAILURE() << calendar.events.size() << " events for one item";
-      return {};
+    const auto events = RoundTrip(std::vector<host::Appointment>{item}).events;
+    EXPECT_EQ(events.size(), 1u);
+    return events.empty() ? host::MirrorEvent() : events[0];
+  }
+
+  // Why the items cannot be mirrored; empty, and a failure, when they can.
+  static std::string Refusal(const std::vector<host::Appointment>& items) {
+    try {
+      host::BuildICalendar(items);
+    } catch (const host::MirrorError& error) {
+      return error.what();
     }
-    return calendar.events[0];
+    ADD_FAILURE() << "mirrored";
+    return "";
   }
 
   TestProfile m_profile;
-
- private:
-  std::optional<std::string> m_tz;
 };

@@ -5,7 +5,6 @@
 #include <locale>
 #include <regex>
 
-#include "host/ical/MirrorError.h"
 #include "tests/ical/MirrorTest.h"
 
 using host::PropertyType;
@@ -16,11 +15,10 @@ namespace {
 
 class UserPropertyTest : public MirrorTest {
  protected:
-  static std::vector<UserProperty> RoundTripProperties(
-      const std::vector<UserProperty>& properties) {
+  static host::Appointment With(const std::vector<UserProperty>& properties) {
     host::Appointment item = Item("p");
     item.userProperties = properties;
-    return RoundTrip(item).userProperties;
+    return item;
   }
 };
 
@@ -42,10 +40,10 @@ TEST_F(UserPropertyTest, EachTypeRoundTrips) {
       {"When", PropertyType::kDateTime, kFajr},
       {"Long ago", PropertyType::kDateTime, -1.25},
       {"Note", PropertyType::kText, std::string("Fajr, Dhuhr; Asr\\n\nصلاة الفجر")},
-      {"Empty", PropertyType::kText, std::string()},
+      {"Empty", PropertyType::kText, std::string()},  // what Outlook gives a new one
       {"Blanks", PropertyType::kText, std::string(" \"quoted\"\t ")},
   };
-  const std::vector<UserProperty> back = RoundTripProperties(properties);
+  const std::vector<UserProperty> back = RoundTrip(With(properties)).userProperties;
   ASSERT_EQ(back.size(), properties.size());
   for (std::size_t i = 0; i < back.size(); ++i) {
     EXPECT_EQ(back[i].name, properties[i].name);
@@ -57,32 +55,22 @@ TEST_F(UserPropertyTest, EachTypeRoundTrips) {
     }
   }
   // Outlook's true is -1; any other non-zero value is true too.
-  EXPECT_EQ(RoundTripProperties({{"One", PropertyType::kYesNo, 1.0}})[0].value,
-            (std::variant<double, std::string>(-1.0)));
+  EXPECT_EQ(std::get<double>(
+                RoundTrip(With({{"One", PropertyType::kYesNo, 1.0}})).userProperties.at(0).value),
+            -1.0);
 }
 
 TEST_F(UserPropertyTest, AnyNameRoundTripsAndMakesAValidICalendarName) {
-  const std::string names[] = {"PrayerNum",
-                               "prayer num",
-                               "A-B--C",
-                               "a;b:c,d",
-                               "say \"hi\"",
-                               "^' ^n ^^",
-                               "100%41",
-                               "تذكير",
-                               "tab\there",
-                               "X-ORVANE-NAME",
-                               std::string("bad \xff utf-8"),
-                               "-"};
+  const std::string names[] = {"PrayerNum",  "prayer num",    "A-B--C",         "a;b:c,d",
+                               "say \"hi\"", "^' ^n ^^",      "100%41",         "تذكير",
+                               "tab\there",  "X-ORVANE-NAME", "bad \xff utf-8", "-"};
   std::vector<UserProperty> properties;
   for (const std::string& name : names) properties.push_back({name, PropertyType::kInteger, 1.0});
-  const std::vector<UserProperty> back = RoundTripProperties(properties);
+  const std::vector<UserProperty> back = RoundTrip(With(properties)).userProperties;
   ASSERT_EQ(back.size(), properties.size());
   for (std::size_t i = 0; i < back.size(); ++i) EXPECT_EQ(back[i].name, names[i]);
 
-  host::Appointment item = Item("p");
-  item.userProperties = properties;
-  const std::string text = host::BuildICalendar({item});
+  const std::string text = host::BuildICalendar({With(properties)});
   EXPECT_THAT(
       text,
       HasSubstr("\r\nX-ORVANE-PRAYERNUM;X-ORVANE-NAME=PrayerNum;X-ORVANE-TYPE=INTEGER:1\r\n"));
@@ -92,9 +80,7 @@ TEST_F(UserPropertyTest, AnyNameRoundTripsAndMakesAValidICalendarName) {
        ++it) {
     EXPECT_TRUE(std::regex_match((*it)[1].str(), std::regex("[A-Z0-9-]+"))) << (*it)[1];
   }
-}
-
-TEST_F(UserPropertyTest, NameComesFromThePropertyNameWhenItsParameterIsGone) {
+  // Another program may drop the name parameter: the name is then decoded.
   const host::MirrorCalendar calendar = host::ParseMirror(
       "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//x//x//EN\r\nBEGIN:VEVENT\r\nUID:u\r\n"
       "DTSTAMP:20040321T023000Z\r\nDTSTART:20040321T045200\r\n"
@@ -102,15 +88,12 @@ TEST_F(UserPropertyTest, NameComesFromThePropertyNameWhenItsParameterIsGone) {
   ASSERT_EQ(calendar.events.size(), 1u);
   ASSERT_EQ(calendar.events[0].userProperties.size(), 1u);
   EXPECT_EQ(calendar.events[0].userProperties[0].name, "PRAYER NUM-2");
-  EXPECT_EQ(calendar.events[0].userProperties[0].value, (std::variant<double, std::string>(2.5)));
 }
 
 TEST_F(UserPropertyTest, NumbersAreWrittenTheSameWhateverTheLocale) {
   const std::locale previous =
       std::locale::global(std::locale(std::locale::classic(), new CommaDecimal));
-  host::Appointment item = Item("p");
-  item.userProperties = {{"Ratio", PropertyType::kNumber, 0.5}};
-  const std::string text = host::BuildICalendar({item});
+  const std::string text = host::BuildICalendar({With({{"Ratio", PropertyType::kNumber, 0.5}})});
   std::locale::global(previous);
   EXPECT_THAT(text, HasSubstr("X-ORVANE-TYPE=NUMBER:0.5\r\n"));
 }
@@ -121,14 +104,7 @@ TEST_F(UserPropertyTest, ValueNotOfItsTypeIsRefusedNamingTheProperty) {
                               {"When", PropertyType::kDateTime, 1e9},
                               {"Odd", static_cast<PropertyType>(2), 0.0}};
   for (const UserProperty& property : bad) {
-    host::Appointment item = Item("p");
-    item.userProperties = {property};
-    try {
-      host::BuildICalendar({item});
-      ADD_FAILURE() << property.name << " was mirrored";
-    } catch (const host::MirrorError& error) {
-      EXPECT_THAT(error.what(), HasSubstr("\"" + property.name + "\""));
-    }
+    EXPECT_THAT(Refusal({With({property})}), HasSubstr("\"" + property.name + "\""));
   }
 }
 
