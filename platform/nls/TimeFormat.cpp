@@ -19,7 +19,9 @@ bool IsValidTime(const SYSTEMTIME& time) {
 }
 
 std::u16string Number(int value, int count) {
-  const std::string decimal = (count >= 2 && value < 10 ? "0" : "") + std::to_string(value);
+  // Built step by step: g++ 12 warns falsely (-Wrestrict) on "literal" + string&&.
+  std::string decimal = count >= 2 && value < 10 ? "0" : "";
+  decimal += std::to_string(value);
   return std::u16string(decimal.begin(), decimal.end());
 }
 
