@@ -1,21 +1,28 @@
 #pragma once
-// The fixture of the store's tests: a fresh profile (so a fresh registry),
-// "now" fixed at 21 March 2004 05:30, the user's locale
+// The fixture of the store's tests: a fresh profile (so a fresh registry
+// and outlook.db), "now" fixed at 21 March 2004 05:30, the user's locale
 // English (United States), and helpers that build items and dates.
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "host/store/Appointment.h"
+#include "host/store/CalendarStore.h"
 #include "host/store/DateSeconds.h"
 #include "platform/com/VariantTime.h"
 #include "platform/nls/Nls.h"
+#include "platform/fs/Profile.h"
 #include "tests/support/TestProfile.h"
 
 class StoreTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(nls::SetUserDefaultLocale(1033)); }
+
+  std::shared_ptr<host::CalendarStore> OpenStore(const host::StoreOptions& options = {}) {
+    return host::CalendarStore::Open(profile::File("outlook.db"), options);
+  }
 
   TestProfile profile_;
 };
