@@ -42,7 +42,7 @@ class Lexer {
       if (close == std::string_view::npos) Fail(pos_, "the field name has no closing ]");
       if (close == pos_ + 1) Fail(pos_, "empty field name []");
       token.kind = FilterToken::Kind::kField;
-      token.text = text_.substr(pos_ + 1, close - pos_ - 1);
+      token.text = std::string(text_.substr(pos_ + 1, close - pos_ - 1));
       pos_ = close + 1;
     } else if (c == '(' || c == ')') {
       token.kind = c == '(' ? FilterToken::Kind::kOpen : FilterToken::Kind::kClose;
@@ -55,7 +55,7 @@ class Lexer {
         length = 2;
       }
       token.kind = FilterToken::Kind::kOperator;
-      token.text = text_.substr(pos_, length);
+      token.text = std::string(text_.substr(pos_, length));
       pos_ += length;
     } else if (c == '"' || c == '\'') {
       String(token, c);
@@ -65,7 +65,7 @@ class Lexer {
       token.kind = FilterToken::Kind::kWord;
       const std::size_t start = pos_;
       while (pos_ < text_.size() && (IsLetter(text_[pos_]) || IsDigit(text_[pos_]))) ++pos_;
-      token.text = text_.substr(start, pos_ - start);
+      token.text = std::string(text_.substr(start, pos_ - start));
     } else {
       Fail(pos_, "unexpected character");
     }
@@ -104,7 +104,7 @@ class Lexer {
       ++pos_;
       while (IsDigit(At(pos_))) ++pos_;
     }
-    token.text = text_.substr(start, pos_ - start);
+    token.text = std::string(text_.substr(start, pos_ - start));
   }
 
   std::string_view text_;
