@@ -441,6 +441,19 @@ std::vector<ItemId> CalendarStore::List(FolderKind folder) {
   return ids;
 }
 
+std::vector<Appointment> CalendarStore::LoadFolder(FolderKind folder) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  sqlite::Transaction txn(Db(), sqlite::Transaction::Mode::kRead);
+  std::vector<Appointment> items;
+  sqlite::Statement rows(*db_, kScanFolder);
+  rows.Bind(1, static_cast<std::int64_t>(folder)).Bind(2, static_cast<std::int64_t>(0));
+  ReadItems(rows, [&](const Appointment& item) {
+    items.push_back(item);
+    return true;
+  });
+  return items;
+}
+
 std::size_t CalendarStore::Count(FolderKind folder) {
   std::lock_guard<std::mutex> lock(mutex_);
   sqlite::Statement count(Db(), "SELECT count(*) FROM items WHERE folder = ?1");

@@ -77,6 +77,9 @@ class CalendarStore : public std::enable_shared_from_this<CalendarStore> {
   DeleteOutcome Delete(ItemId id);
   // In the folder's order: the order of first saving.
   std::vector<ItemId> List(FolderKind folder);
+  // Every item of the folder, whole, in its order, read at one moment: what
+  // the mirror writes after a change.
+  std::vector<Appointment> LoadFolder(FolderKind folder);
   std::size_t Count(FolderKind folder);
 
   // Adds a user field to the folder's fields, which makes the user property

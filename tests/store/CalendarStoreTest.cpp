@@ -174,7 +174,7 @@ TEST_F(StoreTest, DeleteMovesToDeletedItemsThenRemovesForGood) {
   EXPECT_GT(next.id, items[2].id);
 }
 
-TEST_F(StoreTest, FoldersListAndCountInTheOrderOfSaving) {
+TEST_F(StoreTest, FoldersListCountAndLoadInTheOrderOfSaving) {
   auto store = OpenStore();
   std::vector<host::ItemId> ids;
   // Saved out of time order; listed by saving, not by Start.
@@ -189,6 +189,14 @@ TEST_F(StoreTest, FoldersListAndCountInTheOrderOfSaving) {
   EXPECT_EQ(store->List(FolderKind::kCalendar), ids);
   EXPECT_EQ(store->Count(FolderKind::kCalendar), 4u);
   EXPECT_TRUE(store->List(FolderKind::kDeletedItems).empty());
+  // The whole folder at once, as the mirror reads it.
+  store->Delete(ids[2]);
+  const std::vector<Appointment> all = store->LoadFolder(FolderKind::kCalendar);
+  ASSERT_EQ(all.size(), 3u);
+  for (std::size_t i = 0; i < all.size(); ++i) ExpectSame(all[i], *store->Load(all[i].id));
+  EXPECT_EQ(all[0].start, Date(2020, 1, 1));
+  EXPECT_EQ(all[2].id, ids[3]);
+  EXPECT_EQ(store->LoadFolder(FolderKind::kDeletedItems).size(), 1u);
 }
 
 TEST_F(StoreTest, FolderFieldsBelongToTheirFolder) {
