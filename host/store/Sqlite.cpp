@@ -1,0 +1,176 @@
+#include "host/store/Sqlite.h"
+
+#include <sqlite3.h>
+
+#include "host/store/StoreError.h"
+
+namespace host::sqlite {
+namespace {
+
+// Long enough for another process's batch of saves; short enough that a
+// wedged process shows up as an error rather than a hang.
+constexpr int kBusyTimeoutMs = 5000;
+
+}  // namespace
+
+Statement::Statement(Database& db, const char* sql) : db_(db), stmt_(db.Cached(sql)) {}
+
+Statement::Statement(Database& db, const std::string& sql)
+    : db_(db), stmt_(db.Prepare(sql, 0)), owned_(true) {}
+
+Statement::~Statement() {
+  if (owned_) {
+    sqlite3_finalize(stmt_);
+    return;
+  }
+  sqlite3_reset(stmt_);
+  sqlite3_clear_bindings(stmt_);
+}
+
+Statement& Statement::Bind(int index, std::int64_t value) {
+  const int rc = sqlite3_bind_int64(stmt_, index, value);
+  if (rc != SQLITE_OK) db_.Fail(rc, "bind");
+  return *this;
+}
+
+Statement& Statement::Bind(int index, double value) {
+  const int rc = sqlite3_bind_double(stmt_, index, value);
+  if (rc != SQLITE_OK) db_.Fail(rc, "bind");
+  return *this;
+}
+
+Statement& Statement::Bind(int index, std::string_view text) {
+  // A null pointer would bind NULL, which the NOT NULL columns refuse.
+  const int rc = sqlite3_bind_text64(stmt_, index, text.empty() ? "" : text.data(), text.size(),
+                                     SQLITE_TRANSIENT, SQLITE_UTF8);
+  if (rc != SQLITE_OK) db_.Fail(rc, "bind");
+  return *this;
+}
+
+Statement& Statement::BindNull(int index) {
+  const int rc = sqlite3_bind_null(stmt_, index);
+  if (rc != SQLITE_OK) db_.Fail(rc, "bind");
+  return *this;
+}
+
+bool Statement::Step() {
+  const int rc = sqlite3_step(stmt_);
+  if (rc == SQLITE_ROW) return true;
+  if (rc == SQLITE_DONE) return false;
+  db_.Fail(rc, "step");
+}
+
+void Statement::Run() {
+  while (Step()) {
+  }
+}
+
+bool Statement::IsNull(int column) const {
+  return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
+}
+
+std::int64_t Statement::Int(int column) const { return sqlite3_column_int64(stmt_, column); }
+
+double Statement::Real(int column) const { return sqlite3_column_double(stmt_, column); }
+
+std::string Statement::Text(int column) const {
+  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+  return text != nullptr
+             ? std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)))
+             : std::string();
+}
+
+std::string Statement::Blob(int column) const {
+  const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt_, column));
+  return data != nullptr
+             ? std::string(data, static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)))
+             : std::string();
+}
+
+Database::Database(const std::filesystem::path& file) : name_(file.filename().string()) {
+  const int rc = sqlite3_open_v2(
+      file.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+      nullptr);
+  if (rc != SQLITE_OK) {
+    sqlite3_close(db_);
+    db_ = nullptr;
+    throw StoreError(StoreError::Reason::kFailed,
+                     name_ + ": cannot open " + file.string() + ": " + sqlite3_errstr(rc));
+  }
+  try {
+    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    // WAL lets readers in other processes go on while one writes;
+    // synchronous=NORMAL makes each commit survive the death of the
+    // process (not of the machine) without a flush per commit.
+    Exec("PRAGMA journal_mode=WAL");
+    Exec("PRAGMA synchronous=NORMAL");
+    // Properties go with their item, and no property can outlive it.
+    Exec("PRAGMA foreign_keys=ON");
+  } catch (...) {
+    sqlite3_close_v2(db_);
+    throw;
+  }
+}
+
+Database::~Database() {
+  if (db_ == nullptr) return;
+  for (auto& [sql, stmt] : cache_) sqlite3_finalize(stmt);
+  sqlite3_close_v2(db_);
+}
+
+void Database::Abandon() {
+  // Deliberately leaked: closing would release the parent's locks.
+  cache_.clear();
+  db_ = nullptr;
+}
+
+void Database::Exec(const char* sql) {
+  const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) Fail(rc, sql);
+}
+
+std::int64_t Database::LastInsertId() const { return sqlite3_last_insert_rowid(db_); }
+
+void Database::Fail(int rc, const char* what) const {
+  const int primary = rc & 0xff;
+  const StoreError::Reason reason = primary == SQLITE_BUSY || primary == SQLITE_LOCKED
+                                        ? StoreError::Reason::kBusy
+                                        : StoreError::Reason::kFailed;
+  throw StoreError(reason, name_ + ": " + what + ": " +
+                               (db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(rc)));
+}
+
+sqlite3_stmt* Database::Cached(const char* sql) {
+  const auto found = cache_.find(sql);
+  if (found != cache_.end()) return found->second;
+  sqlite3_stmt* stmt = Prepare(sql, SQLITE_PREPARE_PERSISTENT);
+  cache_.emplace(sql, stmt);
+  return stmt;
+}
+
+sqlite3_stmt* Database::Prepare(const std::string& sql, unsigned flags) {
+  sqlite3_stmt* stmt = nullptr;
+  const int rc = sqlite3_prepare_v3(db_, sql.c_str(), -1, flags, &stmt, nullptr);
+  if (rc != SQLITE_OK) Fail(rc, "prepare");
+  return stmt;
+}
+
+Transaction::Transaction(Database& db, Mode mode) : db_(db) {
+  db_.Exec(mode == Mode::kWrite ? "BEGIN IMMEDIATE" : "BEGIN");
+}
+
+Transaction::~Transaction() {
+  if (!open_) return;
+  try {
+    db_.Exec("ROLLBACK");
+  } catch (...) {
+    // Nothing left to do: SQLite rolls back on its own when it cannot.
+  }
+}
+
+void Transaction::Commit() {
+  db_.Exec("COMMIT");
+  open_ = false;
+}
+
+}  // namespace host::sqlite
