@@ -13,6 +13,7 @@
 #include "platform/fs/Profile.h"
 #include "platform/registry/Registry.h"
 #include "platform/registry/RegistryError.h"
+#include "platform/text/CaseFold.h"
 #include "platform/text/TextConvert.h"
 
 namespace registry {
@@ -118,9 +119,7 @@ class Statement {
 
 // Names match without regard to case. Simple case folding keeps one letter
 // one letter, as Windows' own comparison does: "STRASSE" is not "Straße".
-std::string FoldName(std::string_view name) {
-  return text::Utf16ToUtf8(text::FoldCase(text::Utf8ToUtf16(name)));
-}
+std::string FoldName(std::string_view name) { return text::FoldCase(name); }
 
 StoredValue ReadValue(Statement& row) {
   return StoredValue{row.Text(0), static_cast<DWORD>(row.Int(1)), row.Blob(2)};

@@ -1,8 +1,5 @@
 #include "platform/text/CaseFold.h"
 
-#include <unicode/uchar.h>
-#include <unicode/utf16.h>
-
 #include "platform/text/TextConvert.h"
 
 namespace text {
@@ -25,21 +22,7 @@ std::string FoldCase(std::string_view utf8) {
     for (char& c : folded) c = FoldAscii(c);
     return folded;
   }
-  const std::u16string utf16 = Utf8ToUtf16(utf8);
-  std::u16string folded;
-  folded.reserve(utf16.size());
-  for (std::size_t i = 0; i < utf16.size();) {
-    UChar32 c;
-    U16_NEXT(utf16.data(), i, utf16.size(), c);
-    c = u_foldCase(c, U_FOLD_CASE_DEFAULT);
-    if (U_IS_BMP(c)) {
-      folded.push_back(static_cast<char16_t>(c));
-    } else {
-      folded.push_back(U16_LEAD(c));
-      folded.push_back(U16_TRAIL(c));
-    }
-  }
-  return Utf16ToUtf8(folded);
+  return Utf16ToUtf8(FoldCase(std::u16string_view(Utf8ToUtf16(utf8))));
 }
 
 bool EqualIgnoringCase(std::string_view a, std::string_view b) {
