@@ -23,6 +23,7 @@
 #include "host/store/FilterError.h"
 #include "host/store/FilterLexer.h"
 #include "platform/com/VariantTime.h"
+#include "fuzz/FuzzProfile.h"
 #include "platform/nls/Nls.h"
 
 namespace {
@@ -30,33 +31,17 @@ namespace {
 using host::Appointment;
 using host::PropertyType;
 
-// The profile lives as long as the process and is removed at its exit.
-class FuzzProfile {
+// The fuzz target's profile, with "today" fixed for a time alone and the
+// Arabic locale, whose filters hold the most kinds of date.
+class FilterFuzzProfile : public FuzzProfile {
  public:
-  FuzzProfile() {
-    std::string folder = (std::filesystem::temp_directory_path() / "orvane-fuzz-XXXXXX").string();
-    if (mkdtemp(folder.data()) == nullptr) {
-      std::perror("mkdtemp");
-      std::abort();
-    }
-    folder_ = folder;
-    setenv("ORVANE_HOME", folder_.c_str(), 1);
-    // "Today" for a time alone, the same at every parse.
+  FilterFuzzProfile() {
     setenv("ORVANE_NOW", "2026-12-06T09:00:00", 1);
     if (!nls::SetUserDefaultLocale(1025)) {
       std::fputs("cannot choose the Arabic locale\n", stderr);
       std::abort();
     }
   }
-  ~FuzzProfile() {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-  }
-  FuzzProfile(const FuzzProfile&) = delete;
-  FuzzProfile& operator=(const FuzzProfile&) = delete;
-
- private:
-  std::filesystem::path folder_;
 };
 
 [[noreturn]] void Fail(const char* what, const std::string& detail) {
@@ -126,7 +111,7 @@ host::Filter Parse(const std::string& text, std::size_t variant) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static FuzzProfile profile;
+  static FilterFuzzProfile profile;
   static const std::vector<Appointment> items = Items();
 
   const std::string input(reinterpret_cast<const char*>(data), size);

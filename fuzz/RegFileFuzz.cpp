@@ -13,34 +13,12 @@
 #include <string>
 #include <system_error>
 
+#include "fuzz/FuzzProfile.h"
 #include "platform/registry/RegFile.h"
 #include "platform/registry/Registry.h"
 
 namespace {
 
-// The profile lives as long as the process and is removed at its exit,
-// after the registry has closed it.
-class FuzzProfile {
- public:
-  FuzzProfile() {
-    std::string folder = (std::filesystem::temp_directory_path() / "orvane-fuzz-XXXXXX").string();
-    if (mkdtemp(folder.data()) == nullptr) {
-      std::perror("mkdtemp");
-      std::abort();
-    }
-    folder_ = folder;
-    setenv("ORVANE_HOME", folder_.c_str(), 1);
-  }
-  ~FuzzProfile() {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-  }
-  FuzzProfile(const FuzzProfile&) = delete;
-  FuzzProfile& operator=(const FuzzProfile&) = delete;
-
- private:
-  std::filesystem::path folder_;
-};
 
 [[noreturn]] void Fail(const char* what, const std::string& detail) {
   std::fprintf(stderr, "%s\n%s\n", what, detail.c_str());
