@@ -16,3 +16,4 @@ using Arguments = std::vector<std::string>;
 int RunInstall(const GlobalOptions& global, const Arguments& args);
 int RunCalc(const GlobalOptions& global, const Arguments& args);
 int RunReg(const GlobalOptions& global, const Arguments& args);
+int RunCalendar(const GlobalOptions& global, const Arguments& args);

@@ -18,6 +18,7 @@ void PrintHelp() {
       "  install    register the add-in module in the profile\n"
       "  calc       print prayer times through the registered calculator\n"
       "  reg        export or import the profile's registry as .reg text\n"
+      "  calendar   list the calendar's items or export them as iCalendar\n"
       "\n"
       "Global options:\n"
       "  --home DIR          the profile folder (else ORVANE_HOME, else\n"
@@ -37,6 +38,7 @@ constexpr Command kCommands[] = {
     {"install", RunInstall},
     {"calc", RunCalc},
     {"reg", RunReg},
+    {"calendar", RunCalendar},
 };
 
 }  // namespace

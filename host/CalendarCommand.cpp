@@ -1,0 +1,142 @@
+// orvane calendar: what the host's calendar holds, as a list or as an
+// iCalendar file.
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "host/CommandLine.h"
+#include "host/Commands.h"
+#include "host/ical/CalendarMirror.h"
+#include "host/ical/MirrorError.h"
+#include "host/store/CalendarStore.h"
+#include "platform/com/VariantTime.h"
+
+namespace {
+
+void PrintCalendarHelp() {
+  std::puts(
+      "usage: orvane calendar list [--from DATE] [--to DATE] [--folder calendar|deleted] [--tsv]\n"
+      "       orvane calendar export FILE\n"
+      "list prints the items of the Calendar (or Deleted Items) folder that start\n"
+      "from DATE (YYYY-MM-DD, inclusive) up to DATE (exclusive), in store order.\n"
+      "With --tsv, one item a line, tab-separated: start and end (YYYY-MM-DD HH:MM),\n"
+      "subject, busy status, reminder minutes or -, then the user properties as\n"
+      "name=value.\n"
+      "export writes the Calendar folder as iCalendar to FILE (- for standard output).");
+}
+
+std::string DateText(DATE date) {
+  SYSTEMTIME st;
+  if (!VariantTimeToSystemTime(date, &st)) return "(no date)";
+  char buf[24];
+  std::snprintf(buf, sizeof buf, "%04u-%02u-%02u %02u:%02u", st.wYear % 10000u, st.wMonth % 100u,
+                st.wDay % 100u, st.wHour % 100u, st.wMinute % 100u);
+  return buf;
+}
+
+bool ParseDay(const std::string& text, DATE* date) {
+  int y = 0, m = 0, d = 0, consumed = 0;
+  if (std::sscanf(text.c_str(), "%4d-%2d-%2d%n", &y, &m, &d, &consumed) != 3 ||
+      consumed != static_cast<int>(text.size()) || y < 100 || m < 1 || m > 12 || d < 1) {
+    return false;
+  }
+  SYSTEMTIME st;
+  st.wYear = static_cast<WORD>(y);
+  st.wMonth = static_cast<WORD>(m);
+  st.wDay = static_cast<WORD>(d);
+  SYSTEMTIME check;
+  return SystemTimeToVariantTime(&st, date) && VariantTimeToSystemTime(*date, &check) &&
+         check.wDay == d;
+}
+
+// Tabs and line breaks inside a field would break the line into others.
+std::string Field(const std::string& text) {
+  std::string out;
+  for (char c : text) out.push_back(c == '\t' || c == '\n' || c == '\r' ? ' ' : c);
+  return out;
+}
+
+std::string PropertyValue(const host::UserProperty& property) {
+  if (const auto* text = std::get_if<std::string>(&property.value)) return Field(*text);
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.15g", std::get<double>(property.value));
+  return buf;
+}
+
+int List(const Arguments& args) {
+  std::optional<DATE> from, to;
+  host::FolderKind folder = host::FolderKind::kCalendar;
+  bool tsv = false;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const bool hasValue = i + 1 < args.size();
+    DATE date = 0;
+    if ((arg == "--from" || arg == "--to") && hasValue) {
+      if (!ParseDay(args[++i], &date)) return cli::UsageError("calendar", arg + " takes a date as YYYY-MM-DD");
+      (arg == "--from" ? from : to) = date;
+    } else if (arg == "--folder" && hasValue) {
+      const std::string& name = args[++i];
+      if (name == "calendar") {
+        folder = host::FolderKind::kCalendar;
+      } else if (name == "deleted") {
+        folder = host::FolderKind::kDeletedItems;
+      } else {
+        return cli::UsageError("calendar", "--folder takes calendar or deleted");
+      }
+    } else if (arg == "--tsv") {
+      tsv = true;
+    } else {
+      return cli::UsageError("calendar", "unexpected argument \"" + arg + "\"");
+    }
+  }
+  const std::shared_ptr<host::CalendarStore> store = host::CalendarStore::ForCurrentProfile();
+  for (const host::Appointment& item : store->LoadFolder(folder)) {
+    if ((from && item.start < *from) || (to && item.start >= *to)) continue;
+    std::string line;
+    if (tsv) {
+      line = DateText(item.start) + "\t" + DateText(item.end) + "\t" + Field(item.subject) + "\t" +
+             std::to_string(item.busyStatus) + "\t" +
+             (item.reminderSet ? std::to_string(item.reminderMinutesBeforeStart) : std::string("-"));
+      for (const host::UserProperty& property : item.userProperties) {
+        line += "\t" + Field(property.name) + "=" + PropertyValue(property);
+      }
+    } else {
+      line = DateText(item.start) + " - " + DateText(item.end).substr(11) + "  " + Field(item.subject);
+    }
+    std::puts(line.c_str());
+  }
+  return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+int Export(const Arguments& args) {
+  if (args.size() != 2) return cli::UsageError("calendar", "export takes one file");
+  const std::shared_ptr<host::CalendarStore> store = host::CalendarStore::ForCurrentProfile();
+  const std::vector<host::Appointment> items = store->LoadFolder(host::FolderKind::kCalendar);
+  if (args[1] == "-") {
+    const std::string text = host::BuildICalendar(items);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+  }
+  host::WriteMirror(args[1], items);
+  return 0;
+}
+
+}  // namespace
+
+int RunCalendar(const GlobalOptions&, const Arguments& args) {
+  if (args.empty()) return cli::UsageError("calendar", "say list or export");
+  for (const std::string& arg : args) {
+    if (cli::IsHelp(arg)) {
+      PrintCalendarHelp();
+      return 0;
+    }
+  }
+  try {
+    if (args[0] == "list") return List(args);
+    if (args[0] == "export") return Export(args);
+  } catch (const std::exception& e) {
+    return cli::Failure(e.what());
+  }
+  return cli::UsageError("calendar", "unknown verb \"" + args[0] + "\"; say list or export");
+}

@@ -1,0 +1,91 @@
+// orvane calendar as a user runs it, over a store the test fills.
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+
+#include "host/ical/MirrorReader.h"
+#include "host/store/CalendarStore.h"
+#include "platform/com/VariantTime.h"
+#include "tests/support/TestProfile.h"
+
+namespace {
+
+std::string RunOrvane(const std::string& arguments, int* exitCode) {
+  const std::string command = std::string(ORVANE_PROGRAM) + " " + arguments + " 2>&1";
+  std::string out;
+  FILE* pipe = popen(command.c_str(), "r");
+  char buffer[4096];
+  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+  const int status = pclose(pipe);
+  *exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return out;
+}
+
+DATE When(int day, int hour, int minute) {
+  SYSTEMTIME st;
+  st.wYear = 2004;
+  st.wMonth = 3;
+  st.wDay = static_cast<WORD>(day);
+  st.wHour = static_cast<WORD>(hour);
+  st.wMinute = static_cast<WORD>(minute);
+  DATE date = 0;
+  SystemTimeToVariantTime(&st, &date);
+  return date;
+}
+
+host::Appointment Prayer(const char* subject, int day, int hour, int minute, double prayerNum) {
+  host::Appointment item;
+  item.subject = subject;
+  item.start = When(day, hour, minute);
+  item.end = When(day, hour, minute + 5);
+  item.busyStatus = 0;
+  item.reminderSet = true;
+  item.reminderMinutesBeforeStart = 1;
+  item.userProperties.push_back({"PrayerNum", host::PropertyType::kNumber, prayerNum});
+  return item;
+}
+
+class CalendarCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    auto store = host::CalendarStore::ForCurrentProfile();
+    std::vector<host::Appointment> items = {Prayer("Fajr", 21, 4, 31, 0), Prayer("Zuhr", 21, 12, 2, 2),
+                                            Prayer("Fajr", 22, 4, 29, 0), Prayer("Doomed", 22, 9, 0, 7)};
+    store->SaveAll(items);
+    store->Delete(items[3].id);  // into Deleted Items
+  }
+  TestProfile m_profile;
+};
+
+TEST_F(CalendarCommandTest, ListsTheFolderBetweenTwoDays) {
+  int code = 0;
+  EXPECT_EQ(RunOrvane("calendar list --tsv --from 2004-03-21 --to 2004-03-22", &code),
+            "2004-03-21 04:31\t2004-03-21 04:36\tFajr\t0\t1\tPrayerNum=0\n"
+            "2004-03-21 12:02\t2004-03-21 12:07\tZuhr\t0\t1\tPrayerNum=2\n");
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(RunOrvane("calendar list --folder deleted --tsv", &code),
+            "2004-03-22 09:00\t2004-03-22 09:05\tDoomed\t0\t1\tPrayerNum=7\n");
+  EXPECT_EQ(RunOrvane("calendar list --from 2004-03-22", &code), "2004-03-22 04:29 - 04:34  Fajr\n");
+  RunOrvane("calendar list --from 2004-02-30", &code);
+  EXPECT_EQ(code, 2);
+  RunOrvane("calendar list --folder inbox", &code);
+  EXPECT_EQ(code, 2);
+}
+
+TEST_F(CalendarCommandTest, ExportHoldsTheCalendarAndNothingDeleted) {
+  const std::string file = (m_profile.Dir() / "out.ics").string();
+  int code = 0;
+  RunOrvane("calendar export " + file, &code);
+  ASSERT_EQ(code, 0);
+  const host::MirrorCalendar calendar = host::ReadMirror(file);
+  EXPECT_TRUE(calendar.problems.empty());
+  ASSERT_EQ(calendar.events.size(), 3u);
+  EXPECT_EQ(calendar.events[1].summary, "Zuhr");
+  EXPECT_EQ(calendar.events[1].start, When(21, 12, 2));
+  for (const host::MirrorEvent& event : calendar.events) EXPECT_NE(event.summary, "Doomed");
+}
+
+}  // namespace
