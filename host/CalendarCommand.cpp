@@ -102,7 +102,11 @@ int List(const Arguments& args) {
         line += "\t" + Field(property.name) + "=" + PropertyValue(property);
       }
     } else {
-      line = DateText(item.start) + " - " + DateText(item.end).substr(11) + "  " + Field(item.subject);
+      line = DateText(item.start);
+      line += " - ";
+      line += DateText(item.end).substr(11);
+      line += "  ";
+      line += Field(item.subject);
     }
     std::puts(line.c_str());
   }
