@@ -99,7 +99,10 @@ int List(const Arguments& args) {
              std::to_string(item.busyStatus) + "\t" +
              (item.reminderSet ? std::to_string(item.reminderMinutesBeforeStart) : std::string("-"));
       for (const host::UserProperty& property : item.userProperties) {
-        line += "\t" + Field(property.name) + "=" + PropertyValue(property);
+        line += '\t';
+        line += Field(property.name);
+        line += '=';
+        line += PropertyValue(property);
       }
     } else {
       line = DateText(item.start);
