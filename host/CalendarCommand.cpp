@@ -16,13 +16,17 @@ namespace {
 
 void PrintCalendarHelp() {
   std::puts(
-      "usage: orvane calendar list [--from DATE] [--to DATE] [--folder calendar|deleted] [--tsv]\n"
+      "usage: orvane calendar list [--from DATE] [--to DATE] [--folder calendar|deleted]\n"
+      "                            [--filter FILTER] [--tsv]\n"
       "       orvane calendar export FILE\n"
       "list prints the items of the Calendar (or Deleted Items) folder that start\n"
       "from DATE (YYYY-MM-DD, inclusive) up to DATE (exclusive), in store order.\n"
       "With --tsv, one item a line, tab-separated: start and end (YYYY-MM-DD HH:MM),\n"
       "subject, busy status, reminder minutes or -, then the user properties as\n"
-      "name=value.\n"
+      "name=value. --filter takes Outlook's filter language, e.g.\n"
+      "  --filter '[PrayerNum] <= 191 AND [Start] >= \"12/06/2026 12:00 AM\"'\n"
+      "with dates as the user's locale writes them; a field the folder does not\n"
+      "know (or any user field, with orvane --no-user-fields) makes it fail.\n"
       "export writes the Calendar folder as iCalendar to FILE (- for standard output).");
 }
 
@@ -68,6 +72,7 @@ int List(const Arguments& args) {
   std::optional<DATE> from, to;
   host::FolderKind folder = host::FolderKind::kCalendar;
   bool tsv = false;
+  std::optional<std::string> filter;
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string& arg = args[i];
     const bool hasValue = i + 1 < args.size();
@@ -84,6 +89,8 @@ int List(const Arguments& args) {
       } else {
         return cli::UsageError("calendar", "--folder takes calendar or deleted");
       }
+    } else if (arg == "--filter" && hasValue) {
+      filter = args[++i];
     } else if (arg == "--tsv") {
       tsv = true;
     } else {
@@ -91,7 +98,15 @@ int List(const Arguments& args) {
     }
   }
   const std::shared_ptr<host::CalendarStore> store = host::CalendarStore::ForCurrentProfile();
-  for (const host::Appointment& item : store->LoadFolder(folder)) {
+  std::vector<host::Appointment> items;
+  if (filter) {
+    for (host::ItemId id : store->Restrict(folder, *filter)) {
+      if (std::optional<host::Appointment> item = store->Load(id)) items.push_back(*item);
+    }
+  } else {
+    items = store->LoadFolder(folder);
+  }
+  for (const host::Appointment& item : items) {
     if ((from && item.start < *from) || (to && item.start >= *to)) continue;
     std::string line;
     if (tsv) {

@@ -9,6 +9,7 @@
 struct GlobalOptions {
   int office = 11;       // the Office version the host plays: 10 (XP) or 11 (2003)
   long uiLanguage = 0;   // LCID; 0 = take Office's "UILanguage" setting
+  bool userFieldsInFilters = true;  // false with --no-user-fields
 };
 
 using Arguments = std::vector<std::string>;

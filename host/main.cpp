@@ -6,6 +6,7 @@
 
 #include "host/CommandLine.h"
 #include "host/Commands.h"
+#include "host/store/CalendarStore.h"
 #include "platform/com/ComRuntime.h"
 
 namespace {
@@ -25,6 +26,8 @@ void PrintHelp() {
       "                      ~/.local/share/orvane)\n"
       "  --office 10|11      the Outlook version to play: XP or 2003 (default 11)\n"
       "  --ui-language LCID  the Office user-interface language\n"
+      "  --no-user-fields    filters may not name user-defined fields, as some\n"
+      "                      stores refuse them (the add-in then falls back)\n"
       "\n"
       "orvane COMMAND --help tells more about each command.");
 }
@@ -64,6 +67,8 @@ int main(int argc, char** argv) {
       const auto lcid = hasValue ? cli::ParseInteger(argv[++i]) : std::nullopt;
       if (!lcid || *lcid <= 0) return cli::UsageError("", "--ui-language takes a locale identifier such as 1025");
       global.uiLanguage = *lcid;
+    } else if (arg == "--no-user-fields") {
+      global.userFieldsInFilters = false;
     } else if (command.empty() && cli::IsHelp(arg)) {
       PrintHelp();
       return 0;
@@ -79,6 +84,7 @@ int main(int argc, char** argv) {
   }
   for (const Command& c : kCommands) {
     if (command == c.name) {
+      host::CalendarStore::SetProcessOptions({global.userFieldsInFilters});
       CoInitialize(nullptr);
       const int code = c.run(global, args);
       CoFreeUnusedLibraries();

@@ -75,6 +75,21 @@ TEST_F(CalendarCommandTest, ListsTheFolderBetweenTwoDays) {
   EXPECT_EQ(code, 2);
 }
 
+TEST_F(CalendarCommandTest, FilterSelectsItemsAndUnknownOrDisabledFieldsFail) {
+  host::CalendarStore::ForCurrentProfile()->AddFolderField(host::FolderKind::kCalendar, "PrayerNum",
+                                                           host::PropertyType::kNumber);
+  int code = 0;
+  EXPECT_EQ(RunOrvane("calendar list --tsv --filter '[PrayerNum] = 2'", &code),
+            "2004-03-21 12:02\t2004-03-21 12:07\tZuhr\t0\t1\tPrayerNum=2\n");
+  EXPECT_EQ(RunOrvane("calendar list --filter '[Subject] = \"fajr\" AND [Start] >= \"03/22/2004 12:00 AM\"'", &code),
+            "2004-03-22 04:29 - 04:34  Fajr\n");
+  const std::string unknown = RunOrvane("calendar list --filter '[Colour] = 1'", &code);
+  EXPECT_EQ(code, 1);
+  EXPECT_NE(unknown.find("Colour"), std::string::npos) << unknown;
+  RunOrvane("--no-user-fields calendar list --filter '[PrayerNum] = 2'", &code);
+  EXPECT_EQ(code, 1);
+}
+
 TEST_F(CalendarCommandTest, ExportHoldsTheCalendarAndNothingDeleted) {
   const std::string file = (m_profile.Dir() / "out.ics").string();
   int code = 0;
