@@ -78,22 +78,6 @@ bool ParseMonthDay(const std::string& text, int* month, int* day) {
   return *month >= 1 && *month <= 12 && *day >= 1 && *day <= 31;
 }
 
-bool ParseDate(const std::string& text, DATE* date) {
-  int y = 0, m = 0, d = 0, consumed = 0;
-  if (std::sscanf(text.c_str(), "%4d-%2d-%2d%n", &y, &m, &d, &consumed) != 3 ||
-      consumed != static_cast<int>(text.size()) || y < 100) {
-    return false;
-  }
-  SYSTEMTIME st;
-  st.wYear = static_cast<WORD>(y);
-  st.wMonth = static_cast<WORD>(m);
-  st.wDay = static_cast<WORD>(d);
-  SYSTEMTIME check;
-  // Refuse days that do not exist instead of letting them run on.
-  return m >= 1 && m <= 12 && d >= 1 && SystemTimeToVariantTime(&st, date) &&
-         VariantTimeToSystemTime(*date, &check) && check.wDay == d;
-}
-
 // Year 0 is read as 2000, a leap year, so that 29 February can be given.
 DATE MonthDayDate(int month, int day) {
   SYSTEMTIME st;
@@ -183,7 +167,7 @@ int RunCalc(const GlobalOptions& global, const Arguments& args) {
       }
       daylight = true;
     } else if (arg == "--date") {
-      if (!(v = value()) || !ParseDate(*v, &first)) {
+      if (!(v = value()) || !cli::ParseDate(*v, &first)) {
         return cli::UsageError("calc", "--date takes a date as YYYY-MM-DD");
       }
       haveDate = true;

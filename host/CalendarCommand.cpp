@@ -39,21 +39,6 @@ std::string DateText(DATE date) {
   return buf;
 }
 
-bool ParseDay(const std::string& text, DATE* date) {
-  int y = 0, m = 0, d = 0, consumed = 0;
-  if (std::sscanf(text.c_str(), "%4d-%2d-%2d%n", &y, &m, &d, &consumed) != 3 ||
-      consumed != static_cast<int>(text.size()) || y < 100 || m < 1 || m > 12 || d < 1) {
-    return false;
-  }
-  SYSTEMTIME st;
-  st.wYear = static_cast<WORD>(y);
-  st.wMonth = static_cast<WORD>(m);
-  st.wDay = static_cast<WORD>(d);
-  SYSTEMTIME check;
-  return SystemTimeToVariantTime(&st, date) && VariantTimeToSystemTime(*date, &check) &&
-         check.wDay == d;
-}
-
 // Tabs and line breaks inside a field would break the line into others.
 std::string Field(const std::string& text) {
   std::string out;
@@ -78,7 +63,7 @@ int List(const Arguments& args) {
     const bool hasValue = i + 1 < args.size();
     DATE date = 0;
     if ((arg == "--from" || arg == "--to") && hasValue) {
-      if (!ParseDay(args[++i], &date)) return cli::UsageError("calendar", arg + " takes a date as YYYY-MM-DD");
+      if (!cli::ParseDate(args[++i], &date)) return cli::UsageError("calendar", arg + " takes a date as YYYY-MM-DD");
       (arg == "--from" ? from : to) = date;
     } else if (arg == "--folder" && hasValue) {
       const std::string& name = args[++i];

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/com/VariantTime.h"
+
 namespace cli {
 
 std::optional<double> ParseNumber(const std::string& text) {
@@ -43,5 +45,20 @@ int Failure(const std::string& message) {
 }
 
 bool IsHelp(const std::string& arg) { return arg == "--help" || arg == "-h"; }
+
+bool ParseDate(const std::string& text, DATE* date) {
+  int y = 0, m = 0, d = 0, consumed = 0;
+  if (std::sscanf(text.c_str(), "%4d-%2d-%2d%n", &y, &m, &d, &consumed) != 3 ||
+      consumed != static_cast<int>(text.size()) || y < 100 || m < 1 || m > 12 || d < 1) {
+    return false;
+  }
+  SYSTEMTIME st;
+  st.wYear = static_cast<WORD>(y);
+  st.wMonth = static_cast<WORD>(m);
+  st.wDay = static_cast<WORD>(d);
+  SYSTEMTIME check;
+  return SystemTimeToVariantTime(&st, date) && VariantTimeToSystemTime(*date, &check) &&
+         check.wDay == d;
+}
 
 }  // namespace cli

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/com/WinTypes.h"
+
 namespace cli {
 
 // A whole-string decimal number (no trailing garbage, finite).
@@ -18,5 +20,9 @@ int UsageError(const std::string& command, const std::string& message);
 int Failure(const std::string& message);
 
 bool IsHelp(const std::string& arg);
+
+// A day written YYYY-MM-DD (year 100 or later) as a date at midnight; days
+// that do not exist (30 February) are refused, not run on into the next month.
+bool ParseDate(const std::string& text, DATE* date);
 
 }  // namespace cli
