@@ -18,3 +18,4 @@ int RunInstall(const GlobalOptions& global, const Arguments& args);
 int RunCalc(const GlobalOptions& global, const Arguments& args);
 int RunReg(const GlobalOptions& global, const Arguments& args);
 int RunCalendar(const GlobalOptions& global, const Arguments& args);
+int RunStart(const GlobalOptions& global, const Arguments& args);

@@ -20,6 +20,7 @@ void PrintHelp() {
       "  calc       print prayer times through the registered calculator\n"
       "  reg        export or import the profile's registry as .reg text\n"
       "  calendar   list the calendar's items or export them as iCalendar\n"
+      "  start      run as Outlook: load the add-ins, raise Startup and reminders\n"
       "\n"
       "Global options:\n"
       "  --home DIR          the profile folder (else ORVANE_HOME, else\n"
@@ -42,6 +43,7 @@ constexpr Command kCommands[] = {
     {"calc", RunCalc},
     {"reg", RunReg},
     {"calendar", RunCalendar},
+    {"start", RunStart},
 };
 
 }  // namespace

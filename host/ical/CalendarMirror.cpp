@@ -7,7 +7,7 @@
 #include <system_error>
 #include <unordered_set>
 
-#include "host/ical/AtomicFile.h"
+#include "platform/fs/AtomicFile.h"
 #include "host/ical/FileUri.h"
 #include "host/ical/ICalText.h"
 #include "host/ical/MirrorError.h"
@@ -202,14 +202,14 @@ std::string BuildICalendar(const std::vector<Appointment>& items) {
 }
 
 void WriteMirror(const std::filesystem::path& path, const std::vector<Appointment>& items) {
-  WriteMirror(path, items, FileCalls());
+  WriteMirror(path, items, files::FileCalls());
 }
 
 void WriteMirror(const std::filesystem::path& path, const std::vector<Appointment>& items,
-                 const FileCalls& calls) {
+                 const files::FileCalls& calls) {
   const std::string text = BuildICalendar(items);
   try {
-    WriteFileAtomically(path, text, calls);
+    files::WriteFileAtomically(path, text, calls);
   } catch (const std::system_error& error) {
     throw MirrorError(error.what(), error.code().value());
   }

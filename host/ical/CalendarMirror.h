@@ -17,9 +17,11 @@
 
 #include "host/store/Appointment.h"
 
-namespace host {
-
+namespace files {
 class FileCalls;
+}  // namespace files
+
+namespace host {
 
 /// PRODID of the mirror.
 inline constexpr const char* kMirrorProductId = "-//Orvane//Orvane 3.0//EN";
@@ -65,6 +67,6 @@ void WriteMirror(const std::filesystem::path& path, const std::vector<Appointmen
 
 /// The same with the system calls of `calls`, for tests that make them fail.
 void WriteMirror(const std::filesystem::path& path, const std::vector<Appointment>& items,
-                 const FileCalls& calls);
+                 const files::FileCalls& calls);
 
 }  // namespace host

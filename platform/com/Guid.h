@@ -25,6 +25,7 @@ using REFIID = const IID&;
 using REFCLSID = const CLSID&;
 
 inline constexpr GUID GUID_NULL{};
+inline constexpr IID IID_NULL{};
 
 namespace guid_detail {
 constexpr int HexDigit(char c) {

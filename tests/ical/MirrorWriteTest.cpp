@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "host/ical/AtomicFile.h"
+#include "platform/fs/AtomicFile.h"
 #include "platform/fs/Profile.h"
 #include "tests/ical/MirrorTest.h"
 
@@ -36,7 +36,7 @@ std::vector<std::string> Listing(const std::filesystem::path& folder) {
 // Real system calls, except the one step a test makes fail with an errno.
 // kHalfWrite lets half the text out first; kInterrupted fails the first write
 // with EINTR only.
-struct FailingCalls : host::FileCalls {
+struct FailingCalls : files::FileCalls {
   enum Step { kOpen, kWrite, kHalfWrite, kInterrupted, kFsync, kClose, kRename };
   FailingCalls(Step step, int error) : step(step), error(error) {}
   int Fail() const {
@@ -68,7 +68,7 @@ struct FailingCalls : host::FileCalls {
 };
 
 // A crash half way through the temporary file, as a process that ends there.
-struct CrashingCalls : host::FileCalls {
+struct CrashingCalls : files::FileCalls {
   ssize_t Write(int fd, const void* data, std::size_t size) const override {
     FileCalls::Write(fd, data, size / 2);
     _exit(3);

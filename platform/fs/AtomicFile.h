@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <string_view>
 
-namespace host {
+namespace files {
 
 /// The system calls a replacement makes, each as POSIX defines it (-1 and
 /// errno on failure), one virtual each so that a test can make any of them
@@ -38,4 +38,4 @@ class FileCalls {
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view contents,
                          const FileCalls& calls = FileCalls());
 
-}  // namespace host
+}  // namespace files

@@ -1,4 +1,4 @@
-#include "host/ical/AtomicFile.h"
+#include "platform/fs/AtomicFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 #include <string>
 #include <system_error>
 
-namespace host {
+namespace files {
 
 int FileCalls::Open(const char* path, int flags, mode_t mode) const {
   return ::open(path, flags, mode);
@@ -105,4 +105,4 @@ void WriteFileAtomically(const std::filesystem::path& path, std::string_view con
   FlushFolder(folder);
 }
 
-}  // namespace host
+}  // namespace files

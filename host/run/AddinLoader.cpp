@@ -1,0 +1,80 @@
+#include "host/run/AddinLoader.h"
+
+#include <cstdio>
+
+#include "platform/com/ComRuntime.h"
+#include "platform/registry/Registry.h"
+
+namespace host {
+
+namespace {
+
+constexpr DWORD kLoadAtStartup = 3;
+constexpr DWORD kNotLoaded = 2;
+
+std::vector<std::string> AddinNames() {
+  std::vector<std::string> names;
+  HKEY key = nullptr;
+  if (RegOpenKeyEx(HKEY_CURRENT_USER, kAddinsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
+  for (DWORD i = 0;; ++i) {
+    char name[256];
+    DWORD length = sizeof name;
+    if (RegEnumKeyEx(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    names.emplace_back(name, length);
+  }
+  RegCloseKey(key);
+  return names;
+}
+
+void Disable(const std::string& progId, const char* why, HRESULT hr) {
+  std::fprintf(stderr, "orvane: the add-in %s %s (0x%08X); it is marked not loaded\n", progId.c_str(), why,
+               static_cast<unsigned>(hr));
+  registry::SetDword(HKEY_CURRENT_USER, (std::string(kAddinsKey) + "\\" + progId).c_str(), "LoadBehavior",
+                     kNotLoaded);
+}
+
+}  // namespace
+
+void AddinLoader::ConnectAll(IDispatch* application) {
+  for (const std::string& progId : AddinNames()) {
+    DWORD behavior = 0;
+    const std::string key = std::string(kAddinsKey) + "\\" + progId;
+    if (registry::GetDword(HKEY_CURRENT_USER, key.c_str(), "LoadBehavior", &behavior) != ERROR_SUCCESS ||
+        behavior != kLoadAtStartup) {
+      continue;
+    }
+    CLSID clsid;
+    HRESULT hr = CLSIDFromProgID(progId.c_str(), &clsid);
+    ComPtr<_IDTExtensibility2> addin;
+    if (SUCCEEDED(hr)) {
+      hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, _IDTExtensibility2::kIID,
+                            addin.ReleaseAndGetVoidAddress());
+    }
+    if (FAILED(hr) || !addin) {
+      Disable(progId, "could not be created", FAILED(hr) ? hr : E_NOINTERFACE);
+      continue;
+    }
+    hr = addin->OnConnection(application, ext_cm_Startup, nullptr, nullptr);
+    if (FAILED(hr)) {
+      Disable(progId, "failed to connect", hr);
+      continue;
+    }
+    addins_.push_back({progId, std::move(addin)});
+  }
+}
+
+void AddinLoader::StartupComplete() {
+  for (const LoadedAddin& loaded : addins_) loaded.addin->OnAddInsUpdate(nullptr);
+  for (const LoadedAddin& loaded : addins_) loaded.addin->OnStartupComplete(nullptr);
+}
+
+void AddinLoader::BeginShutdown() {
+  for (const LoadedAddin& loaded : addins_) loaded.addin->OnBeginShutdown(nullptr);
+}
+
+void AddinLoader::DisconnectAll() {
+  for (const LoadedAddin& loaded : addins_) loaded.addin->OnDisconnection(ext_dm_HostShutdown, nullptr);
+  addins_.clear();
+}
+
+}  // namespace host

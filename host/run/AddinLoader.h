@@ -1,0 +1,40 @@
+#pragma once
+// Loading the add-ins as Outlook does: every key under
+// HKCU\Software\Microsoft\Office\Outlook\Addins whose LoadBehavior is 3
+// (load at start-up) names an add-in by its ProgID; it is created in
+// process and connected. An add-in that cannot be created or refuses the
+// connection is reported and marked not loaded (LoadBehavior 2), as Outlook
+// marks it, so one broken add-in does not stop the host at every start.
+
+#include <string>
+#include <vector>
+
+#include "office/Office.h"
+#include "platform/com/ComPtr.h"
+
+namespace host {
+
+inline constexpr const char* kAddinsKey = "Software\\Microsoft\\Office\\Outlook\\Addins";
+
+struct LoadedAddin {
+  std::string progId;
+  ComPtr<_IDTExtensibility2> addin;
+};
+
+class AddinLoader {
+ public:
+  // Creates and connects each add-in, in the order of their names.
+  void ConnectAll(IDispatch* application);
+  // OnAddInsUpdate and OnStartupComplete of each, after all connected.
+  void StartupComplete();
+  // OnBeginShutdown, then OnDisconnection(ext_dm_HostShutdown), and let go.
+  void BeginShutdown();
+  void DisconnectAll();
+
+  const std::vector<LoadedAddin>& Addins() const { return addins_; }
+
+ private:
+  std::vector<LoadedAddin> addins_;
+};
+
+}  // namespace host

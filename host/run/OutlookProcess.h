@@ -1,0 +1,78 @@
+#pragma once
+// One run of the host as Outlook: the session on the profile's store with
+// its explorer window, the add-ins loaded and connected, Startup raised,
+// reminders raised as they fall due, and at the end the window closed and
+// the add-ins disconnected. calendar.ics follows the store throughout.
+
+#include <atomic>
+#include <memory>
+
+#include "host/ical/MirrorFollower.h"
+#include "host/model/OutlookSession.h"
+#include "host/run/AddinLoader.h"
+#include "host/run/ReminderAlert.h"
+#include "host/run/ReminderSchedule.h"
+
+namespace host {
+
+struct HostOptions {
+  int office = 11;          // 10 (XP) or 11 (2003): where its settings live
+  long uiLanguage = 0;      // 0: Office's "UILanguage" setting, else 1033
+  bool embedding = false;   // started by another program: no explorer window
+  StoreOptions storeOptions;
+};
+
+// Office's user-interface language: the option when given, else the
+// "UILanguage" setting of that Office version, else English (1033).
+long OfficeUILanguage(int office, long option);
+
+class OutlookProcess {
+ public:
+  explicit OutlookProcess(const HostOptions& options);
+  ~OutlookProcess();
+  OutlookProcess(const OutlookProcess&) = delete;
+  OutlookProcess& operator=(const OutlookProcess&) = delete;
+
+  // Opens the session, brings calendar.ics up to date, opens the explorer
+  // (unless embedding), connects the add-ins and raises Startup.
+  void Start();
+  // Raises each reminder due since the last check, up to `now` (a reminder
+  // already overdue when the host starts is raised only while its item has
+  // not ended), to the add-ins and to the user; how many were raised.
+  int CheckReminders(DATE now);
+  // Checks the reminders about every second, on the host's clock, until
+  // stop is set.
+  void Stay(const std::atomic<bool>& stop);
+  // Closes the explorer, tells the add-ins and disconnects them, ends the
+  // session and leaves calendar.ics current. Once; the destructor calls it.
+  void Stop();
+
+  // The host's clock: "now" when the host started (ORVANE_NOW when set),
+  // moving on with real time since.
+  DATE Now() const;
+
+  OutlookSession& Session() const { return *session_; }
+  MirrorFollower& Mirror() const { return *mirror_; }
+  const AddinLoader& Addins() const { return addins_; }
+
+ private:
+  void Raise(const DueReminder& due);
+  void SaveLastCheck(DATE when) const;
+  bool LoadLastCheck(DATE* when) const;
+
+  HostOptions options_;
+  std::shared_ptr<OutlookSession> session_;
+  std::unique_ptr<MirrorFollower> mirror_;
+  AddinLoader addins_;
+  ReminderAlert alert_;
+  ReminderSchedule schedule_;
+  std::uint64_t scheduleChanges_ = UINT64_MAX;
+  DATE lastCheck_ = 0.0;
+  bool firstCheck_ = true;
+  DATE startDate_ = 0.0;
+  std::chrono::steady_clock::time_point startClock_;
+  bool started_ = false;
+  bool stopped_ = false;
+};
+
+}  // namespace host
