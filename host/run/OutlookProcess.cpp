@@ -23,6 +23,7 @@ std::string OfficeKey(int office, const char* rest) {
 // keeps its reminder state: so a restart neither repeats nor loses them.
 constexpr const char* kRemindersKey = "\\Outlook\\Options\\Reminders";
 constexpr const char* kLastCheckValue = "LastCheck";
+constexpr DATE kFirstDate = -657434.0;
 
 }  // namespace
 
@@ -118,8 +119,10 @@ int OutlookProcess::CheckReminders(DATE now) {
   bool overdueOnly = false;
   if (firstCheck_) {
     firstCheck_ = false;
-    // Reminders that fell due while the host was not running.
-    if (!LoadLastCheck(&lastCheck_) || lastCheck_ > now) lastCheck_ = now;
+    // Reminders that fell due while the host was not running, since it last
+    // looked (ever, the first time); a clock put back starts afresh.
+    if (!LoadLastCheck(&lastCheck_)) lastCheck_ = kFirstDate;
+    if (lastCheck_ > now) lastCheck_ = now;
     overdueOnly = true;
   }
   int raised = 0;
