@@ -33,6 +33,18 @@ TEST_F(SessionTest, DeleteMovesToDeletedItemsThenRemovesForGood) {
   EXPECT_EQ(Count(calendar.Get()) + Count(deleted.Get()), 0);
 }
 
+TEST_F(SessionTest, AStaleObjectCannotRemoveAnItemAnotherMovedToDeletedItems) {
+  SavePrayer("Fajr", Date(2026, 12, 6, 5, 10), 3);
+  ComPtr<IDispatch> first, second;
+  ASSERT_EQ(ItemsOf(olFolderCalendar)->Item(CComVariant::I4(1), first.ReleaseAndGetAddressOf()), S_OK);
+  ASSERT_EQ(ItemsOf(olFolderCalendar)->Item(CComVariant::I4(1), second.ReleaseAndGetAddressOf()), S_OK);
+  ASSERT_EQ(AsItem(first.Get())->Delete(), S_OK);
+  // The second object still has the item in the Calendar: its Delete means
+  // "move to Deleted Items", and must not empty it from there.
+  EXPECT_EQ(AsItem(second.Get())->Delete(), host::MAPI_E_NOT_FOUND);
+  EXPECT_EQ(Count(ItemsOf(olFolderDeletedItems).Get()), 1);
+}
+
 TEST_F(SessionTest, DeletingANeverSavedItemStoresNothing) {
   ComPtr<_AppointmentItem> item = CreateAppointment();
   ASSERT_EQ(item->Delete(), S_OK);
