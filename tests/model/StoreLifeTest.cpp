@@ -81,6 +81,11 @@ TEST_F(SessionTest, AStoreClosedAndAddedAgainRaisesItsEventsAndKillsOldObjects) 
   ASSERT_EQ(sink->Advise(folders.Get()), S_OK);
 
   ComPtr<_AppointmentItem> item = SavePrayer("Fajr", Date(2026, 12, 6, 5, 10), 3);
+  ComPtr<UserProperties> oldProperties;
+  ASSERT_EQ(item->get_UserProperties(oldProperties.ReleaseAndGetAddressOf()), S_OK);
+  ComPtr<UserProperty> oldNumber;
+  CComBSTR prayerNum("PrayerNum");
+  ASSERT_EQ(oldProperties->Find(prayerNum.Get(), Missing(), oldNumber.ReleaseAndGetAddressOf()), S_OK);
   ComPtr<MAPIFolder> oldFolder = Folder(olFolderCalendar);
   ComPtr<_Items> oldItems = ItemsOf(olFolderCalendar);
 
@@ -124,6 +129,12 @@ TEST_F(SessionTest, AStoreClosedAndAddedAgainRaisesItsEventsAndKillsOldObjects) 
   EXPECT_EQ(item->Delete(), host::MAPI_E_NOT_FOUND);
   DATE start = 0;
   EXPECT_EQ(item->get_Start(&start), host::MAPI_E_NOT_FOUND);
+  // Its user properties too: no stale value read, no write taken.
+  CComVariant value;
+  EXPECT_EQ(oldNumber->get_Value(&value), host::MAPI_E_NOT_FOUND);
+  EXPECT_EQ(value.vt, VT_EMPTY);
+  EXPECT_EQ(oldNumber->put_Value(CComVariant::I4(4)), host::MAPI_E_NOT_FOUND);
+  EXPECT_EQ(oldProperties->get_Count(&count), host::MAPI_E_NOT_FOUND);
 
   // New objects work, and see what was saved before.
   ComPtr<_Items> fresh = ItemsOf(olFolderCalendar);
