@@ -1,6 +1,7 @@
 #include "host/model/AppointmentItem.h"
 
 #include <cmath>
+#include <optional>
 
 #include "host/model/ModelErrors.h"
 #include "host/model/OutlookSession.h"
@@ -180,7 +181,14 @@ HRESULT CAppointmentItem::Delete() {
       state_->gone = true;  // never saved: nothing to move
       return S_OK;
     }
-    if (session_->Store(generation_)->Delete(a.id) == DeleteOutcome::kRemoved) {
+    auto store = session_->Store(generation_);
+    // The store moves or removes by where the item is now. An object that
+    // still thinks the item is in the Calendar, when another object has
+    // moved it to Deleted Items since, must not remove it for good: the
+    // item it knew is not there any more, as Outlook answers.
+    const std::optional<Appointment> stored = store->Load(a.id);
+    if (!stored || stored->folder != a.folder) return MAPI_E_NOT_FOUND;
+    if (store->Delete(a.id) == DeleteOutcome::kRemoved) {
       state_->gone = true;
     } else {
       a.folder = FolderKind::kDeletedItems;

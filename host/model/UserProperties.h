@@ -35,7 +35,8 @@ class CUserProperties : public EarlyBound<UserProperties> {
 
 class CUserProperty : public EarlyBound<::UserProperty> {
  public:
-  CUserProperty(std::shared_ptr<ItemState> item, std::string name);
+  CUserProperty(std::shared_ptr<OutlookSession> session, unsigned generation,
+                std::shared_ptr<ItemState> item, std::string name);
 
   HRESULT InternalQueryInterface(REFIID iid, void** object);
 
@@ -48,8 +49,12 @@ class CUserProperty : public EarlyBound<::UserProperty> {
   HRESULT put_Value(VARIANT value) override;
 
  private:
+  // The property in the item; nothing once the item is gone, and
+  // ModelError(MAPI_E_NOT_FOUND) once the item's store has been closed.
   host::UserProperty* Find() const;
 
+  std::shared_ptr<OutlookSession> session_;
+  unsigned generation_;
   std::shared_ptr<ItemState> item_;
   std::string name_;
 };
