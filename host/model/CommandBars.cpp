@@ -114,8 +114,14 @@ std::vector<BarRecord> CCommandBars::LastingRecords() const {
   return records;
 }
 
+void CCommandBars::Retire(ComPtr<CCommandBarButton> button) { retired_.push_back(std::move(button)); }
+
 void CCommandBars::UnadviseAll() {
   for (const ComPtr<CCommandBar>& bar : bars_) bar->UnadviseAll();
+  // A deleted button's sinks may hold the button: they go too, or the two
+  // would keep each other alive.
+  for (const ComPtr<CCommandBarButton>& button : retired_) button->UnadviseAll();
+  retired_.clear();
 }
 
 // ---- CCommandBar -----------------------------------------------------------
@@ -220,7 +226,10 @@ HRESULT CCommandBar::Delete() {
   if (deleted_) return E_UNEXPECTED;
   if (builtIn_) return E_FAIL;  // Office keeps its own bars
   deleted_ = true;
-  for (const ComPtr<CCommandBarButton>& c : controls_) c->Detach();
+  for (const ComPtr<CCommandBarButton>& c : controls_) {
+    c->Detach();
+    if (owner_ != nullptr) owner_->Retire(c);
+  }
   ComPtr<CCommandBar> keep(this);
   if (owner_ != nullptr) owner_->Remove(this);
   return S_OK;
@@ -244,6 +253,7 @@ HRESULT CCommandBar::AddControl(LONG type, LONG id, bool temporary, LONG before,
 }
 
 void CCommandBar::RemoveControl(CCommandBarButton* control) {
+  if (owner_ != nullptr) owner_->Retire(ComPtr<CCommandBarButton>(control));
   std::erase_if(controls_, [&](const ComPtr<CCommandBarButton>& c) { return c.Get() == control; });
 }
 

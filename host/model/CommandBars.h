@@ -34,6 +34,8 @@ class CCommandBars : public EarlyBound<CommandBars> {
               CommandBar** bar) override;
 
   void Remove(CCommandBar* bar);
+  // Keeps a deleted button until the window's sinks are let go.
+  void Retire(ComPtr<CCommandBarButton> button);
   // The bars that outlive the window, as records.
   std::vector<BarRecord> LastingRecords() const;
   // Lets every button's Click sinks go.
@@ -42,6 +44,7 @@ class CCommandBars : public EarlyBound<CommandBars> {
  private:
   std::weak_ptr<OutlookSession> session_;
   std::vector<ComPtr<CCommandBar>> bars_;
+  std::vector<ComPtr<CCommandBarButton>> retired_;
 };
 
 class CCommandBar : public EarlyBound<CommandBar> {

@@ -184,6 +184,26 @@ TEST_F(CommandBarTest, ExecuteRaisesClickAndRunsTheBuiltInCommandUnlessCancelled
   clicks->Clear();  // the recorded Click holds the button
 }
 
+TEST_F(CommandBarTest, SinksOfDeletedButtonsAreLetGoWhenTheSessionEnds) {
+  // A sink that holds its own button, as an add-in's click sink may: were
+  // the sink kept after its bar is deleted, the two would keep each other
+  // alive (LeakSanitizer reports it).
+  auto bars = BarsOfNewWindow();
+  auto bar = AddBar(bars.Get(), "Orvane", true);
+  for (int i = 0; i < 2; ++i) {
+    auto button = AddButton(bar.Get());
+    ASSERT_TRUE(button);
+    auto sink = RecordingSink::Make(_CommandBarButtonEvents::kIID);
+    ASSERT_EQ(sink->Advise(button.Get()), S_OK);
+    sink->OnInvoke([keep = button](const RecordingSink::Call&) { (void)keep; });
+    if (i == 0) {
+      ASSERT_EQ(button->Delete(Missing()), S_OK);  // a deleted button
+    }
+  }
+  ASSERT_EQ(bar->Delete(), S_OK);  // and one deleted with its bar
+  session_->Shutdown();
+}
+
 TEST_F(CommandBarTest, LastingBarsSurviveIntoTheNextSessionTemporaryOnesDoNot) {
   {
     ComPtr<CommandBars> bars = BarsOfNewWindow();
