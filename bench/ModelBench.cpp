@@ -13,7 +13,7 @@
 #include "host/ical/MirrorFollower.h"
 #include "host/model/OutlookSession.h"
 #include "office/Outlook.h"
-#include "platform/nls/Nls.h"
+#include "bench/BenchProfile.h"
 
 namespace {
 
@@ -22,25 +22,6 @@ constexpr double kFirstDay = 43831.0;  // 1 January 2020
 const char* const kNames[6] = {"Fajr", "Shorouk", "Zuhr", "Asr", "Maghrib", "Isha"};
 constexpr double kHours[6] = {5.0, 6.5, 12.2, 15.5, 18.1, 19.6};
 
-class BenchProfile {
- public:
-  BenchProfile() {
-    std::string folder = (std::filesystem::temp_directory_path() / "orvane-bench-XXXXXX").string();
-    if (mkdtemp(folder.data()) != nullptr) folder_ = folder;
-    setenv("ORVANE_HOME", folder_.c_str(), 1);
-    nls::SetUserDefaultLocale(1033);
-  }
-  ~BenchProfile() {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-  }
-  BenchProfile(const BenchProfile&) = delete;
-  BenchProfile& operator=(const BenchProfile&) = delete;
-  const std::filesystem::path& Dir() const { return folder_; }
-
- private:
-  std::filesystem::path folder_;
-};
 
 HRESULT SavePrayer(_Application* app, int n) {
   ComPtr<IDispatch> created;

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "host/store/CalendarStore.h"
-#include "platform/nls/Nls.h"
+#include "bench/BenchProfile.h"
 
 namespace {
 
@@ -29,28 +29,6 @@ constexpr double kFirstDay = 43831.0;  // 1 January 2020
 const char* const kNames[kPrayersADay] = {"Fajr", "Shorouk", "Zuhr", "Asr", "Maghrib", "Isha"};
 constexpr double kHours[kPrayersADay] = {5.0, 6.5, 12.2, 15.5, 18.1, 19.6};
 
-// A profile folder of its own, removed when the benchmark is done.
-class BenchProfile {
- public:
-  BenchProfile() {
-    std::string folder = (std::filesystem::temp_directory_path() / "orvane-bench-XXXXXX").string();
-    if (mkdtemp(folder.data()) != nullptr) folder_ = folder;
-    setenv("ORVANE_HOME", folder_.c_str(), 1);
-    nls::SetUserDefaultLocale(1033);
-  }
-  ~BenchProfile() {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-  }
-  BenchProfile(const BenchProfile&) = delete;
-  BenchProfile& operator=(const BenchProfile&) = delete;
-
-  bool Ok() const { return !folder_.empty(); }
-  std::filesystem::path File() const { return folder_ / "outlook.db"; }
-
- private:
-  std::filesystem::path folder_;
-};
 
 // The n-th prayer from the first day on, as the add-in saves it.
 Appointment Prayer(int n) {

@@ -9,15 +9,8 @@ namespace {
 
 // The page's own Caption (a control's stock property), when it has one.
 std::u16string PageCaption(PropertyPage* page) {
-  DISPPARAMS none;
   CComVariant caption;
-  EXCEPINFO exception;
-  UINT argumentError = 0;
-  const HRESULT hr = page->Invoke(DISPID_CAPTION, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &caption,
-                                  &exception, &argumentError);
-  SysFreeString(exception.bstrSource);
-  SysFreeString(exception.bstrDescription);
-  SysFreeString(exception.bstrHelpFile);
+  const HRESULT hr = com::InvokeMember(page, DISPID_CAPTION, DISPATCH_PROPERTYGET, {}, &caption);
   if (FAILED(hr) || caption.vt != VT_BSTR || caption.bstrVal == nullptr) return {};
   return std::u16string(caption.bstrVal, SysStringLen(caption.bstrVal));
 }

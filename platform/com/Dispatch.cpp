@@ -121,4 +121,19 @@ void ToVariant(VARTYPE vt, BSTR value, VARIANT* out) {
   out->bstrVal = value;
 }
 
+HRESULT InvokeMember(IDispatch* object, DISPID id, WORD flags, std::span<VARIANT> argsLastFirst,
+                     VARIANT* result) {
+  if (object == nullptr) return E_POINTER;
+  DISPPARAMS params;
+  params.rgvarg = argsLastFirst.data();
+  params.cArgs = static_cast<UINT>(argsLastFirst.size());
+  EXCEPINFO exception;
+  UINT argumentError = 0;
+  const HRESULT hr = object->Invoke(id, IID_NULL, 0, flags, &params, result, &exception, &argumentError);
+  SysFreeString(exception.bstrSource);
+  SysFreeString(exception.bstrDescription);
+  SysFreeString(exception.bstrHelpFile);
+  return hr;
+}
+
 }  // namespace com

@@ -86,6 +86,12 @@ HRESULT TableGetIDsOfNames(std::span<const DispMember> table, LPOLESTR* names, U
 HRESULT TableInvoke(std::span<const DispMember> table, void* object, DISPID id, WORD flags,
                     DISPPARAMS* params, VARIANT* result, UINT* argumentError);
 
+// Calls a member of an object late-bound, as a client does: arguments
+// last-first, no named arguments; whatever exception information comes back
+// is freed. The result is left empty when the member hands nothing back.
+HRESULT InvokeMember(IDispatch* object, DISPID id, WORD flags, std::span<VARIANT> argsLastFirst,
+                     VARIANT* result);
+
 // Helpers for writing DispMember::call thunks.
 template <typename T>
 T FromVariant(const VARIANT& v);

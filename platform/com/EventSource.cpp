@@ -61,17 +61,8 @@ HRESULT ConnectionPoint::Fire(DISPID id, std::span<VARIANT> argsLastFirst) {
   for (const auto& [cookie, sink] : m_sinks) sinks.push_back(sink);
   HRESULT first = S_OK;
   for (const ComPtr<IDispatch>& sink : sinks) {
-    DISPPARAMS params;
-    params.rgvarg = argsLastFirst.data();
-    params.cArgs = static_cast<UINT>(argsLastFirst.size());
     CComVariant result;
-    EXCEPINFO exception;
-    UINT argumentError = 0;
-    const HRESULT hr = sink->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, &result,
-                                    &exception, &argumentError);
-    SysFreeString(exception.bstrSource);
-    SysFreeString(exception.bstrDescription);
-    SysFreeString(exception.bstrHelpFile);
+    const HRESULT hr = InvokeMember(sink.Get(), id, DISPATCH_METHOD, argsLastFirst, &result);
     if (FAILED(hr) && SUCCEEDED(first)) first = hr;
   }
   return first;

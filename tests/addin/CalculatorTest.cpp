@@ -12,23 +12,14 @@
 #include "platform/registry/RegFile.h"
 #include "platform/registry/Registry.h"
 #include "resources/OrvaneTypeLib.h"
+#include "tests/support/OleDates.h"
 #include "tests/support/TestProfile.h"
 
 namespace {
 
 const char* const kModules[] = {ORVANE_ADDIN_XP_PATH, ORVANE_ADDIN_2003_PATH};
 
-DATE Date(int y, int m, int d, int h = 0, int mi = 0) {
-  SYSTEMTIME st;
-  st.wYear = static_cast<WORD>(y);
-  st.wMonth = static_cast<WORD>(m);
-  st.wDay = static_cast<WORD>(d);
-  st.wHour = static_cast<WORD>(h);
-  st.wMinute = static_cast<WORD>(mi);
-  DATE date = 0;
-  EXPECT_TRUE(SystemTimeToVariantTime(&st, &date));
-  return date;
-}
+DATE Date(int y, int m, int d, int h = 0, int mi = 0) { return MakeDate(y, m, d, h, mi); }
 
 std::string Export(const char* key) {
   std::string text, error;

@@ -9,32 +9,17 @@
 #include "host/ical/MirrorReader.h"
 #include "host/store/CalendarStore.h"
 #include "platform/com/VariantTime.h"
+#include "tests/support/OleDates.h"
+#include "tests/support/RunProgram.h"
 #include "tests/support/TestProfile.h"
 
 namespace {
 
 std::string RunOrvane(const std::string& arguments, int* exitCode) {
-  const std::string command = std::string(ORVANE_PROGRAM) + " " + arguments + " 2>&1";
-  std::string out;
-  FILE* pipe = popen(command.c_str(), "r");
-  char buffer[4096];
-  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-  const int status = pclose(pipe);
-  *exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return out;
+  return RunCommand(std::string(ORVANE_PROGRAM) + " " + arguments, exitCode);
 }
 
-DATE When(int day, int hour, int minute) {
-  SYSTEMTIME st;
-  st.wYear = 2004;
-  st.wMonth = 3;
-  st.wDay = static_cast<WORD>(day);
-  st.wHour = static_cast<WORD>(hour);
-  st.wMinute = static_cast<WORD>(minute);
-  DATE date = 0;
-  SystemTimeToVariantTime(&st, &date);
-  return date;
-}
+DATE When(int day, int hour, int minute) { return MakeDate(2004, 3, day, hour, minute); }
 
 host::Appointment Prayer(const char* subject, int day, int hour, int minute, double prayerNum) {
   host::Appointment item;

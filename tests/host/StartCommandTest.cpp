@@ -21,6 +21,8 @@
 #include "platform/com/VariantTime.h"
 #include "platform/fs/Profile.h"
 #include "platform/registry/Registry.h"
+#include "tests/support/OleDates.h"
+#include "tests/support/RunProgram.h"
 #include "tests/support/TestProfile.h"
 
 namespace {
@@ -30,14 +32,7 @@ constexpr const char* kClsid = "{5E1C2A10-7B3D-4F21-9C55-0A1B2C3D4E5F}";
 constexpr const char* kAddinKey = "Software\\Microsoft\\Office\\Outlook\\Addins\\OrvaneTest.Addin";
 
 std::string RunOrvane(const std::string& arguments, int* exitCode) {
-  const std::string command = std::string(ORVANE_PROGRAM) + " " + arguments + " 2>&1";
-  std::string out;
-  FILE* pipe = popen(command.c_str(), "r");
-  char buffer[4096];
-  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-  const int status = pclose(pipe);
-  *exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return out;
+  return RunCommand(std::string(ORVANE_PROGRAM) + " " + arguments, exitCode);
 }
 
 // Starts orvane with these arguments without waiting; stderr goes to `err`.
@@ -55,18 +50,7 @@ pid_t Launch(const std::vector<std::string>& arguments, const std::filesystem::p
   return child;
 }
 
-DATE When(int day, int hour, int minute, int second = 0) {
-  SYSTEMTIME st;
-  st.wYear = 2004;
-  st.wMonth = 3;
-  st.wDay = static_cast<WORD>(day);
-  st.wHour = static_cast<WORD>(hour);
-  st.wMinute = static_cast<WORD>(minute);
-  st.wSecond = static_cast<WORD>(second);
-  DATE date = 0;
-  SystemTimeToVariantTime(&st, &date);
-  return date;
-}
+DATE When(int day, int hour, int minute) { return MakeDate(2004, 3, day, hour, minute); }
 
 host::Appointment Prayer(const char* subject, DATE start, double prayerNum, long reminder) {
   host::Appointment item;

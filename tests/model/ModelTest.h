@@ -18,6 +18,7 @@
 #include "platform/fs/Profile.h"
 #include "platform/nls/Nls.h"
 #include "tests/support/RecordingSink.h"
+#include "tests/support/OleDates.h"
 #include "tests/support/TestProfile.h"
 
 class ModelTest : public ::testing::Test {
@@ -110,15 +111,7 @@ class ModelTest : public ::testing::Test {
   }
 
   static DATE Date(int year, int month, int day, int hour = 0, int minute = 0) {
-    SYSTEMTIME st;
-    st.wYear = static_cast<WORD>(year);
-    st.wMonth = static_cast<WORD>(month);
-    st.wDay = static_cast<WORD>(day);
-    st.wHour = static_cast<WORD>(hour);
-    st.wMinute = static_cast<WORD>(minute);
-    DATE date = 0;
-    EXPECT_TRUE(SystemTimeToVariantTime(&st, &date));
-    return date;
+    return MakeDate(year, month, day, hour, minute);
   }
 
   // Whether two interface pointers are one object.

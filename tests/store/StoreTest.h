@@ -14,6 +14,7 @@
 #include "platform/com/VariantTime.h"
 #include "platform/nls/Nls.h"
 #include "platform/fs/Profile.h"
+#include "tests/support/OleDates.h"
 #include "tests/support/TestProfile.h"
 
 class StoreTest : public ::testing::Test {
@@ -28,16 +29,7 @@ class StoreTest : public ::testing::Test {
 };
 
 inline DATE Date(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
-  SYSTEMTIME st;
-  st.wYear = static_cast<WORD>(year);
-  st.wMonth = static_cast<WORD>(month);
-  st.wDay = static_cast<WORD>(day);
-  st.wHour = static_cast<WORD>(hour);
-  st.wMinute = static_cast<WORD>(minute);
-  st.wSecond = static_cast<WORD>(second);
-  DATE date = 0;
-  EXPECT_TRUE(SystemTimeToVariantTime(&st, &date));
-  return date;
+  return MakeDate(year, month, day, hour, minute, second);
 }
 
 inline std::int64_t Seconds(int year, int month, int day, int hour = 0, int minute = 0,
