@@ -32,7 +32,6 @@ HRESULT CFolders::Item(VARIANT index, MAPIFolder** folder) {
     auto session = session_.lock();
     if (session == nullptr || !session->StoreOpen()) return DISP_E_BADINDEX;
     bool found = false;
-    CComVariant text;
     if (index.vt == VT_BSTR) {
       found = text::EqualIgnoringCase(CComBSTR(std::u16string_view(index.bstrVal ? index.bstrVal : u"")).Utf8(),
                                       kStoreName);

@@ -132,7 +132,8 @@ int OutlookProcess::CheckReminders(DATE now) {
     ++raised;
   }
   lastCheck_ = now;
-  SaveLastCheck(now);
+  // Kept when it matters, not every second: a restart re-reads it.
+  if (overdueOnly || raised > 0) SaveLastCheck(now);
   mirror_->Flush();
   return raised;
 }
@@ -163,6 +164,7 @@ void OutlookProcess::Stop() {
   addins_.BeginShutdown();
   session_->RaiseQuit();
   addins_.DisconnectAll();
+  if (!firstCheck_) SaveLastCheck(lastCheck_);
   mirror_->Flush();
   session_->Shutdown();
 }
