@@ -47,12 +47,64 @@ HRESULT LoadModule(const std::string& path, LoadedModule* out) {
 
 }  // namespace
 
+namespace {
+
+struct RegisteredClass {
+  CLSID clsid;
+  IUnknown* factory;  // one reference, released when revoked
+};
+
+std::mutex g_registeredMutex;
+std::map<DWORD, RegisteredClass>& RegisteredClasses() {
+  static auto* classes = new std::map<DWORD, RegisteredClass>();  // outlives static destructors
+  return *classes;
+}
+DWORD g_nextRegistration = 1;
+
+}  // namespace
+
+HRESULT CoRegisterClassObject(REFCLSID clsid, IUnknown* factory, DWORD, DWORD, DWORD* cookie) {
+  if (factory == nullptr || cookie == nullptr) return E_INVALIDARG;
+  std::lock_guard lock(g_registeredMutex);
+  factory->AddRef();
+  *cookie = g_nextRegistration++;
+  RegisteredClasses().emplace(*cookie, RegisteredClass{clsid, factory});
+  return S_OK;
+}
+
+HRESULT CoRevokeClassObject(DWORD cookie) {
+  IUnknown* factory = nullptr;
+  {
+    std::lock_guard lock(g_registeredMutex);
+    auto it = RegisteredClasses().find(cookie);
+    if (it == RegisteredClasses().end()) return E_INVALIDARG;  // CO_E_OBJNOTREG in Windows
+    factory = it->second.factory;
+    RegisteredClasses().erase(it);
+  }
+  factory->Release();  // outside the lock: the factory may go and revoke others
+  return S_OK;
+}
+
+HRESULT OleRun(IUnknown* object) { return object != nullptr ? S_OK : E_INVALIDARG; }
+
 HRESULT CoInitialize(void*) { return S_OK; }
 void CoUninitialize() {}
 
 HRESULT CoGetClassObject(REFCLSID clsid, DWORD context, void*, REFIID iid, void** object) {
   if (object == nullptr) return E_POINTER;
   *object = nullptr;
+  {
+    std::unique_lock lock(g_registeredMutex);
+    for (const auto& [cookie, registered] : RegisteredClasses()) {
+      if (registered.clsid != clsid) continue;
+      IUnknown* factory = registered.factory;
+      factory->AddRef();
+      lock.unlock();
+      const HRESULT hr = factory->QueryInterface(iid, object);
+      factory->Release();
+      return hr;
+    }
+  }
   if ((context & (CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER)) == 0) return REGDB_E_CLASSNOTREG;
   const std::string key = "CLSID\\" + GuidToString(clsid) + "\\InprocServer32";
   std::string path;

@@ -21,6 +21,20 @@ void CoUninitialize();
 // module cannot be loaded, CO_E_ERRORINDLL when it lacks the entry point.
 HRESULT CoGetClassObject(REFCLSID clsid, DWORD context, void* reserved, REFIID iid, void** object);
 
+// A running program's own class objects (a local server's, in Windows
+// terms): CoGetClassObject hands out a registered one before it looks in the
+// registry. The table keeps a reference until the class is revoked.
+enum : DWORD {
+  REGCLS_SINGLEUSE = 0,
+  REGCLS_MULTIPLEUSE = 1,
+};
+HRESULT CoRegisterClassObject(REFCLSID clsid, IUnknown* factory, DWORD context, DWORD flags, DWORD* cookie);
+HRESULT CoRevokeClassObject(DWORD cookie);
+
+// Puts an object into its running state. The objects here run from the
+// moment they exist, so this only checks that there is one.
+HRESULT OleRun(IUnknown* object);
+
 // CoGetClassObject, then CreateInstance(outer, iid) and the factory released.
 HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID iid,
                          void** object);
