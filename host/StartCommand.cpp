@@ -52,15 +52,18 @@ int RunStart(const GlobalOptions& global, const Arguments& args) {
     }
   }
   try {
-    host::OutlookProcess outlook(options);
-    outlook.Start();
-    outlook.CheckReminders(outlook.Now());
     if (stay) {
+      // From the start, so that a stop asked for while starting still ends in order.
       struct sigaction action {};
       action.sa_handler = RequestStop;
       sigemptyset(&action.sa_mask);
       sigaction(SIGINT, &action, nullptr);
       sigaction(SIGTERM, &action, nullptr);
+    }
+    host::OutlookProcess outlook(options);
+    outlook.Start();
+    outlook.CheckReminders(outlook.Now());
+    if (stay) {
       std::fprintf(stderr, "orvane: running; Ctrl-C stops\n");
       outlook.Stay(stopRequested);
     }

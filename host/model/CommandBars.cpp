@@ -1,6 +1,7 @@
 #include "host/model/CommandBars.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "host/model/ModelErrors.h"
 #include "host/model/OutlookSession.h"
@@ -36,7 +37,14 @@ CCommandBars::CCommandBars(std::weak_ptr<OutlookSession> session, const std::vec
     bars_.push_back(NewObject<CCommandBar>(session_, this, record, true, false));
   }
   for (const BarRecord& record : lasting) {
-    bars_.push_back(NewObject<CCommandBar>(session_, this, record, false, false));
+    // Controls kept on a built-in bar join that bar; a bar of one's own comes back whole.
+    auto builtInBar = std::find_if(bars_.begin(), bars_.end(),
+                                   [&](const ComPtr<CCommandBar>& b) { return b->IsBuiltIn() && SameName(b->Name(), record.name); });
+    if (builtInBar != bars_.end()) {
+      (*builtInBar)->AddLastingControls(record.controls);
+    } else {
+      bars_.push_back(NewObject<CCommandBar>(session_, this, record, false, false));
+    }
   }
 }
 
@@ -109,7 +117,11 @@ void CCommandBars::Remove(CCommandBar* bar) {
 std::vector<BarRecord> CCommandBars::LastingRecords() const {
   std::vector<BarRecord> records;
   for (const ComPtr<CCommandBar>& bar : bars_) {
-    if (!bar->IsBuiltIn() && !bar->IsTemporary()) records.push_back(bar->LastingRecord());
+    if (bar->IsTemporary()) continue;
+    BarRecord record = bar->LastingRecord();
+    // A built-in bar comes back by itself: only controls added to it are kept.
+    if (bar->IsBuiltIn() && record.controls.empty()) continue;
+    records.push_back(std::move(record));
   }
   return records;
 }
@@ -117,11 +129,11 @@ std::vector<BarRecord> CCommandBars::LastingRecords() const {
 void CCommandBars::Retire(ComPtr<CCommandBarButton> button) { retired_.push_back(std::move(button)); }
 
 void CCommandBars::UnadviseAll() {
-  for (const ComPtr<CCommandBar>& bar : bars_) bar->UnadviseAll();
+  // Copies: a sink let go here may delete a bar or a button as it goes.
+  for (const ComPtr<CCommandBar>& bar : std::vector(bars_)) bar->UnadviseAll();
   // A deleted button's sinks may hold the button: they go too, or the two
   // would keep each other alive.
-  for (const ComPtr<CCommandBarButton>& button : retired_) button->UnadviseAll();
-  retired_.clear();
+  for (const ComPtr<CCommandBarButton>& button : std::exchange(retired_, {})) button->UnadviseAll();
 }
 
 // ---- CCommandBar -----------------------------------------------------------
@@ -129,11 +141,19 @@ void CCommandBars::UnadviseAll() {
 CCommandBar::CCommandBar(std::weak_ptr<OutlookSession> session, CCommandBars* owner, BarRecord record,
                          bool builtIn, bool temporary)
     : session_(std::move(session)), owner_(owner), builtIn_(builtIn), temporary_(temporary) {
+  // A built-in bar's own controls come back with it in every window, so
+  // they are not kept as if a user had added them.
   for (ControlRecord& control : record.controls) {
-    controls_.push_back(NewObject<CCommandBarButton>(session_, this, std::move(control), false));
+    controls_.push_back(NewObject<CCommandBarButton>(session_, this, std::move(control), builtIn_));
   }
   record.controls.clear();
   record_ = std::move(record);
+}
+
+void CCommandBar::AddLastingControls(const std::vector<ControlRecord>& controls) {
+  for (const ControlRecord& control : controls) {
+    controls_.push_back(NewObject<CCommandBarButton>(session_, this, control, false));
+  }
 }
 
 CCommandBar::~CCommandBar() {
@@ -266,7 +286,7 @@ BarRecord CCommandBar::LastingRecord() const {
 }
 
 void CCommandBar::UnadviseAll() {
-  for (const ComPtr<CCommandBarButton>& c : controls_) c->UnadviseAll();
+  for (const ComPtr<CCommandBarButton>& c : std::vector(controls_)) c->UnadviseAll();
 }
 
 // ---- CCommandBarControls ---------------------------------------------------

@@ -71,6 +71,8 @@ class CCommandBar : public EarlyBound<CommandBar> {
   // For the controls collection.
   std::vector<ComPtr<CCommandBarButton>>& Controls() { return controls_; }
   HRESULT AddControl(LONG type, LONG id, bool temporary, LONG before, CommandBarControl** control);
+  // Controls a window before this one left on this built-in bar.
+  void AddLastingControls(const std::vector<ControlRecord>& controls);
   void RemoveControl(CCommandBarButton* control);
   bool IsDeleted() const { return deleted_; }
   bool IsTemporary() const { return temporary_; }

@@ -1,6 +1,7 @@
 #include "host/model/OutlookSession.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "host/model/Application.h"
 #include "host/model/CommandBarLibrary.h"
@@ -117,8 +118,8 @@ void OutlookSession::Shutdown() {
     ExplorerClosed(explorer.Get());
   }
   bars_->Save();
-  for (const ComPtr<CExplorer>& explorer : everyExplorer_) explorer->UnadviseAll();
-  everyExplorer_.clear();
+  // Taken first: a sink let go here may open or close windows as it goes.
+  for (const ComPtr<CExplorer>& explorer : std::exchange(everyExplorer_, {})) explorer->UnadviseAll();
   if (application_) application_->UnadviseAll();
   if (folders_) folders_->UnadviseAll();
   store_.reset();

@@ -1,5 +1,6 @@
 #include "host/run/OutlookProcess.h"
 
+#include <cmath>
 #include <cstdio>
 #include <thread>
 
@@ -79,61 +80,69 @@ void OutlookProcess::Start() {
   mirror_->Flush();
 }
 
+// The time is kept exactly, as the 8 bytes of its OLE date: a rounded one
+// would raise a reminder of the same second again, or lose one.
 bool OutlookProcess::LoadLastCheck(DATE* when) const {
-  std::string text;
-  if (registry::GetString(HKEY_CURRENT_USER, OfficeKey(options_.office, kRemindersKey).c_str(), kLastCheckValue,
-                          &text) != ERROR_SUCCESS) {
+  HKEY key = nullptr;
+  if (RegOpenKeyEx(HKEY_CURRENT_USER, OfficeKey(options_.office, kRemindersKey).c_str(), 0, KEY_READ, &key) !=
+      ERROR_SUCCESS) {
     return false;
   }
-  SYSTEMTIME st;
-  unsigned year, month, day, hour, minute, second;
-  if (std::sscanf(text.c_str(), "%4u-%2u-%2uT%2u:%2u:%2u", &year, &month, &day, &hour, &minute, &second) != 6) {
-    return false;
-  }
-  st.wYear = static_cast<WORD>(year);
-  st.wMonth = static_cast<WORD>(month);
-  st.wDay = static_cast<WORD>(day);
-  st.wHour = static_cast<WORD>(hour);
-  st.wMinute = static_cast<WORD>(minute);
-  st.wSecond = static_cast<WORD>(second);
-  return SystemTimeToVariantTime(&st, when) != 0;
+  DWORD type = 0;
+  DATE value = 0;
+  DWORD size = sizeof value;
+  const bool read = RegQueryValueEx(key, kLastCheckValue, nullptr, &type, reinterpret_cast<BYTE*>(&value),
+                                    &size) == ERROR_SUCCESS &&
+                    type == REG_BINARY && size == sizeof value && std::isfinite(value);
+  RegCloseKey(key);
+  if (read) *when = value;
+  return read;
 }
 
 void OutlookProcess::SaveLastCheck(DATE when) const {
-  SYSTEMTIME st;
-  if (!VariantTimeToSystemTime(when, &st)) return;
-  char text[32];
-  std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02u", st.wYear % 10000u, st.wMonth % 100u,
-                st.wDay % 100u, st.wHour % 100u, st.wMinute % 100u, st.wSecond % 100u);
-  registry::SetString(HKEY_CURRENT_USER, OfficeKey(options_.office, kRemindersKey).c_str(), kLastCheckValue, text);
+  HKEY key = nullptr;
+  if (RegCreateKeyEx(HKEY_CURRENT_USER, OfficeKey(options_.office, kRemindersKey).c_str(), 0, nullptr,
+                     REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    return;
+  }
+  RegSetValueEx(key, kLastCheckValue, 0, REG_BINARY, reinterpret_cast<const BYTE*>(&when), sizeof when);
+  RegCloseKey(key);
 }
 
 int OutlookProcess::CheckReminders(DATE now) {
-  if (stopped_ || !session_->StoreOpen()) return 0;
+  if (stopped_ || session_->IsShutDown() || !session_->StoreOpen()) return 0;
   auto store = session_->Store(session_->StoreGeneration());
   const std::uint64_t changes = store->ChangeCount();
-  if (changes != scheduleChanges_) {
+  const bool rebuilt = changes != scheduleChanges_;
+  if (rebuilt) {
     schedule_ = ReminderSchedule(store->LoadFolder(FolderKind::kCalendar));
+    // Another program may have changed the store: the mirror follows it too.
+    if (scheduleChanges_ != UINT64_MAX) mirror_->OnChange(changes);
     scheduleChanges_ = changes;
   }
-  bool overdueOnly = false;
-  if (firstCheck_) {
+  const bool first = firstCheck_;
+  if (first) {
     firstCheck_ = false;
     // Reminders that fell due while the host was not running, since it last
     // looked (ever, the first time); a clock put back starts afresh.
     if (!LoadLastCheck(&lastCheck_)) lastCheck_ = kFirstDate;
     if (lastCheck_ > now) lastCheck_ = now;
-    overdueOnly = true;
+    lookedFrom_ = lastCheck_;
   }
+  // After a change, an item saved with its reminder already due is found
+  // among the reminders overdue since the host started looking.
   int raised = 0;
-  for (const DueReminder& due : schedule_.Between(lastCheck_, now)) {
-    if (overdueOnly && due.end <= now) continue;  // over already: nothing to remind of
+  for (const DueReminder& due : schedule_.Between(first || rebuilt ? lookedFrom_ : lastCheck_, now)) {
+    const bool overdue = first || due.due <= lastCheck_;
+    if (overdue && due.end <= now) continue;  // over already: nothing to remind of
+    if (!raised_.insert({due.item, due.due}).second) continue;
     Raise(due);
     ++raised;
+    if (session_->IsShutDown()) break;  // an add-in quit Outlook
   }
   lastCheck_ = now;
   // Kept when it matters, not every second: a restart re-reads it.
-  if (overdueOnly || raised > 0) SaveLastCheck(now);
+  if (first || raised > 0) SaveLastCheck(now);
   mirror_->Flush();
   return raised;
 }
@@ -149,8 +158,14 @@ void OutlookProcess::Raise(const DueReminder& due) {
 }
 
 void OutlookProcess::Stay(const std::atomic<bool>& stop) {
-  while (!stop.load()) {
-    CheckReminders(Now());
+  while (!stop.load() && !session_->IsShutDown()) {
+    try {
+      CheckReminders(Now());
+    } catch (const std::exception& e) {
+      // A store busy with another program, say: the next tick tries again.
+      std::fprintf(stderr, "orvane: reminders could not be checked: %s\n", e.what());
+    }
+    alert_.Reap();
     for (int i = 0; i < 10 && !stop.load(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
 }

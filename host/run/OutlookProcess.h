@@ -6,6 +6,8 @@
 
 #include <atomic>
 #include <memory>
+#include <set>
+#include <utility>
 
 #include "host/ical/MirrorFollower.h"
 #include "host/model/OutlookSession.h"
@@ -41,7 +43,8 @@ class OutlookProcess {
   // not ended), to the add-ins and to the user; how many were raised.
   int CheckReminders(DATE now);
   // Checks the reminders about every second, on the host's clock, until
-  // stop is set.
+  // stop is set or an add-in quits Outlook. A check that fails (the store
+  // busy with another program) is reported and tried again.
   void Stay(const std::atomic<bool>& stop);
   // Closes the explorer, tells the add-ins and disconnects them, ends the
   // session and leaves calendar.ics current. Once; the destructor calls it.
@@ -68,6 +71,8 @@ class OutlookProcess {
   ReminderSchedule schedule_;
   std::uint64_t scheduleChanges_ = UINT64_MAX;
   DATE lastCheck_ = 0.0;
+  DATE lookedFrom_ = 0.0;  // the last check of the run before, or of the first ever
+  std::set<std::pair<ItemId, DATE>> raised_;  // this run's, so none is raised twice
   bool firstCheck_ = true;
   DATE startDate_ = 0.0;
   std::chrono::steady_clock::time_point startClock_;

@@ -70,13 +70,27 @@ std::string ReminderAlert::TextLine(const Appointment& item) {
 
 void ReminderAlert::Show(const Appointment& item) {
   Reap();
-  const bool notified = !notifier_.empty() &&
-                        Run({notifier_, "--app-name=Orvane", item.subject, "Starts " + StartText(item.start)});
-  if (!notified) std::fprintf(stderr, "%s\n", TextLine(item).c_str());
+  if (!Notify(item)) std::fprintf(stderr, "%s\n", TextLine(item).c_str());
   if (item.reminderPlaySound && !item.reminderSoundFile.empty() && !player_.empty()) {
     const std::filesystem::path sound = fs_win::MapPath(item.reminderSoundFile);
-    if (std::filesystem::is_regular_file(sound)) Run({player_, sound.string()});
+    std::error_code unreadable;  // a file we may not look at plays no sound, and stops nothing
+    if (std::filesystem::is_regular_file(sound, unreadable)) Run({player_, sound.string()});
   }
+}
+
+bool ReminderAlert::Notify(const Appointment& item) {
+  if (notifier_.empty()) return false;
+  // "--" so that a subject starting with a dash is not read as an option.
+  if (!Run({notifier_, "--app-name=Orvane", "--", item.subject, "Starts " + StartText(item.start)})) return false;
+  const pid_t child = children_.back();
+  children_.pop_back();
+  for (int waited = 0; waited < 40; ++waited) {
+    int status = 0;
+    if (waitpid(child, &status, WNOHANG) == child) return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    usleep(50 * 1000);
+  }
+  children_.push_back(child);  // still running after 2 s: let it be, and say it on stderr too
+  return false;
 }
 
 bool ReminderAlert::Run(const std::vector<std::string>& command) {

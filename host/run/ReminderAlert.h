@@ -20,13 +20,17 @@ class ReminderAlert {
   ReminderAlert& operator=(const ReminderAlert&) = delete;
 
   void Show(const Appointment& item);
+  // Collects the programs that have finished.
+  void Reap();
 
   // The line written when no notification program can be run.
   static std::string TextLine(const Appointment& item);
 
  private:
   bool Run(const std::vector<std::string>& command);
-  void Reap();
+  // Runs the notifier and waits a moment for its answer: one that cannot
+  // reach a desktop (no session bus) fails, and the line goes to stderr.
+  bool Notify(const Appointment& item);
 
   std::string notifier_;  // empty: standard error only
   std::string player_;    // empty: no sound

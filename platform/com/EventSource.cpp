@@ -63,7 +63,8 @@ HRESULT ConnectionPoint::Fire(DISPID id, std::span<VARIANT> argsLastFirst) {
   for (const ComPtr<IDispatch>& sink : sinks) {
     CComVariant result;
     const HRESULT hr = InvokeMember(sink.Get(), id, DISPATCH_METHOD, argsLastFirst, &result);
-    if (FAILED(hr) && SUCCEEDED(first)) first = hr;
+    // A sink that has no handler for this event is no failure of it.
+    if (FAILED(hr) && hr != DISP_E_MEMBERNOTFOUND && SUCCEEDED(first)) first = hr;
   }
   return first;
 }

@@ -32,7 +32,8 @@ class ConnectionPoint final : public IConnectionPoint {
   // order they were advised; a sink that unadvises (itself or another)
   // during the event still gets this one. Arguments come last-first, as
   // automation passes them. Answers S_OK, or the first failure a sink
-  // returned; every sink is called either way.
+  // returned (not knowing the event, DISP_E_MEMBERNOTFOUND, is none); every
+  // sink is called either way.
   HRESULT Fire(DISPID id, std::span<VARIANT> argsLastFirst = {});
 
   std::size_t SinkCount() const { return m_sinks.size(); }
