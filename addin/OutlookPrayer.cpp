@@ -73,7 +73,7 @@ COutlookPrayer::COutlookPrayer()
     : m_hadith(static_cast<std::uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count() / 1000000)) {}
 
 COutlookPrayer::~COutlookPrayer() {
-  ReleaseAll();
+  ReleaseReferences();
   if (m_explorerSink) m_explorerSink->Detach();
   Trace("Exit COutlookPrayer::~COutlookPrayer()");
 }
@@ -327,6 +327,11 @@ HRESULT COutlookPrayer::OnBeginShutdown(void*) { return S_OK; }
 
 void COutlookPrayer::ReleaseAll() {
   TraceEnter(Method("ReleaseAll"));
+  ReleaseReferences();
+  TraceExit(Method("ReleaseAll"));
+}
+
+void COutlookPrayer::ReleaseReferences() {
   m_nameSpace.Reset();
   ReleaseFolders();
   if (m_uiPresent) {
@@ -348,7 +353,6 @@ void COutlookPrayer::ReleaseAll() {
   m_imsakyyaButton.Reset();
   m_optionButton.Reset();
   m_calculator.Reset();
-  TraceExit(Method("ReleaseAll"));
 }
 
 HRESULT COutlookPrayer::OnApplicationEvent(DISPID id, DISPPARAMS& params) {

@@ -90,6 +90,7 @@ class COutlookPrayer : public _IDTExtensibility2, public IProgressOwner {
   bool AcquireFolders();
   void ReleaseFolders();
   void ReleaseAll();
+  void ReleaseReferences();  // ReleaseAll's work, without its trace lines
   HRESULT OnStartup();
   HRESULT OnOptionsPagesAdd(IDispatch* pages);
 
