@@ -8,6 +8,7 @@
 #include "addin/UILocale.h"
 #include "platform/com/ComRuntime.h"
 #include "platform/text/TextConvert.h"
+#include "platform/ui/MessageQueue.h"
 #include "platform/ui/Resources.h"
 
 TimeInfo g_timeInfo;
@@ -484,4 +485,15 @@ HRESULT COutlookPrayer::FindTimeInfo(const COleDate& instant) {
   if (HRESULT hr = m_calculator->get_Fajr(&fajr); FAILED(hr)) return hr;
   g_timeInfo.periodEnd = fajr;
   return S_OK;
+}
+
+void COutlookPrayer::ProcessWindowMessages(HWND) {
+  // Only paint messages: input waits until the loop is over. (The progress
+  // window runs its own loop on its own thread; this keeps the main
+  // thread's windows painted.)
+  MSG message;
+  while (PeekMessage(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessage(&message);
+  }
 }

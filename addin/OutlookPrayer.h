@@ -14,6 +14,7 @@
 #include "addin/SettingsStore.h"
 #include "calendar/HadithServer.h"
 #include "office/Outlook.h"
+#include "platform/ui/Window.h"
 #include "platform/com/ComPtr.h"
 
 // The current prayer period, as FindTimeInfo last found it.
@@ -70,10 +71,29 @@ class COutlookPrayer : public _IDTExtensibility2, public IProgressOwner {
   static DWORD PrayConvert(int index);
   static int PrayConvert(PrayerFlags flag);
 
+  // Deleting the add-in's items (from the calendar, then from Deleted Items).
+  enum : int { kModeDelete = 1, kModeCreate = 2, kModeUpdate = 4 };
+  HRESULT Delete();
+  HRESULT RestrictOperation(_Items* items, const std::u16string& filter, int mode, void* modeArgument,
+                            bool progressFlag, bool showProgress);
+  HRESULT DeleteAppointments(_Items* items, bool progressFlag, bool showProgress);
+  HRESULT DeleteAppointment(IDispatch* item);
+
+  // Outlook's work week, when only working days get appointments.
+  bool FetchWorkingDays();
+  bool IsDayWorkingDay(int dayOfWeek, DWORD workingDays) const;
+  DWORD WorkingDays() const { return m_workingDays; }
+
+  // Keeps the window's paint messages flowing while a long loop runs.
+  static void ProcessWindowMessages(HWND window);
+
   // For the tests and the later steps: what the object holds.
   bool UIPresent() const { return m_uiPresent; }
   bool CalendarAvailable() const { return m_calendarAvailable; }
   AddinSettings& Settings() { return m_store.Settings(); }
+  const AddinSettings& Settings() const { return m_store.Settings(); }
+  _Items* CalendarItems() const { return m_calendarItems.Get(); }
+  MAPIFolder* DeletedItemsFolder() const { return m_deletedItems.Get(); }
   const tstring& FilterDateFormat() const { return m_filterDateFormat; }
   bool DayFirst() const { return m_dayFirst; }
 

@@ -17,6 +17,7 @@
 #include "platform/registry/Registry.h"
 #include "platform/ui/Resources.h"
 #include "tests/support/AddinTestEnvironment.h"
+#include "host/store/CalendarStore.h"
 #include "tests/support/OleDates.h"
 
 namespace {
@@ -231,6 +232,62 @@ TEST_F(OutlookPrayerTest, OfficesLanguageReplacesTheLibraryChosenBySetting) {
   ASSERT_EQ(CreateUILocaleID(session_->Application(), &format, &dayFirst), S_OK);
   EXPECT_EQ(format, TEXT("MMMM dd, yyyy"));
   EXPECT_FALSE(dayFirst);
+}
+
+TEST_F(OutlookPrayerTest, DeletingLeavesNothingOfTheAddinsInTheCalendarOrInDeletedItems) {
+  {
+    auto store = host::CalendarStore::Open(profile::File("outlook.db"));
+    std::vector<host::Appointment> items;
+    for (const char* subject : {"Fajr", "Zuhr", "Asr", "Dentist"}) {
+      host::Appointment a;
+      a.subject = subject;
+      a.start = a.end = MakeDate(2004, 3, 22, 9, 0);
+      if (std::string(subject) != "Dentist") a.userProperties.push_back({"PrayerNum", host::PropertyType::kNumber, 1.0});
+      items.push_back(a);
+    }
+    // An older "Zuhr" already waits in Deleted Items.
+    host::Appointment old = items[1];
+    store->SaveAll(items);
+    store->AddFolderField(host::FolderKind::kCalendar, "PrayerNum", host::PropertyType::kNumber);
+    old.id = 0;
+    old.userProperties.clear();
+    store->Save(old);
+    store->Delete(old.id);
+  }
+  StartHost();
+  ASSERT_EQ(Connect(), S_OK);
+  ASSERT_EQ(prayer_->Delete(), S_OK);
+  auto store = host::CalendarStore::Open(profile::File("outlook.db"));
+  const auto calendar = store->LoadFolder(host::FolderKind::kCalendar);
+  ASSERT_EQ(calendar.size(), 1u);
+  EXPECT_EQ(calendar[0].subject, "Dentist");
+  // One "Zuhr" leaves Deleted Items per deletion: one stays of the two.
+  EXPECT_EQ(store->Count(host::FolderKind::kDeletedItems), 1u);
+  // The next generation starts again from the current prayer period.
+  EXPECT_EQ(prayer_->Settings().lastDate.Value(), g_timeInfo.periodStart.Value());
+
+  // Nothing left to delete: the settings stay as they are.
+  prayer_->Settings().lastDate = kInvalidDate;
+  ASSERT_EQ(prayer_->Delete(), S_OK);
+  EXPECT_EQ(prayer_->Settings().lastDate.Value(), kInvalidDate);
+}
+
+TEST_F(OutlookPrayerTest, WorkingDaysFollowOutlooksWorkWeekOnlyWhenAsked) {
+  registry::SetDword(HKEY_CURRENT_USER,
+                     ("Software\\Microsoft\\Office\\" + std::string(flavour::kOfficeVersion) + "\\Outlook\\Options\\Calendar").c_str(),
+                     "WorkDay", 0xF8);  // Sunday to Thursday
+  StartHost();
+  ASSERT_EQ(Connect(), S_OK);
+  EXPECT_FALSE(prayer_->FetchWorkingDays());  // off: not read
+  EXPECT_EQ(prayer_->WorkingDays(), 124u);
+  for (int day = 1; day <= 7; ++day) EXPECT_TRUE(prayer_->IsDayWorkingDay(day, prayer_->WorkingDays())) << day;
+  prayer_->Settings().workingDaysOnly = true;
+  EXPECT_TRUE(prayer_->FetchWorkingDays());
+  EXPECT_EQ(prayer_->WorkingDays(), 0xF8u);
+  EXPECT_TRUE(prayer_->IsDayWorkingDay(1, prayer_->WorkingDays()));   // Sunday
+  EXPECT_TRUE(prayer_->IsDayWorkingDay(5, prayer_->WorkingDays()));   // Thursday
+  EXPECT_FALSE(prayer_->IsDayWorkingDay(6, prayer_->WorkingDays()));  // Friday
+  EXPECT_FALSE(prayer_->IsDayWorkingDay(7, prayer_->WorkingDays()));  // Saturday
 }
 
 }  // namespace
