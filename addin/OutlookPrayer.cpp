@@ -360,6 +360,8 @@ HRESULT COutlookPrayer::OnApplicationEvent(DISPID id, DISPPARAMS& params) {
   switch (id) {
     case ApplicationEvents::kStartup:
       return m_calendarAvailable ? OnStartup() : S_FALSE;
+    case ApplicationEvents::kReminder:
+      return OnReminder(params.cArgs == 1 ? params.rgvarg[0].pdispVal : nullptr);
     case ApplicationEvents::kOptionsPagesAdd:
       return OnOptionsPagesAdd(params.cArgs == 1 ? params.rgvarg[0].pdispVal : nullptr);
     default:
@@ -415,10 +417,6 @@ HRESULT COutlookPrayer::OnButtonClick(CEventSink*, DISPID, DISPPARAMS&) {
   return E_NOTIMPL;
 }
 
-HRESULT COutlookPrayer::OnStartup() {
-  // Start-up filling joins with appointment generation.
-  return m_uiPresent ? S_OK : S_FALSE;
-}
 
 HRESULT COutlookPrayer::OnOptionsPagesAdd(IDispatch*) {
   // The options page joins with its control.

@@ -79,6 +79,20 @@ class COutlookPrayer : public _IDTExtensibility2, public IProgressOwner {
   HRESULT DeleteAppointments(_Items* items, bool progressFlag, bool showProgress);
   HRESULT DeleteAppointment(IDispatch* item);
 
+  // At most one appointment: the next selected prayer after the reminder lead.
+  HRESULT GenerateNext(bool force);
+
+  // Writing the prayer appointments over the days of the window.
+  HRESULT Precalculate(bool removeUnselected, bool continueFromLastDate, bool force, bool showProgress);
+  HRESULT CreateAppointments(_Items* dayItems, bool removeUnselected);
+  HRESULT CheckPrayer(_Items* dayItems, int index, bool removeUnselected);
+  HRESULT CreateAppointment(int index);
+  // 1 when the prayer is already past and nothing was written.
+  HRESULT PutPrayerParameters(_AppointmentItem* item, int index);
+  HRESULT AddProperty(_AppointmentItem* item, const std::u16string& name, LONG type, const VARIANT& value);
+  // -1 when the item has neither the property nor a prayer's subject.
+  HRESULT GetPropertyValue(_AppointmentItem* item, const std::u16string& name, const VARIANT& custom, VARIANT* value);
+
   // Outlook's work week, when only working days get appointments.
   bool FetchWorkingDays();
   bool IsDayWorkingDay(int dayOfWeek, DWORD workingDays) const;
@@ -112,6 +126,8 @@ class COutlookPrayer : public _IDTExtensibility2, public IProgressOwner {
   void ReleaseAll();
   void ReleaseReferences();  // ReleaseAll's work, without its trace lines
   HRESULT OnStartup();
+  void CheckFirstEntryTime();
+  HRESULT OnReminder(IDispatch* item);
   HRESULT OnOptionsPagesAdd(IDispatch* pages);
 
   ComPtr<_Application> m_application;

@@ -19,7 +19,7 @@ HRESULT COutlookPrayer::Delete() {
   return S_OK;
 }
 
-HRESULT COutlookPrayer::RestrictOperation(_Items* items, const std::u16string& filter, int mode, void*,
+HRESULT COutlookPrayer::RestrictOperation(_Items* items, const std::u16string& filter, int mode, void* modeArgument,
                                           bool progressFlag, bool showProgress) {
   TraceEnter("COutlookPrayer::RestrictOperation");
   if (items == nullptr) return E_POINTER;
@@ -27,8 +27,10 @@ HRESULT COutlookPrayer::RestrictOperation(_Items* items, const std::u16string& f
   if (HRESULT hr = ManualRestrict(items, filter, result.ReleaseAndGetAddressOf()); FAILED(hr)) return hr;
   if (mode == kModeDelete) {
     if (HRESULT hr = DeleteAppointments(result.Get(), progressFlag, showProgress); FAILED(hr)) return hr;
+  } else if (mode == kModeCreate) {
+    CreateAppointments(result.Get(), modeArgument != nullptr && *static_cast<bool*>(modeArgument));
   }
-  // Creating (2) and updating (4) join with appointment generation and updating.
+  // Updating (4) joins with the options page.
   TraceExit("COutlookPrayer::RestrictOperation");
   return S_OK;
 }
