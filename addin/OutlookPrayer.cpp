@@ -1,5 +1,7 @@
 #include "addin/OutlookPrayer.h"
 
+#include "addin/AutomationText.h"
+
 #include <chrono>
 #include <new>
 
@@ -34,28 +36,8 @@ constexpr ButtonDefinition kButtons[] = {
     {"Veltrix Prayer Option Button", 156, 157, 2683, 522},
 };
 
-std::u16string ToUtf16(const tstring& text) {
-#if defined(ORVANE_FLAVOUR_XP)
-  return text::AnsiToUtf16(text);
-#else
-  return text;
-#endif
-}
 
-tstring FromBstr(BSTR text) {
-  const std::u16string_view view(text ? text : u"", SysStringLen(text));
-#if defined(ORVANE_FLAVOUR_XP)
-  return text::Utf16ToAnsi(view);
-#else
-  return tstring(view);
-#endif
-}
 
-CComBSTR ResourceBstr(UINT id) {
-  tchar buffer[512] = {};
-  LoadString(ResourceInstance(), id, buffer, 512);
-  return CComBSTR(ToUtf16(buffer));
-}
 
 CComVariant Missing() {
   CComVariant v;

@@ -4,6 +4,8 @@
 // the next-prayer-only mode.
 
 #include "addin/OutlookPrayer.h"
+
+#include "addin/AutomationText.h"
 #include "addin/TraceLog.h"
 #include "addin/UILocale.h"
 #include "platform/text/TextConvert.h"
@@ -12,13 +14,6 @@ namespace {
 
 constexpr DWORD kPrescheduleNextOnly = 255;
 
-std::u16string Wide(const tstring& text) {
-#if defined(ORVANE_FLAVOUR_XP)
-  return text::AnsiToUtf16(text);
-#else
-  return text;
-#endif
-}
 
 }  // namespace
 
@@ -30,7 +25,7 @@ HRESULT COutlookPrayer::OnStartup() {
   FindTimeInfo(COleDate::Now());
   AddinSettings& settings = Settings();
   if ((settings.startupCleanup & 1) != 0) {
-    const std::u16string filter = u"[PrayerNum] <= 191 AND [Start] <= \"" + Wide(FormatDate(COleDate::Now())) + u"\"";
+    const std::u16string filter = u"[PrayerNum] <= 191 AND [Start] <= \"" + ToWide(FormatDate(COleDate::Now())) + u"\"";
     const COleDate lastDate = settings.lastDate;
     if (HRESULT hr = RestrictOperation(m_calendarItems.Get(), filter, kModeDelete, nullptr, true, true); FAILED(hr)) {
       return hr;

@@ -3,6 +3,8 @@
 // sound, the Friday prayer's timing and hadith, and the PrayerNum mark.
 
 #include "addin/OutlookPrayer.h"
+
+#include "addin/AutomationText.h"
 #include "addin/ProgressPage.h"
 #include "addin/ResourceLibrary.h"
 #include "addin/TraceLog.h"
@@ -20,35 +22,12 @@ constexpr UINT kSubjects[7] = {103, 104, 105, 106, 107, 108, 158};
 constexpr UINT kFridaySubject = 158;
 constexpr int kFriday = 6;  // GetDayOfWeek: 1 Sunday .. 7 Saturday
 
-CComBSTR ResourceBstr(UINT id) {
-  tchar buffer[512] = {};
-  LoadString(ResourceInstance(), id, buffer, 512);
-#if defined(ORVANE_FLAVOUR_XP)
-  return CComBSTR(text::AnsiToUtf16(buffer));
-#else
-  return CComBSTR(std::u16string_view(buffer));
-#endif
-}
 
-CComBSTR ToBstr(const tstring& text) {
-#if defined(ORVANE_FLAVOUR_XP)
-  return CComBSTR(text::AnsiToUtf16(text));
-#else
-  return CComBSTR(std::u16string_view(text));
-#endif
-}
 
 COleDate DayStart(const COleDate& day) {
   return COleDate(day.GetYear(), day.GetMonth(), day.GetDay(), 0, 0, 0);
 }
 
-std::u16string Wide(const tstring& text) {
-#if defined(ORVANE_FLAVOUR_XP)
-  return text::AnsiToUtf16(text);
-#else
-  return text;
-#endif
-}
 
 }  // namespace
 
@@ -123,8 +102,8 @@ HRESULT COutlookPrayer::Precalculate(bool removeUnselected, bool continueFromLas
     }
     const COleDate dayStart = DayStart(day);
     const COleDate dayEnd = dayStart + COleDateSpan(1, 0, 0, 0);
-    const std::u16string filter = u"[PrayerNum] <= 191 AND [Start] >= \"" + Wide(FormatDate(dayStart)) +
-                                  u"\" AND [Start] < \"" + Wide(FormatDate(dayEnd)) + u"\"";
+    const std::u16string filter = u"[PrayerNum] <= 191 AND [Start] >= \"" + ToWide(FormatDate(dayStart)) +
+                                  u"\" AND [Start] < \"" + ToWide(FormatDate(dayEnd)) + u"\"";
     bool remove = removeUnselected;
     // A failing day does not stop the walk.
     RestrictOperation(m_calendarItems.Get(), filter, working ? kModeCreate : kModeDelete, &remove, false, false);

@@ -1,5 +1,7 @@
 #include "calendar/CalendarQueries.h"
 
+#include "addin/AutomationText.h"
+
 #include <cstdlib>
 
 #include "addin/AddinSettings.h"
@@ -16,27 +18,8 @@ namespace {
 constexpr std::size_t kFilterBuffer = 260;
 constexpr std::size_t kTokenBuffer = 100;
 
-std::u16string ToWide(const tstring& text) {
-#if defined(ORVANE_FLAVOUR_XP)
-  return text::AnsiToUtf16(text);
-#else
-  return text;
-#endif
-}
 
-tstring FromWide(std::u16string_view text) {
-#if defined(ORVANE_FLAVOUR_XP)
-  return text::Utf16ToAnsi(text);
-#else
-  return tstring(text);
-#endif
-}
 
-std::u16string ResourceText(UINT id) {
-  tchar buffer[512] = {};
-  LoadString(ResourceInstance(), id, buffer, 512);
-  return ToWide(buffer);
-}
 
 // The subjects the add-in gives its items, and the flag each stands for.
 struct SubjectEntry {
