@@ -1,7 +1,7 @@
 #pragma once
 // The classes this module serves: how to make their class objects and the
-// registry script each registers with. The add-in class and PrayerPage join
-// this table when they exist.
+// registry script each registers with. PrayerPage joins
+// this table when it exists.
 
 #include <span>
 #include <string_view>

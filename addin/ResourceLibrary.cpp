@@ -1,5 +1,8 @@
 #include "addin/ResourceLibrary.h"
 
+#include "office/Outlook.h"
+#include "platform/com/ComPtr.h"
+
 #include <unistd.h>
 
 #include <cstdlib>
@@ -66,6 +69,27 @@ HRESULT LoadResourceLibrary() {
 HRESULT ReloadResourceLibrary(LONG language) {
   FreeResourceLibrary();
   return LoadOrComplain(language, resource_library::Caller::kCheckIfAndLoadCorrectResourceLibrary);
+}
+
+HRESULT AskOfficeUILanguage(_Application* application) {
+  if (application == nullptr) return E_POINTER;
+  ComPtr<LanguageSettings> settings;
+  if (const HRESULT hr = application->get_LanguageSettings(settings.ReleaseAndGetAddressOf()); FAILED(hr)) {
+    return hr;
+  }
+  if (!settings) return E_NOINTERFACE;
+  LONG language = 0;
+  if (const HRESULT hr = settings->get_LanguageID(msoLanguageIDUI, &language); FAILED(hr)) return hr;
+  UILanguageID = language;
+  return S_OK;
+}
+
+HRESULT CheckIfAndLoadCorrectResourceLibrary(_Application* application) {
+  DWORD setting = 0;
+  const bool haveSetting = resource_library::ReadOfficeLanguage(&setting);
+  if (const HRESULT hr = AskOfficeUILanguage(application); FAILED(hr)) return hr;
+  if (haveSetting && static_cast<LONG>(setting) == UILanguageID) return S_OK;
+  return ReloadResourceLibrary(UILanguageID);
 }
 
 void FreeResourceLibrary() {

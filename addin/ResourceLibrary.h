@@ -14,6 +14,8 @@
 #include "platform/com/HResult.h"
 #include "platform/fs/Module.h"
 
+struct _Application;
+
 // The Office user-interface language: 1025 Arabic, 1036 French, anything
 // else English. 0 until Office is asked.
 extern LONG UILanguageID;
@@ -33,6 +35,16 @@ HRESULT LoadResourceLibrary();
 // add-in object does this when Office's language differs from the setting).
 // E_FAIL with the message when the file is missing, silently otherwise.
 HRESULT ReloadResourceLibrary(LONG language);
+
+// Asks Office for its user-interface language (LanguageSettings) into
+// UILanguageID; a failure of the Office calls is answered.
+HRESULT AskOfficeUILanguage(_Application* application);
+
+// At connection: when Office's language is not the one the library was
+// chosen by (the "UILanguage" setting, a missing one counting as different),
+// the library of Office's language replaces it. E_FAIL when that library is
+// missing (with its message) or cannot be loaded; the old one is gone then.
+HRESULT CheckIfAndLoadCorrectResourceLibrary(_Application* application);
 
 // Frees the library (when it is not the module itself); the module is the
 // resource instance again.

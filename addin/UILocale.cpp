@@ -3,6 +3,24 @@
 #include "addin/ResourceLibrary.h"
 #include "platform/nls/Nls.h"
 
+HRESULT CreateUILocaleID(_Application* application, tstring* filterDateFormat, bool* dayFirst) {
+  tchar calendar[8] = {};
+  GetLocaleInfo(LOCALE_USER_DEFAULT, LOCALE_ICALENDARTYPE, calendar, 8);
+  const tstring type = calendar;
+  if (const HRESULT hr = AskOfficeUILanguage(application); FAILED(hr)) return hr;
+  if (UILanguageID == 1025) {
+    *filterDateFormat = TEXT("dd MMMM yyyy");
+    *dayFirst = type == TEXT("6") || type == TEXT("1") || type == TEXT("10");
+  } else if (type == TEXT("6") || type == TEXT("10")) {
+    *filterDateFormat = TEXT("dd MMMM yyyy");
+    *dayFirst = true;
+  } else {
+    *filterDateFormat = TEXT("MMMM dd, yyyy");
+    *dayFirst = false;
+  }
+  return S_OK;
+}
+
 tstring FormatDate(const COleDate& when) {
   tchar order[8] = {};
   tchar language[64] = {};

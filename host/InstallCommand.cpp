@@ -8,6 +8,7 @@
 #include "host/Commands.h"
 #include "platform/com/ServerRegistration.h"
 #include "platform/fs/Profile.h"
+#include "platform/registry/Registry.h"
 
 namespace {
 
@@ -15,7 +16,25 @@ void PrintInstallHelp() {
   std::puts(
       "usage: orvane [--home DIR] install [--office 10|11]\n"
       "Registers the add-in module for Outlook XP (10) or 2003 (11, the default)\n"
-      "in the profile's registry: its classes, ProgIDs and type library.");
+      "in the profile's registry: its classes, ProgIDs and type library; and\n"
+      "enters it in Outlook's list of add-ins to load at start-up (orvane start),\n"
+      "in place of the other version's.");
+}
+
+constexpr const char* kAddinsKey = "Software\\Microsoft\\Office\\Outlook\\AddIns\\";
+
+const char* AddinProgId(int office) {
+  return office == 10 ? "OrvaneXP.OutlookXPPrayer" : "Orvane2003.Outlook2003Prayer";
+}
+
+// Outlook loads every add-in of its list; one calendar wants one of ours.
+bool EnterInAddinList(int office) {
+  const std::string key = std::string(kAddinsKey) + AddinProgId(office);
+  RegDeleteTree(HKEY_CURRENT_USER, (std::string(kAddinsKey) + AddinProgId(office == 10 ? 11 : 10)).c_str());
+  return registry::SetDword(HKEY_CURRENT_USER, key.c_str(), "LoadBehavior", 3) == ERROR_SUCCESS &&
+         registry::SetString(HKEY_CURRENT_USER, key.c_str(), "FriendlyName", "Orvane") == ERROR_SUCCESS &&
+         registry::SetString(HKEY_CURRENT_USER, key.c_str(), "Description",
+                             "Prayer times in the calendar") == ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -51,6 +70,7 @@ int RunInstall(const GlobalOptions& global, const Arguments& args) {
     return cli::Failure("registering " + module.string() + " failed (" + code + ")" +
                         (error.empty() ? "" : ": " + error));
   }
+  if (!EnterInAddinList(office)) return cli::Failure("the add-in could not be entered in Outlook's list of add-ins");
   std::printf("Registered %s in %s\n", module.string().c_str(),
               profile::File("registry.db").string().c_str());
   return 0;

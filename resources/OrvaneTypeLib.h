@@ -11,6 +11,9 @@ inline constexpr const char* kTypeLibHelp_XP = "Orvane of Office XP 1.0 Type Lib
 inline constexpr GUID LIBID_ORVANELib_2003 = MakeGuid("{EFE6C47B-FC29-4A19-8342-702778862E29}");
 inline constexpr const char* kTypeLibHelp_2003 = "Orvane for Office 2003 1.0 Type Library";
 
+// The add-in classes, one per module.
+inline constexpr CLSID CLSID_OutlookXPPrayer = MakeGuid("{D51F5493-C5D8-48BD-B512-C38B29F0D228}");
+inline constexpr CLSID CLSID_Outlook2003Prayer = MakeGuid("{E92C57EF-576B-479F-83BD-A0F3B6CC5F02}");
 inline constexpr CLSID CLSID_PrayerCalculator = MakeGuid("{C19E1BC5-5894-11D3-907B-005004D12C2C}");
 inline constexpr const char* kProgID_PrayerCalculator = "Orvane.PrayerCalculator.1";
 inline constexpr const char* kVersionIndependentProgID_PrayerCalculator = "Orvane.PrayerCalculator";

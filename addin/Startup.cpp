@@ -1,0 +1,116 @@
+// When the calendar is brought up to date: once when Outlook has started
+// (with the first-run step and the clean-up of past prayers), on every
+// reminder of one of the add-in's appointments, and one prayer at a time in
+// the next-prayer-only mode.
+
+#include "addin/OutlookPrayer.h"
+
+#include "addin/AutomationText.h"
+#include "addin/TraceLog.h"
+#include "addin/UILocale.h"
+#include "platform/text/TextConvert.h"
+
+namespace {
+
+constexpr DWORD kPrescheduleNextOnly = 255;
+
+
+}  // namespace
+
+HRESULT COutlookPrayer::OnStartup() {
+  TraceEnter("COutlookPrayer::OnStartup");
+  if (!m_uiPresent) return S_FALSE;
+  CheckFirstEntryTime();
+  m_store.UpdateCalcSettings(m_calculator.Get());
+  FindTimeInfo(COleDate::Now());
+  AddinSettings& settings = Settings();
+  if ((settings.startupCleanup & 1) != 0) {
+    const std::u16string filter = u"[PrayerNum] <= 191 AND [Start] <= \"" + ToWide(FormatDate(COleDate::Now())) + u"\"";
+    const COleDate lastDate = settings.lastDate;
+    if (HRESULT hr = RestrictOperation(m_calendarItems.Get(), filter, kModeDelete, nullptr, true, true); FAILED(hr)) {
+      return hr;
+    }
+    settings.lastDate = lastDate;
+    settings.lastCleanup = g_timeInfo.periodEnd;
+    m_store.SaveSettings();
+  }
+  if (settings.prayers != 0) {
+    const HRESULT hr = settings.prescheduleDays == kPrescheduleNextOnly ? GenerateNext(false)
+                                                                         : Precalculate(false, true, false, true);
+    if (FAILED(hr)) return hr;
+  }
+  TraceExit("COutlookPrayer::OnStartup");
+  return S_OK;
+}
+
+void COutlookPrayer::CheckFirstEntryTime() {
+  AddinSettings& settings = Settings();
+  if (!settings.firstRun || !m_calendar) return;
+  // One item made and deleted puts PrayerNum among the calendar's fields, so
+  // that the filters on it work from the first query on.
+  ComPtr<IDispatch> created;
+  if (FAILED(m_application->CreateItem(olAppointmentItem, created.ReleaseAndGetAddressOf())) || !created) return;
+  ComPtr<_AppointmentItem> item;
+  if (FAILED(created.As(&item)) || !item) return;
+  AddProperty(item.Get(), u"PrayerNum", olNumber, CComVariant::I4(0));
+  item->Save();
+  DeleteAppointment(item.Get());
+  settings.firstRun = false;
+  m_store.SaveSettings();
+}
+
+HRESULT COutlookPrayer::GenerateNext(bool force) {
+  TraceEnter("COutlookPrayer::GenerateNext");
+  AddinSettings& settings = Settings();
+  const COleDate lookAhead = COleDate::Now() + COleDateSpan(0, 0, static_cast<int>(settings.reminderMinutes + 5), 0);
+  if (HRESULT hr = FindTimeInfo(lookAhead); FAILED(hr)) return hr;
+  COleDate day = lookAhead;
+  if (HRESULT hr = m_calculator->Recalc(day); FAILED(hr)) return hr;
+  DATE isha = 0;
+  m_calculator->get_Isha(&isha);
+  if (lookAhead > COleDate(isha)) {
+    day += COleDateSpan(1, 0, 0, 0);
+    if (HRESULT hr = m_calculator->Recalc(day); FAILED(hr)) return hr;
+  }
+  int index = g_timeInfo.position == 1 ? PrayConvert(static_cast<PrayerFlags>(g_timeInfo.currentPrayer)) + 1 : 0;
+  FetchWorkingDays();
+  for (int tries = 0; tries < 42; ++tries) {
+    DWORD flag = PrayConvert(index);
+    if (day.GetDayOfWeek() == 6 && flag == kZuhrFlag) flag |= kFridayFlag;
+    if ((flag & settings.prayers) != 0) {
+      COleDate start(kInvalidDate);
+      GetStart(index, &start);
+      if (start > settings.lastNext || force) {
+        if (IsDayWorkingDay(lookAhead.GetDayOfWeek(), m_workingDays)) CreateAppointment(index);
+        settings.lastNext = start;
+        m_store.SaveSettings();
+      }
+      break;
+    }
+    index = (index + 1) % 6;
+    if (index == 0) {
+      day += COleDateSpan(1, 0, 0, 0);
+      if (HRESULT hr = m_calculator->Recalc(day); FAILED(hr)) return hr;
+    }
+  }
+  TraceExit("COutlookPrayer::GenerateNext");
+  return S_OK;
+}
+
+HRESULT COutlookPrayer::OnReminder(IDispatch* object) {
+  if (!m_uiPresent || !m_calendarAvailable) return S_FALSE;
+  ComPtr<_AppointmentItem> item;
+  if (object == nullptr || FAILED(object->QueryInterface(_AppointmentItem::kIID, item.ReleaseAndGetVoidAddress()))) {
+    return E_NOINTERFACE;
+  }
+  CComVariant custom;
+  custom.vt = VT_I2;
+  custom.iVal = -1;
+  CComVariant value;
+  if (HRESULT hr = GetPropertyValue(item.Get(), u"PrayerNum", custom, &value); FAILED(hr) || hr == -1) {
+    return FAILED(hr) ? hr : E_FAIL;  // not one of the add-in's items
+  }
+  FindTimeInfo(COleDate::Now());
+  return Settings().prescheduleDays == kPrescheduleNextOnly ? GenerateNext(false)
+                                                            : Precalculate(false, true, false, false);
+}

@@ -1,0 +1,254 @@
+// Writing the prayer appointments: the walk over the days of the window,
+// each day's prayers, and one appointment with its subject, times, reminder,
+// sound, the Friday prayer's timing and hadith, and the PrayerNum mark.
+
+#include "addin/OutlookPrayer.h"
+
+#include "addin/AutomationText.h"
+#include "addin/ProgressPage.h"
+#include "addin/ResourceLibrary.h"
+#include "addin/TraceLog.h"
+#include "addin/UILocale.h"
+#include "calendar/CalendarQueries.h"
+#include "locations/CityInfo.h"
+#include "platform/nls/Nls.h"
+#include "platform/text/TextConvert.h"
+#include "platform/ui/Resources.h"
+
+namespace {
+
+constexpr DWORD kPrescheduleNextOnly = 255;
+constexpr UINT kSubjects[7] = {103, 104, 105, 106, 107, 108, 158};
+constexpr UINT kFridaySubject = 158;
+constexpr int kFriday = 6;  // GetDayOfWeek: 1 Sunday .. 7 Saturday
+
+
+
+COleDate DayStart(const COleDate& day) {
+  return COleDate(day.GetYear(), day.GetMonth(), day.GetDay(), 0, 0, 0);
+}
+
+
+}  // namespace
+
+HRESULT COutlookPrayer::Precalculate(bool removeUnselected, bool continueFromLastDate, bool force, bool showProgress) {
+  TraceEnter("COutlookPrayer::Precalculate");
+  AddinSettings& settings = Settings();
+  CCityInfo city;
+  if (city.GetInfoFromLine(settings.location.c_str())) {
+    settings.longitude = city.m_longitude;
+    settings.latitude = city.m_latitude;
+    settings.timeZone = city.m_timeZone;
+  }
+  if (HRESULT hr = m_store.UpdateCalcSettings(m_calculator.Get()); FAILED(hr)) return hr;
+
+  const COleDate now = COleDate::Now();
+  long last = static_cast<long>(settings.prescheduleDays);
+  if (last == static_cast<long>(kPrescheduleNextOnly) || last == 0) {
+    last = -1;
+  } else {
+    settings.prescheduleEnd = now + COleDateSpan(last, 0, 0, 0);
+  }
+  CProgressPage progress;
+  progress.SetOwner(static_cast<IProgressOwner*>(this));
+  m_cancel.store(0);
+
+  // Already filled from within the current prayer period: nothing to redo.
+  if (last >= 0 && !continueFromLastDate && settings.lastDate > g_timeInfo.periodStart + COleDateSpan(last, 0, 0, 0) &&
+      !force) {
+    last = -1;
+  }
+  long first = 0;
+  if (continueFromLastDate && !settings.firstRun && last != -1) {
+    const double ahead = (DayStart(settings.lastDate) - DayStart(now)).GetTotalDays();
+    if (ahead > 0) first = static_cast<long>(ahead + 1);
+  }
+  FetchWorkingDays();
+
+  ComPtr<IDispatch> probe;
+  if (HRESULT hr = ManualFind(m_calendarItems.Get(), u"[PrayerNum] >= 0 ", probe.ReleaseAndGetAddressOf()); FAILED(hr)) {
+    return hr;
+  }
+  const bool anyFound = static_cast<bool>(probe);
+  probe.Reset();
+  if (m_workingDays == 0 && settings.workingDaysOnly && !anyFound) showProgress = false;
+
+  bool shown = false;
+  if (showProgress && last >= 0 && last >= first) {
+    const float step = 100.0f / static_cast<float>(last - first + 1);
+    const bool onlyRemovals = settings.prayers == 0 || (m_workingDays == 0 && settings.workingDaysOnly && anyFound);
+    const int mode = onlyRemovals ? CProgressPage::kModeDelete : CProgressPage::kModeCreate;
+    shown = SUCCEEDED(progress.CreatePage(mode, step, continueFromLastDate && settings.startupCleanup != 1));
+    if (shown) {
+      CreateUILocaleID(m_application.Get(), &m_filterDateFormat, &m_dayFirst);
+      tchar text[1025] = {};
+      LoadString(ResourceInstance(), mode == CProgressPage::kModeDelete ? 328 : 326, text, 1025);
+      progress.SetText(text, UILanguageID);
+    }
+  }
+
+  bool cancelled = false;
+  for (long d = last; d >= first && d >= 0; --d) {
+    const COleDate day = now + COleDateSpan(d, 0, 0, 0);
+    const bool working = IsDayWorkingDay(day.GetDayOfWeek(), m_workingDays);
+    if (HRESULT hr = m_calculator->Recalc(day); FAILED(hr)) {
+      if (shown) progress.DestroyPage();
+      progress.SetOwner(nullptr);
+      return hr;
+    }
+    if (shown) {
+      progress.SetSecondText(day.FormatAsDate(m_filterDateFormat.c_str(), 0, LOCALE_USER_DEFAULT).c_str(),
+                             m_dayFirst ? 1 : 0);
+    }
+    const COleDate dayStart = DayStart(day);
+    const COleDate dayEnd = dayStart + COleDateSpan(1, 0, 0, 0);
+    const std::u16string filter = u"[PrayerNum] <= 191 AND [Start] >= \"" + ToWide(FormatDate(dayStart)) +
+                                  u"\" AND [Start] < \"" + ToWide(FormatDate(dayEnd)) + u"\"";
+    bool remove = removeUnselected;
+    // A failing day does not stop the walk.
+    RestrictOperation(m_calendarItems.Get(), filter, working ? kModeCreate : kModeDelete, &remove, false, false);
+    if (shown) {
+      ProcessWindowMessages(progress.Window());
+      progress.Stepit();
+      if (m_cancel.load() == 1) {
+        cancelled = true;
+        break;
+      }
+    }
+  }
+  if (last >= 0 && last >= first) {
+    if (shown) progress.DestroyPage();
+    settings.lastDate = cancelled ? g_timeInfo.periodStart : settings.prescheduleEnd;
+  }
+  progress.SetOwner(nullptr);
+  settings.lastNext = now;
+  m_store.SaveSettings();
+  TraceExit("COutlookPrayer::Precalculate");
+  return S_OK;
+}
+
+HRESULT COutlookPrayer::CreateAppointments(_Items* dayItems, bool removeUnselected) {
+  // The day's items as queried before any creation; one prayer failing
+  // does not stop the others.
+  for (int index : {5, 4, 3, 2, 6, 1, 0}) CheckPrayer(dayItems, index, removeUnselected);
+  // Custom reminders join with their own step.
+  return S_OK;
+}
+
+HRESULT COutlookPrayer::CheckPrayer(_Items* dayItems, int index, bool removeUnselected) {
+  const int mark = index == 6 ? 2 : index;
+  ComPtr<IDispatch> existing;
+  const std::u16string filter = u"[PrayerNum] = " + text::Utf8ToUtf16(std::to_string(mark));
+  if (HRESULT hr = ManualFind(dayItems, filter, existing.ReleaseAndGetAddressOf()); FAILED(hr)) return hr;
+  const DWORD selected = Settings().prayers;
+  const DWORD flag = PrayConvert(index);
+  bool unselected = (flag & selected) == 0;
+  if (flag == kFridayFlag && (selected & kZuhrFlag) != 0) unselected = false;
+  COleDate start(kInvalidDate);
+  if (HRESULT hr = GetStart(index, &start); FAILED(hr)) return hr;
+  if (flag == kZuhrFlag && (selected & kFridayFlag) != 0 && start.GetDayOfWeek() == kFriday) unselected = false;
+  if (index == 6) {
+    if ((selected & kFridayFlag) != 0 && !existing && start.GetDayOfWeek() == kFriday) return CreateAppointment(6);
+  } else if ((flag & selected) != 0 && !existing) {
+    return CreateAppointment(index);
+  }
+  if (removeUnselected && existing && unselected) return DeleteAppointment(existing.Get());
+  return S_OK;
+}
+
+HRESULT COutlookPrayer::CreateAppointment(int index) {
+  TraceEnter("COutlookPrayer::CreateAppointment");
+  ComPtr<IDispatch> created;
+  if (HRESULT hr = m_application->CreateItem(olAppointmentItem, created.ReleaseAndGetAddressOf()); FAILED(hr)) return hr;
+  ComPtr<_AppointmentItem> item;
+  if (!created || FAILED(created.As(&item)) || !item) return E_NOINTERFACE;
+  const HRESULT put = PutPrayerParameters(item.Get(), index);
+  if (put == 1) return S_OK;  // already past: the new item is dropped
+  if (FAILED(put)) return put;
+  if (HRESULT hr = AddProperty(item.Get(), u"PrayerNum", olNumber, CComVariant::I4(index == 6 ? 2 : index)); FAILED(hr)) {
+    return hr;
+  }
+  if (HRESULT hr = item->Save(); FAILED(hr)) return hr;
+  TraceExit("COutlookPrayer::CreateAppointment");
+  return S_OK;
+}
+
+HRESULT COutlookPrayer::PutPrayerParameters(_AppointmentItem* item, int index) {
+  const AddinSettings& s = Settings();
+  COleDate start(kInvalidDate);
+  if (HRESULT hr = GetStart(index, &start); FAILED(hr)) return hr;
+  // The current prayer and every earlier one are never written.
+  if (start <= g_timeInfo.periodStart) return 1;
+  const bool friday = (index == 2 || index == 6) && start.GetDayOfWeek() == kFriday;
+  CComBSTR subject = ResourceBstr(friday ? kFridaySubject : kSubjects[index]);
+  if (friday) {
+    std::u16string hadith;
+    m_hadith.GetNextHadith(&hadith);
+    CComBSTR body{std::u16string_view(hadith)};
+    if (HRESULT hr = item->put_Body(body.Get()); FAILED(hr)) return hr;
+  }
+  auto minutes = [](DWORD m) { return COleDateSpan(0, 0, static_cast<int>(m), 0); };
+  HRESULT hr = S_OK;
+  auto put = [&](HRESULT result) {
+    if (SUCCEEDED(hr)) hr = result;
+  };
+  if (s.fridaySettings && friday) {
+    put(item->put_Start(start - minutes(s.fridayMinutesBefore)));
+    put(item->put_End(start + minutes(s.fridayMinutesAfter)));
+    put(item->put_ReminderMinutesBeforeStart(static_cast<LONG>(s.fridayReminderMinutes)));
+    put(item->put_BusyStatus(static_cast<LONG>(s.fridayBusyStatus)));
+    put(item->put_ReminderPlaySound(s.fridayPlaySound ? VARIANT_TRUE : VARIANT_FALSE));
+    put(item->put_ReminderSoundFile(ToBstr(s.fridaySoundFile).Get()));
+    put(item->put_ReminderSet(s.fridayReminder ? VARIANT_TRUE : VARIANT_FALSE));
+  } else {
+    const bool fajr = index == 0;
+    put(item->put_Start(start));
+    put(item->put_End(start + minutes(s.duration)));
+    put(item->put_ReminderMinutesBeforeStart(static_cast<LONG>(s.reminderMinutes)));
+    put(item->put_BusyStatus(static_cast<LONG>(s.busyStatus)));
+    put(item->put_ReminderPlaySound((fajr ? s.fajrPlaySound : s.playSound) ? VARIANT_TRUE : VARIANT_FALSE));
+    put(item->put_ReminderSoundFile(ToBstr(fajr ? s.fajrSoundFile : s.soundFile).Get()));
+    put(item->put_ReminderSet(s.reminder ? VARIANT_TRUE : VARIANT_FALSE));
+  }
+  put(item->put_Subject(subject.Get()));
+  return hr;
+}
+
+HRESULT COutlookPrayer::AddProperty(_AppointmentItem* item, const std::u16string& name, LONG type, const VARIANT& value) {
+  if (item == nullptr) return S_OK;
+  ComPtr<UserProperties> properties;
+  if (HRESULT hr = item->get_UserProperties(properties.ReleaseAndGetAddressOf()); FAILED(hr)) return hr;
+  CComBSTR text{std::u16string_view(name)};
+  CComVariant addToFolderFields, displayFormat;
+  addToFolderFields.vt = VT_I2;
+  addToFolderFields.iVal = -1;
+  displayFormat.vt = VT_I4;
+  displayFormat.lVal = 9;
+  ComPtr<UserProperty> property;
+  properties->Add(text.Get(), type, addToFolderFields, displayFormat, property.ReleaseAndGetAddressOf());
+  if (!property) return S_OK;
+  return property->put_Value(value);
+}
+
+HRESULT COutlookPrayer::GetPropertyValue(_AppointmentItem* item, const std::u16string& name, const VARIANT& custom,
+                                         VARIANT* value) {
+  ComPtr<UserProperties> properties;
+  if (HRESULT hr = item->get_UserProperties(properties.ReleaseAndGetAddressOf()); FAILED(hr)) return hr;
+  VariantClear(value);
+  CComBSTR text{std::u16string_view(name)};
+  ComPtr<UserProperty> property;
+  properties->Find(text.Get(), custom, property.ReleaseAndGetAddressOf());
+  if (property) return property->get_Value(value);
+  // Items written before the mark, or that lost it, are known by their subject.
+  CComBSTR subject;
+  if (HRESULT hr = item->get_Subject(&subject); FAILED(hr)) return hr;
+  constexpr std::pair<UINT, double> kBySubject[] = {{103, 0}, {104, 1}, {105, 2}, {158, 2}, {106, 3}, {107, 4}, {108, 5}};
+  for (const auto& [id, number] : kBySubject) {
+    if (subject.View() == ResourceBstr(id).View()) {
+      value->vt = VT_R8;
+      value->dblVal = number;
+      return S_OK;
+    }
+  }
+  return -1;
+}

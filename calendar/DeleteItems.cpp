@@ -1,0 +1,141 @@
+// Deleting the add-in's items: from the calendar, and then from Deleted
+// Items as well, so that nothing of the add-in's piles up there.
+
+#include "addin/OutlookPrayer.h"
+#include "addin/ModuleStrings.h"
+#include "addin/ProgressPage.h"
+#include "addin/ResourceLibrary.h"
+#include "addin/TraceLog.h"
+#include "addin/UILocale.h"
+#include "calendar/CalendarQueries.h"
+#include "platform/nls/Nls.h"
+#include "platform/ui/Resources.h"
+
+HRESULT COutlookPrayer::Delete() {
+  TraceEnter("COutlookPrayer::Delete");
+  const std::u16string filter = u"[PrayerNum] <= 191";
+  RestrictOperation(m_calendarItems.Get(), filter, kModeDelete, nullptr, false, true);
+  TraceExit("COutlookPrayer::Delete");
+  return S_OK;
+}
+
+HRESULT COutlookPrayer::RestrictOperation(_Items* items, const std::u16string& filter, int mode, void* modeArgument,
+                                          bool progressFlag, bool showProgress) {
+  TraceEnter("COutlookPrayer::RestrictOperation");
+  if (items == nullptr) return E_POINTER;
+  ComPtr<_Items> result;
+  if (HRESULT hr = ManualRestrict(items, filter, result.ReleaseAndGetAddressOf()); FAILED(hr)) return hr;
+  if (mode == kModeDelete) {
+    if (HRESULT hr = DeleteAppointments(result.Get(), progressFlag, showProgress); FAILED(hr)) return hr;
+  } else if (mode == kModeCreate) {
+    CreateAppointments(result.Get(), modeArgument != nullptr && *static_cast<bool*>(modeArgument));
+  }
+  // Updating (4) joins with the options page.
+  TraceExit("COutlookPrayer::RestrictOperation");
+  return S_OK;
+}
+
+HRESULT COutlookPrayer::DeleteAppointments(_Items* items, bool progressFlag, bool showProgress) {
+  TraceEnter("COutlookPrayer::DeleteAppointments");
+  LONG count = 0;
+  if (HRESULT hr = items->get_Count(&count); FAILED(hr)) return hr;
+  CProgressPage progress;
+  progress.SetOwner(static_cast<IProgressOwner*>(this));
+  const bool shown = showProgress && count != 0 &&
+                     SUCCEEDED(progress.CreatePage(CProgressPage::kModeDelete, 100.0f / static_cast<float>(count),
+                                                   progressFlag));
+  if (shown) {
+    CreateUILocaleID(m_application.Get(), &m_filterDateFormat, &m_dayFirst);
+    tchar text[1025] = {};
+    LoadString(ResourceInstance(), 328, text, 1025);
+    progress.SetText(text, UILanguageID);
+  }
+  m_cancel.store(0);
+  HRESULT failure = S_OK;
+  for (LONG position = count; position >= 1; --position) {
+    ComPtr<IDispatch> object;
+    if (failure = items->Item(CComVariant::I4(position), object.ReleaseAndGetAddressOf()); FAILED(failure)) break;
+    ComPtr<_AppointmentItem> item;
+    if (!object || FAILED(object.As(&item)) || !item) {
+      failure = E_NOINTERFACE;
+      break;
+    }
+    DATE start = 0;
+    item->get_Start(&start);
+    if (shown) {
+      progress.SetSecondText(COleDate(start).FormatAsDate(m_filterDateFormat.c_str(), 0, LOCALE_USER_DEFAULT).c_str(),
+                             m_dayFirst ? 1 : 0);
+    }
+    if (failure = DeleteAppointment(item.Get()); FAILED(failure)) break;
+    if (shown) {
+      progress.Stepit();
+      ProcessWindowMessages(progress.Window());
+    }
+    if (m_cancel.load() == 1) break;
+  }
+  // A failure leaves the items deleted so far deleted, and the settings as they were.
+  if (shown) progress.DestroyPage();
+  progress.SetOwner(nullptr);
+  if (FAILED(failure)) return failure;
+  if (count != 0) {
+    // The next generation starts again from the current prayer period.
+    Settings().lastDate = g_timeInfo.periodStart;
+    Settings().lastNext = COleDate::Now() - COleDateSpan(1, 0, 0, 0);
+    m_store.SaveSettings();
+  }
+  TraceExit("COutlookPrayer::DeleteAppointments");
+  return S_OK;
+}
+
+HRESULT COutlookPrayer::DeleteAppointment(IDispatch* object) {
+  TraceEnter("COutlookPrayer::DeleteAppointment");
+  ComPtr<_AppointmentItem> item;
+  if (object == nullptr ||
+      FAILED(object->QueryInterface(_AppointmentItem::kIID, item.ReleaseAndGetVoidAddress())) || !item) {
+    return E_NOINTERFACE;
+  }
+  CComBSTR subject;
+  if (HRESULT hr = item->get_Subject(&subject); FAILED(hr)) return hr;
+  DATE start = 0;
+  if (HRESULT hr = item->get_Start(&start); FAILED(hr)) return hr;
+  if (HRESULT hr = item->Delete(); FAILED(hr)) return hr;
+  // Outlook moved it to Deleted Items: take it out of there too.
+  ComPtr<_Items> deleted;
+  if (!m_deletedItems) return E_NOINTERFACE;
+  if (HRESULT hr = m_deletedItems->get_Items(deleted.ReleaseAndGetAddressOf()); FAILED(hr)) return hr;
+  if (!deleted) return E_NOINTERFACE;
+  CComBSTR filter{u"[Subject] = \"" + std::u16string(subject.View()) + u"\""};
+  ComPtr<IDispatch> match;
+  if (HRESULT hr = deleted->Find(filter.Get(), match.ReleaseAndGetAddressOf()); FAILED(hr)) return hr;
+  ComPtr<_AppointmentItem> again;
+  if (!match || FAILED(match.As(&again)) || !again) return E_NOINTERFACE;
+  if (HRESULT hr = again->Delete(); FAILED(hr)) return hr;
+  TraceExit("COutlookPrayer::DeleteAppointment");
+  return S_OK;
+}
+
+bool COutlookPrayer::FetchWorkingDays() {
+  TraceEnter("COutlookPrayer::FetchWorkingDays");
+  if (!Settings().workingDaysOnly) return false;
+  const tstring keyPath = ModuleString(337);
+  HKEY key = nullptr;
+  if (RegOpenKeyEx(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return false;
+  if (const char* name = ui::FindString(ResourceInstance(), 338)) {
+    DWORD type = 0, value = 0, size = sizeof value;
+    if (RegQueryValueEx(key, Utf8ToT(name).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) ==
+            ERROR_SUCCESS &&
+        type == REG_DWORD && size == sizeof value) {
+      m_workingDays = value;
+    }
+  }
+  RegCloseKey(key);
+  TraceExit("COutlookPrayer::FetchWorkingDays");
+  return true;
+}
+
+bool COutlookPrayer::IsDayWorkingDay(int dayOfWeek, DWORD workingDays) const {
+  TraceEnter("COutlookPrayer::IsDayWorkingDay");
+  if (!Settings().workingDaysOnly) return true;
+  if (dayOfWeek >= 1 && dayOfWeek <= 7) return (workingDays & (1u << (8 - dayOfWeek))) != 0;
+  return workingDays != 0;
+}
