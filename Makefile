@@ -20,10 +20,14 @@ build-test: deps
 	$(CMAKE) -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DORVANE_SANITIZE=ON -DORVANE_TESTS=ON -DORVANE_BENCH=OFF
 	$(CMAKE) --build build-test -j $(JOBS)
 
-# Installs into the user's profile and prints this week's six times for
-# Mecca (21 25' N, 39 49' E, UTC+3, Umm al-Qura) through the calculator.
+# Installs into the user's profile and runs the main job on the default
+# city (Mecca): the host starts as Outlook, the add-in fills the calendar
+# with the week's prayer appointments (calendar.ics in the profile), and
+# the calendar is listed; then the week's six times through the calculator.
 run: install
 	$(PREFIX)/bin/orvane install
+	$(PREFIX)/bin/orvane start
+	$(PREFIX)/bin/orvane calendar list
 	$(PREFIX)/bin/orvane calc --longitude 39.8167E --latitude 21.4167N --timezone 3 \
 	  --method eQurah --days 7
 
