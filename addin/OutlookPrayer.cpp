@@ -393,9 +393,11 @@ HRESULT COutlookPrayer::OnExplorerEvent(DISPID id) {
   return S_OK;
 }
 
-HRESULT COutlookPrayer::OnButtonClick(CEventSink*, DISPID, DISPPARAMS&) {
-  // The commands of the Generate, Delete and Imsakyya buttons join with the
-  // calendar population they run.
+HRESULT COutlookPrayer::OnButtonClick(CEventSink* sink, DISPID id, DISPPARAMS&) {
+  if (id != _CommandBarButtonEvents::kClick) return S_OK;
+  if (sink == m_generateSink.Get()) return GenerateCommand();
+  if (sink == m_deleteSink.Get()) return DeleteCommand();
+  // The Imsakyya button's timetable joins with the timetable page.
   return E_NOTIMPL;
 }
 

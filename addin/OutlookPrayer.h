@@ -79,6 +79,11 @@ class COutlookPrayer : public _IDTExtensibility2, public IProgressOwner {
   HRESULT DeleteAppointments(_Items* items, bool progressFlag, bool showProgress);
   HRESULT DeleteAppointment(IDispatch* item);
 
+  // The tool bar's commands, and the check they share.
+  HRESULT IsTherePrayerAppointments(bool* any);
+  HRESULT GenerateCommand();
+  HRESULT DeleteCommand();
+
   // At most one appointment: the next selected prayer after the reminder lead.
   HRESULT GenerateNext(bool force);
 
@@ -126,6 +131,7 @@ class COutlookPrayer : public _IDTExtensibility2, public IProgressOwner {
   void ReleaseAll();
   void ReleaseReferences();  // ReleaseAll's work, without its trace lines
   HRESULT OnStartup();
+  void ShowCommandMessage(UINT id);
   void CheckFirstEntryTime();
   HRESULT OnReminder(IDispatch* item);
   HRESULT OnOptionsPagesAdd(IDispatch* pages);

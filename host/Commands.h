@@ -19,3 +19,5 @@ int RunCalc(const GlobalOptions& global, const Arguments& args);
 int RunReg(const GlobalOptions& global, const Arguments& args);
 int RunCalendar(const GlobalOptions& global, const Arguments& args);
 int RunStart(const GlobalOptions& global, const Arguments& args);
+int RunGenerate(const GlobalOptions& global, const Arguments& args);
+int RunDelete(const GlobalOptions& global, const Arguments& args);

@@ -21,6 +21,8 @@ void PrintHelp() {
       "  reg        export or import the profile's registry as .reg text\n"
       "  calendar   list the calendar's items or export them as iCalendar\n"
       "  start      run as Outlook: load the add-ins, raise Startup and reminders\n"
+      "  generate   press the add-in's Generate button: fill the calendar now\n"
+      "  delete     press the add-in's Delete button: remove the prayer appointments\n"
       "\n"
       "Global options:\n"
       "  --home DIR          the profile folder (else ORVANE_HOME, else\n"
@@ -44,6 +46,8 @@ constexpr Command kCommands[] = {
     {"reg", RunReg},
     {"calendar", RunCalendar},
     {"start", RunStart},
+    {"generate", RunGenerate},
+    {"delete", RunDelete},
 };
 
 }  // namespace

@@ -159,3 +159,39 @@ TEST(OrvaneReg, ExportImportRoundTripThroughTheProgram) {
 }
 
 }  // namespace
+
+namespace {
+
+// The lines of `orvane calendar list` for a folder.
+std::size_t ItemCount(const char* folder) {
+  const RunResult list = RunOrvane(std::string("calendar list --folder ") + folder, true);
+  return static_cast<std::size_t>(std::count(list.out.begin(), list.out.end(), '\n'));
+}
+
+TEST(OrvaneButtons, TheInstalledAddinFillsTheCalendarAndItsButtonsWork) {
+  TestProfile profile;  // 21 March 2004, 05:30; the default city is Mecca
+  ASSERT_EQ(RunOrvane("install").exitCode, 0);
+  // Starting fills the window: Zuhr and Asr of today and the seven days after.
+  RunResult run = RunOrvane("start");
+  ASSERT_EQ(run.exitCode, 0) << run.out;
+  EXPECT_EQ(ItemCount("calendar"), 16u);
+  // Generate over a filled calendar only says so.
+  run = RunOrvane("generate");
+  ASSERT_EQ(run.exitCode, 0) << run.out;
+  EXPECT_NE(run.out.find("Microsoft Outlook:"), std::string::npos) << run.out;
+  EXPECT_EQ(ItemCount("calendar"), 16u);
+  // Delete leaves nothing of the add-in's, in the calendar or in Deleted Items.
+  run = RunOrvane("delete");
+  ASSERT_EQ(run.exitCode, 0) << run.out;
+  EXPECT_EQ(ItemCount("calendar"), 0u);
+  EXPECT_EQ(ItemCount("deleted"), 0u);
+}
+
+TEST(OrvaneButtons, WithoutTheAddinThereIsNoButtonToPress) {
+  TestProfile profile;
+  const RunResult run = RunOrvane("generate");
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.out.find("orvane install"), std::string::npos) << run.out;
+}
+
+}  // namespace

@@ -1,0 +1,65 @@
+// What the tool bar's Generate and Delete buttons do, and the check they
+// share: whether the calendar holds any of the add-in's items.
+
+#include "addin/AutomationText.h"
+#include "addin/OutlookPrayer.h"
+#include "addin/ResourceLibrary.h"
+#include "addin/TraceLog.h"
+#include "calendar/CalendarQueries.h"
+#include "platform/ui/Resources.h"
+
+namespace {
+
+constexpr DWORD kPrescheduleNextOnly = 255;
+
+}  // namespace
+
+HRESULT COutlookPrayer::IsTherePrayerAppointments(bool* any) {
+  TraceEnter("COutlookPrayer::IsTherePrayerAppointments");
+  ComPtr<_Items> found;
+  if (HRESULT hr = ManualRestrict(m_calendarItems.Get(), u"[PrayerNum] <= 191", found.ReleaseAndGetAddressOf());
+      FAILED(hr)) {
+    return hr;
+  }
+  LONG count = 0;
+  if (found) {
+    if (HRESULT hr = found->get_Count(&count); FAILED(hr)) return hr;
+  }
+  *any = count > 0;
+  TraceExit("COutlookPrayer::IsTherePrayerAppointments");
+  return S_OK;
+}
+
+void COutlookPrayer::ShowCommandMessage(UINT id) {
+  tchar text[1025] = {};
+  LoadString(ResourceInstance(), id, text, 1025);
+  // The explorer's window would own it; this host's explorers have none, so
+  // the box stands on its own.
+  MessageBox(nullptr, text, TEXT("Microsoft Outlook"), MB_ICONINFORMATION);
+}
+
+HRESULT COutlookPrayer::GenerateCommand() {
+  bool any = false;
+  if (HRESULT hr = IsTherePrayerAppointments(&any); FAILED(hr)) return hr;
+  AddinSettings& settings = Settings();
+  if (any) {
+    ShowCommandMessage(332);  // delete first: the calendar is not regenerated over itself
+  } else if (settings.prayers == 0) {
+    ShowCommandMessage(333);
+  } else if (settings.prescheduleDays != 0) {
+    FindTimeInfo(COleDate::Now());
+    if (settings.prescheduleDays == kPrescheduleNextOnly) return GenerateNext(true);
+    Precalculate(false, false, true, true);
+  } else {
+    ShowCommandMessage(334);
+  }
+  return S_OK;
+}
+
+HRESULT COutlookPrayer::DeleteCommand() {
+  bool any = false;
+  if (HRESULT hr = IsTherePrayerAppointments(&any); FAILED(hr)) return hr;
+  if (any) return Delete();
+  ShowCommandMessage(331);
+  return S_OK;
+}

@@ -1,0 +1,83 @@
+// orvane generate and orvane delete: the host starts as Outlook and presses
+// a button of the add-in's "Orvane" tool bar, as the user would click it.
+
+#include <cstdio>
+#include <cstring>
+#include <exception>
+
+#include "host/CommandLine.h"
+#include "host/Commands.h"
+#include "host/model/CommandBars.h"
+#include "host/model/Explorer.h"
+#include "host/run/OutlookProcess.h"
+
+namespace {
+
+struct ButtonCommand {
+  const char* name;
+  const char* tag;  // how the add-in names its button across sessions
+  const char* help;
+};
+
+constexpr ButtonCommand kButtonCommands[] = {
+    {"generate", "Veltrix Prayer Generate Button",
+     "usage: orvane generate\n"
+     "Starts the host as Outlook and presses the add-in's Generate button: the\n"
+     "calendar is filled with the chosen prayers over the preschedule window,\n"
+     "unless it already holds prayer appointments (delete them first)."},
+    {"delete", "Veltrix Prayer Delete Button",
+     "usage: orvane delete\n"
+     "Starts the host as Outlook and presses the add-in's Delete button: every\n"
+     "prayer appointment leaves the calendar, and Deleted Items too."},
+};
+
+// The button of that tag on the "Orvane" bar of the window, or null.
+ComPtr<CommandBarControl> FindButton(host::CExplorer& window, const char* tag) {
+  ComPtr<CommandBars> bars;
+  window.get_CommandBars(bars.ReleaseAndGetAddressOf());
+  ComPtr<CommandBar> bar;
+  if (!bars || FAILED(bars->get_Item(CComVariant::Str("Orvane"), bar.ReleaseAndGetAddressOf())) || !bar) return {};
+  CComVariant missing;
+  ComPtr<CommandBarControl> button;
+  bar->FindControl(missing, missing, CComVariant::Str(tag), missing, missing, button.ReleaseAndGetAddressOf());
+  return button;
+}
+
+int Press(const ButtonCommand& command, const GlobalOptions& global, const Arguments& args) {
+  for (const std::string& arg : args) {
+    if (cli::IsHelp(arg)) {
+      std::puts(command.help);
+      return 0;
+    }
+    return cli::UsageError(command.name, "unexpected argument \"" + arg + "\"");
+  }
+  host::HostOptions options;
+  options.office = global.office;
+  options.uiLanguage = global.uiLanguage;
+  options.storeOptions.userFieldsInFilters = global.userFieldsInFilters;
+  try {
+    host::OutlookProcess outlook(options);
+    outlook.Start();
+    const auto window = outlook.Session().ActiveExplorer();
+    ComPtr<CommandBarControl> button = window ? FindButton(*window, command.tag) : ComPtr<CommandBarControl>();
+    if (!button) {
+      outlook.Stop();
+      return cli::Failure("the add-in's tool bar is not there: is it installed (orvane install)?");
+    }
+    const HRESULT hr = button->Execute();
+    outlook.Stop();
+    if (FAILED(hr)) {
+      char code[16];
+      std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(hr));
+      return cli::Failure(std::string("the ") + command.name + " command failed (" + code + ")");
+    }
+  } catch (const std::exception& e) {
+    return cli::Failure(e.what());
+  }
+  return 0;
+}
+
+}  // namespace
+
+int RunGenerate(const GlobalOptions& global, const Arguments& args) { return Press(kButtonCommands[0], global, args); }
+int RunDelete(const GlobalOptions& global, const Arguments& args) { return Press(kButtonCommands[1], global, args); }
