@@ -98,6 +98,12 @@ class COutlookPrayer : public _IDTExtensibility2, public IProgressOwner {
   // -1 when the item has neither the property nor a prayer's subject.
   HRESULT GetPropertyValue(_AppointmentItem* item, const std::u16string& name, const VARIANT& custom, VARIANT* value);
 
+  // Custom reminders: every so many minutes between two times of the day.
+  HRESULT CheckCustomReminders(_Items* dayItems, bool removeUnselected);
+  HRESULT CreateCustomReminders(const COleDate& day);
+  HRESULT AddCustomReminderItem(const COleDate& start, const std::u16string& subject);
+  HRESULT DeleteCustomReminders(_Items* items);
+
   // Outlook's work week, when only working days get appointments.
   bool FetchWorkingDays();
   bool IsDayWorkingDay(int dayOfWeek, DWORD workingDays) const;

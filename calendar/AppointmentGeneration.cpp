@@ -131,7 +131,7 @@ HRESULT COutlookPrayer::CreateAppointments(_Items* dayItems, bool removeUnselect
   // The day's items as queried before any creation; one prayer failing
   // does not stop the others.
   for (int index : {5, 4, 3, 2, 6, 1, 0}) CheckPrayer(dayItems, index, removeUnselected);
-  // Custom reminders join with their own step.
+  CheckCustomReminders(dayItems, removeUnselected);
   return S_OK;
 }
 

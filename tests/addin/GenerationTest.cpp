@@ -191,4 +191,43 @@ TEST_F(GenerationTest, AnItemWithoutItsMarkIsKnownByItsSubject) {
   EXPECT_EQ(prayer_->GetPropertyValue(item.Get(), u"PrayerNum", custom, &value), -1);
 }
 
+TEST_F(GenerationTest, CustomRemindersFillTheirHoursOnceAndGoWhenSwitchedOff) {
+  setenv("ORVANE_NOW", "2026-12-07T10:30:00", 1);
+  Connect();
+  AddinSettings& settings = prayer_->Settings();
+  settings.prayers = kCustomReminderFlag;
+  settings.prescheduleDays = 1;  // today and tomorrow
+  settings.customFrom = 8.0 / 24;
+  settings.customTo = 17.0 / 24;
+  settings.customInterval = 60;
+  settings.customSubject = TEXT("Dhikr");
+  ASSERT_EQ(session_->RaiseStartup(), S_OK);
+  std::vector<host::Appointment> items = Calendar();
+  // 11:00 to 17:00 today (10:30 now), 08:00 to 17:00 tomorrow.
+  ASSERT_EQ(items.size(), 17u);
+  constexpr double kSecond = 1.0 / 86400;  // times are sums of steps: to the second
+  EXPECT_NEAR(items.front().start, MakeDate(2026, 12, 7, 11, 0), kSecond);
+  EXPECT_NEAR(items.back().start, MakeDate(2026, 12, 8, 17, 0), kSecond);
+  EXPECT_EQ(items.front().subject, "Dhikr");
+  EXPECT_NEAR(items.front().end, MakeDate(2026, 12, 7, 11, 1), kSecond);
+
+  // A day that has its reminders keeps them as they are, even with new hours.
+  settings.customInterval = 90;
+  ASSERT_EQ(prayer_->Precalculate(false, false, true, false), S_OK);
+  EXPECT_EQ(Calendar().size(), 17u);
+  // Unless the hours changed (as the options page says): then they are made again.
+  settings.customState = 2;
+  ASSERT_EQ(prayer_->Precalculate(false, false, true, false), S_OK);
+  items = Calendar();
+  // Every 90 minutes from 08:00: five still to come today, seven tomorrow.
+  EXPECT_EQ(items.size(), 12u);
+  settings.customState = 1;
+
+  // Switched off and asked to remove: they go, Deleted Items included.
+  settings.prayers = 0;
+  ASSERT_EQ(prayer_->Precalculate(true, false, true, false), S_OK);
+  EXPECT_EQ(Calendar().size(), 0u);
+  EXPECT_EQ(DeletedCount(), 0u);
+}
+
 }  // namespace
