@@ -10,6 +10,7 @@
 #include "host/ical/CalendarMirror.h"
 #include "host/ical/MirrorError.h"
 #include "host/store/CalendarStore.h"
+#include "host/store/MinuteText.h"
 #include "platform/com/VariantTime.h"
 
 namespace {
@@ -31,12 +32,8 @@ void PrintCalendarHelp() {
 }
 
 std::string DateText(DATE date) {
-  SYSTEMTIME st;
-  if (!VariantTimeToSystemTime(date, &st)) return "(no date)";
-  char buf[24];
-  std::snprintf(buf, sizeof buf, "%04u-%02u-%02u %02u:%02u", st.wYear % 10000u, st.wMonth % 100u,
-                st.wDay % 100u, st.wHour % 100u, st.wMinute % 100u);
-  return buf;
+  const std::string text = host::MinuteText(date);
+  return text.empty() ? "(no date)" : text;
 }
 
 // Tabs and line breaks inside a field would break the line into others.

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "platform/com/VariantTime.h"
+#include "host/store/MinuteText.h"
 #include "platform/fs/WindowsPath.h"
 
 extern char** environ;
@@ -20,16 +20,6 @@ namespace {
 std::string Environment(const char* name, const char* otherwise) {
   const char* value = std::getenv(name);
   return value != nullptr ? value : otherwise;
-}
-
-std::string StartText(DATE start) {
-  SYSTEMTIME st;
-  char text[32] = "";
-  if (VariantTimeToSystemTime(start, &st)) {
-    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u", st.wYear % 10000u, st.wMonth % 100u,
-                  st.wDay % 100u, st.wHour % 100u, st.wMinute % 100u);
-  }
-  return text;
 }
 
 }  // namespace
@@ -65,7 +55,7 @@ ReminderAlert::ReminderAlert() {
 ReminderAlert::~ReminderAlert() { Reap(); }
 
 std::string ReminderAlert::TextLine(const Appointment& item) {
-  return "Reminder: " + item.subject + " (" + StartText(item.start) + ")";
+  return "Reminder: " + item.subject + " (" + MinuteText(item.start) + ")";
 }
 
 void ReminderAlert::Show(const Appointment& item) {
@@ -81,7 +71,7 @@ void ReminderAlert::Show(const Appointment& item) {
 bool ReminderAlert::Notify(const Appointment& item) {
   if (notifier_.empty()) return false;
   // "--" so that a subject starting with a dash is not read as an option.
-  if (!Run({notifier_, "--app-name=Orvane", "--", item.subject, "Starts " + StartText(item.start)})) return false;
+  if (!Run({notifier_, "--app-name=Orvane", "--", item.subject, "Starts " + MinuteText(item.start)})) return false;
   const pid_t child = children_.back();
   children_.pop_back();
   for (int waited = 0; waited < 40; ++waited) {

@@ -20,12 +20,6 @@
 
 namespace {
 
-std::string Subject(UINT id) {
-  tchar buffer[512] = {};
-  LoadString(ResourceInstance(), id, buffer, 512);
-  return TToUtf8(buffer);
-}
-
 class GenerationTest : public AddinTest {
  protected:
   void SetUp() override {
@@ -77,7 +71,7 @@ TEST_F(GenerationTest, StartupFillsTheWindowOnceAndTheNextStartRollsIt) {
   // timing and a hadith.
   auto friday = std::find_if(items.begin(), items.end(), [](const auto& a) { return a.subject != "Asr" && a.start > MakeDate(2026, 12, 11, 0, 0) && a.start < MakeDate(2026, 12, 12, 0, 0); });
   ASSERT_NE(friday, items.end());
-  EXPECT_EQ(friday->subject, Subject(158));
+  EXPECT_EQ(friday->subject, ResourceUtf8(158));
   EXPECT_FALSE(friday->body.empty());
   EXPECT_EQ(std::count_if(items.begin(), items.end(), [](const auto& a) { return a.start > MakeDate(2026, 12, 11, 0, 0) && a.start < MakeDate(2026, 12, 11, 14, 0); }), 1);
 

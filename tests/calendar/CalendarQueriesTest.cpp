@@ -16,12 +16,6 @@
 
 namespace {
 
-std::string Subject(UINT id) {
-  tchar buffer[512] = {};
-  LoadString(ResourceInstance(), id, buffer, 512);
-  return TToUtf8(buffer);
-}
-
 class CalendarQueriesTest : public AddinTest {
  protected:
   void SetUp() override {
@@ -47,8 +41,8 @@ class CalendarQueriesTest : public AddinTest {
       if (mark) a.userProperties.push_back({"PrayerNum", host::PropertyType::kNumber, *mark});
       return a;
     };
-    std::vector<host::Appointment> items = {item(Subject(103), 5, 0.0), item(Subject(105), 12, 2.0),
-                                            item(Subject(158), 13, std::nullopt), item(Subject(108), 19, std::nullopt),
+    std::vector<host::Appointment> items = {item(ResourceUtf8(103), 5, 0.0), item(ResourceUtf8(105), 12, 2.0),
+                                            item(ResourceUtf8(158), 13, std::nullopt), item(ResourceUtf8(108), 19, std::nullopt),
                                             item("Dentist", 9, std::nullopt)};
     store->SaveAll(items);
     host::SessionOptions options;
@@ -91,11 +85,11 @@ TEST_F(CalendarQueriesTest, TheFieldAnswersWhereTheStoreCanFilterOnIt) {
   Fill(true);
   ComPtr<_Items> found;
   ASSERT_EQ(ManualRestrict(items_.Get(), u"[PrayerNum] <= 191", found.ReleaseAndGetAddressOf()), S_OK);
-  EXPECT_EQ(Subjects(found.Get()), (std::vector<std::string>{Subject(103), Subject(105)}));
+  EXPECT_EQ(Subjects(found.Get()), (std::vector<std::string>{ResourceUtf8(103), ResourceUtf8(105)}));
 
   // Nothing marked 5: the subjects answer, the unmarked Isha among them.
   ASSERT_EQ(ManualRestrict(items_.Get(), u"[PrayerNum] = 32", found.ReleaseAndGetAddressOf()), S_OK);
-  EXPECT_EQ(Subjects(found.Get()), (std::vector<std::string>{Subject(108)}));
+  EXPECT_EQ(Subjects(found.Get()), (std::vector<std::string>{ResourceUtf8(108)}));
 }
 
 TEST_F(CalendarQueriesTest, AStoreThatRefusesUserFieldsIsAskedBySubject) {
@@ -107,13 +101,13 @@ TEST_F(CalendarQueriesTest, AStoreThatRefusesUserFieldsIsAskedBySubject) {
                            found.ReleaseAndGetAddressOf()),
             S_OK);
   // Every prayer subject of the morning; the Friday prayer at 13:00 is outside.
-  EXPECT_EQ(Subjects(found.Get()), (std::vector<std::string>{Subject(103), Subject(105)}));
+  EXPECT_EQ(Subjects(found.Get()), (std::vector<std::string>{ResourceUtf8(103), ResourceUtf8(105)}));
 
   // By subject; a custom reminder without a stored subject has none to look
   // for, and the store's own answer (here its refusal) stands.
   ComPtr<IDispatch> item;
   ASSERT_EQ(ManualFind(items_.Get(), u"[PrayerNum] = 5", item.ReleaseAndGetAddressOf()), S_OK);
-  EXPECT_EQ(SubjectOf(item.Get()), Subject(108));
+  EXPECT_EQ(SubjectOf(item.Get()), ResourceUtf8(108));
   EXPECT_EQ(ManualFind(items_.Get(), u"[PrayerNum] = 7", item.ReleaseAndGetAddressOf()), E_INVALIDARG);
   EXPECT_FALSE(item);
   // A filter of fewer than three words cannot be rewritten.
@@ -143,7 +137,7 @@ TEST_F(CalendarQueriesTest, CustomRemindersAreFoundByTheirStoredSubject) {
 TEST_F(CalendarQueriesTest, TheEquivalentFilterListsTheSubjectsWhoseFlagsSatisfyTheCondition) {
   const std::u16string all = BuildEquivFilter(TEXT("[PrayerNum]"), TEXT("<="), 191);
   for (UINT id : {103u, 104u, 105u, 158u, 106u, 107u, 108u}) {
-    EXPECT_NE(all.find(u"[Subject] = \"" + text::Utf8ToUtf16(Subject(id)) + u"\""), std::u16string::npos) << id;
+    EXPECT_NE(all.find(u"[Subject] = \"" + text::Utf8ToUtf16(ResourceUtf8(id)) + u"\""), std::u16string::npos) << id;
   }
   EXPECT_EQ(all.substr(0, 1), u"(");
   EXPECT_EQ(all.substr(all.size() - 2), u") ");

@@ -17,6 +17,7 @@
 #include "platform/nls/Nls.h"
 #include "platform/registry/Registry.h"
 #include "platform/text/TextConvert.h"
+#include "tests/support/OleDates.h"
 
 class NlsTest : public ::testing::Test {
  protected:
@@ -57,14 +58,7 @@ class NlsTest : public ::testing::Test {
 };
 
 inline SYSTEMTIME Day(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
-  SYSTEMTIME st;
-  st.wYear = static_cast<WORD>(year);
-  st.wMonth = static_cast<WORD>(month);
-  st.wDay = static_cast<WORD>(day);
-  st.wHour = static_cast<WORD>(hour);
-  st.wMinute = static_cast<WORD>(minute);
-  st.wSecond = static_cast<WORD>(second);
-  return st;
+  return MakeSystemTime(year, month, day, hour, minute, second);
 }
 
 // Sunday 21 March 2004 14:05:09 (30 Muharram 1425) and Sunday 6 December

@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "addin/ResourceLibrary.h"
+#include "platform/ui/Resources.h"
 #include "platform/fs/ModulePath.h"
 #include "platform/ui/FrontEnd.h"
 #include "platform/ui/HeadlessFrontEnd.h"
@@ -59,3 +60,10 @@ class AddinTest : public ::testing::Test {
   std::filesystem::path m_folder;
   std::shared_ptr<ui::HeadlessFrontEnd> m_frontEnd = std::make_shared<ui::HeadlessFrontEnd>();
 };
+
+// A string of the loaded resource library, as UTF-8.
+inline std::string ResourceUtf8(unsigned id) {
+  tchar buffer[512] = {};
+  LoadString(ResourceInstance(), id, buffer, 512);
+  return TToUtf8(buffer);
+}
