@@ -49,7 +49,8 @@ HRESULT COutlookPrayer::GenerateCommand() {
   } else if (settings.prescheduleDays != 0) {
     FindTimeInfo(COleDate::Now());
     if (settings.prescheduleDays == kPrescheduleNextOnly) return GenerateNext(true);
-    Precalculate(false, false, true, true);
+    // A walk whose days could not be filled is reported, not taken for done.
+    return Precalculate(false, false, true, true);
   } else {
     ShowCommandMessage(334);
   }

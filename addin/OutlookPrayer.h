@@ -78,6 +78,9 @@ class COutlookPrayer : public _IDTExtensibility2, public IProgressOwner {
                             bool progressFlag, bool showProgress);
   HRESULT DeleteAppointments(_Items* items, bool progressFlag, bool showProgress);
   HRESULT DeleteAppointment(IDispatch* item);
+  // Rewrites every item of the collection from the current settings; the
+  // value is not used.
+  HRESULT UpdateAppointments(_Items* items, LONG value);
 
   // The tool bar's commands, and the check they share.
   HRESULT IsTherePrayerAppointments(bool* any);
@@ -86,6 +89,9 @@ class COutlookPrayer : public _IDTExtensibility2, public IProgressOwner {
 
   // At most one appointment: the next selected prayer after the reminder lead.
   HRESULT GenerateNext(bool force);
+  // Whether the calendar holds the add-in's appointment of prayer `index` on
+  // the day of `start`.
+  HRESULT HasAppointment(int index, const COleDate& start, bool* exists);
 
   // Writing the prayer appointments over the days of the window.
   HRESULT Precalculate(bool removeUnselected, bool continueFromLastDate, bool force, bool showProgress);
@@ -141,6 +147,12 @@ class COutlookPrayer : public _IDTExtensibility2, public IProgressOwner {
   void CheckFirstEntryTime();
   HRESULT OnReminder(IDispatch* item);
   HRESULT OnOptionsPagesAdd(IDispatch* pages);
+  // In Deleted Items, the item just moved there: same subject, same start,
+  // same mark (none when `mark` is null). None found is S_OK with null.
+  static HRESULT FindDeletedTwin(_Items* deleted, std::u16string_view subject, DATE start, const double* mark,
+                                 IDispatch** match);
+  // The filter of the add-in's items of the day that starts at `dayStart`.
+  static std::u16string DayFilter(const COleDate& dayStart);
 
   ComPtr<_Application> m_application;
   ComPtr<CApplicationEventsSink> m_applicationSink;

@@ -8,6 +8,7 @@
 #include "addin/AutomationText.h"
 #include "addin/TraceLog.h"
 #include "addin/UILocale.h"
+#include "calendar/CalendarQueries.h"
 #include "platform/text/TextConvert.h"
 
 namespace {
@@ -81,7 +82,16 @@ HRESULT COutlookPrayer::GenerateNext(bool force) {
       COleDate start(kInvalidDate);
       GetStart(index, &start);
       if (start > settings.lastNext || force) {
-        if (IsDayWorkingDay(lookAhead.GetDayOfWeek(), m_workingDays)) CreateAppointment(index);
+        // The prayer's own day decides whether it is a working day: it is the
+        // day the appointment would stand on (the look-ahead instant may still
+        // be the evening before). The prayer is not written twice: the last
+        // next-prayer time can be older than what the calendar holds (the
+        // start-up clean-up sets it back a day).
+        bool exists = false;
+        if (IsDayWorkingDay(start.GetDayOfWeek(), m_workingDays) && SUCCEEDED(HasAppointment(index, start, &exists)) &&
+            !exists) {
+          CreateAppointment(index);
+        }
         settings.lastNext = start;
         m_store.SaveSettings();
       }
@@ -94,6 +104,25 @@ HRESULT COutlookPrayer::GenerateNext(bool force) {
     }
   }
   TraceExit("COutlookPrayer::GenerateNext");
+  return S_OK;
+}
+
+HRESULT COutlookPrayer::HasAppointment(int index, const COleDate& start, bool* exists) {
+  *exists = false;
+  const COleDate dayStart(start.GetYear(), start.GetMonth(), start.GetDay(), 0, 0, 0);
+  ComPtr<_Items> day;
+  if (HRESULT hr = ManualRestrict(m_calendarItems.Get(), DayFilter(dayStart), day.ReleaseAndGetAddressOf()); FAILED(hr)) {
+    return hr;
+  }
+  if (!day) return S_OK;
+  const int mark = index == 6 ? 2 : index;
+  ComPtr<IDispatch> found;
+  if (HRESULT hr = ManualFind(day.Get(), u"[PrayerNum] = " + text::Utf8ToUtf16(std::to_string(mark)),
+                              found.ReleaseAndGetAddressOf());
+      FAILED(hr)) {
+    return hr;
+  }
+  *exists = static_cast<bool>(found);
   return S_OK;
 }
 

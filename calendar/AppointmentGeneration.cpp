@@ -88,6 +88,8 @@ HRESULT COutlookPrayer::Precalculate(bool removeUnselected, bool continueFromLas
   }
 
   bool cancelled = false;
+  HRESULT failure = S_OK;
+  long nearestFailed = -1;
   for (long d = last; d >= first && d >= 0; --d) {
     const COleDate day = now + COleDateSpan(d, 0, 0, 0);
     const bool working = IsDayWorkingDay(day.GetDayOfWeek(), m_workingDays);
@@ -100,13 +102,17 @@ HRESULT COutlookPrayer::Precalculate(bool removeUnselected, bool continueFromLas
       progress.SetSecondText(day.FormatAsDate(m_filterDateFormat.c_str(), 0, LOCALE_USER_DEFAULT).c_str(),
                              m_dayFirst ? 1 : 0);
     }
-    const COleDate dayStart = DayStart(day);
-    const COleDate dayEnd = dayStart + COleDateSpan(1, 0, 0, 0);
-    const std::u16string filter = u"[PrayerNum] <= 191 AND [Start] >= \"" + ToWide(FormatDate(dayStart)) +
-                                  u"\" AND [Start] < \"" + ToWide(FormatDate(dayEnd)) + u"\"";
     bool remove = removeUnselected;
-    // A failing day does not stop the walk.
-    RestrictOperation(m_calendarItems.Get(), filter, working ? kModeCreate : kModeDelete, &remove, false, false);
+    // A failing day does not stop the walk, but it is not filled: it is
+    // remembered, so that the last generated date stays before it and the
+    // next run does it again, and the failure is reported at the end.
+    const HRESULT dayResult = RestrictOperation(m_calendarItems.Get(), DayFilter(DayStart(day)),
+                                                working ? kModeCreate : kModeDelete, &remove, false, false);
+    if (FAILED(dayResult)) {
+      Trace("Day not filled: " + TToUtf8(FormatDate(DayStart(day))));
+      if (SUCCEEDED(failure)) failure = dayResult;
+      nearestFailed = d;
+    }
     if (shown) {
       ProcessWindowMessages(progress.Window());
       progress.Stepit();
@@ -119,12 +125,21 @@ HRESULT COutlookPrayer::Precalculate(bool removeUnselected, bool continueFromLas
   if (last >= 0 && last >= first) {
     if (shown) progress.DestroyPage();
     settings.lastDate = cancelled ? g_timeInfo.periodStart : settings.prescheduleEnd;
+    if (nearestFailed >= 0 && !cancelled) {
+      settings.lastDate = now + COleDateSpan(nearestFailed - 1, 0, 0, 0);
+    }
   }
   progress.SetOwner(nullptr);
   settings.lastNext = now;
   m_store.SaveSettings();
+  if (FAILED(failure)) return failure;
   TraceExit("COutlookPrayer::Precalculate");
   return S_OK;
+}
+
+std::u16string COutlookPrayer::DayFilter(const COleDate& dayStart) {
+  return u"[PrayerNum] <= 191 AND [Start] >= " + QuoteFilterText(ToWide(FormatDate(dayStart))) +
+         u" AND [Start] < " + QuoteFilterText(ToWide(FormatDate(dayStart + COleDateSpan(1, 0, 0, 0))));
 }
 
 HRESULT COutlookPrayer::CreateAppointments(_Items* dayItems, bool removeUnselected) {
@@ -148,7 +163,11 @@ HRESULT COutlookPrayer::CheckPrayer(_Items* dayItems, int index, bool removeUnse
   if (HRESULT hr = GetStart(index, &start); FAILED(hr)) return hr;
   if (flag == kZuhrFlag && (selected & kFridayFlag) != 0 && start.GetDayOfWeek() == kFriday) unselected = false;
   if (index == 6) {
-    if ((selected & kFridayFlag) != 0 && !existing && start.GetDayOfWeek() == kFriday) return CreateAppointment(6);
+    // With Zuhr selected too, the Zuhr slot makes Friday's appointment (or
+    // found it already): the Friday slot would make a second one.
+    if ((selected & kFridayFlag) != 0 && (selected & kZuhrFlag) == 0 && !existing && start.GetDayOfWeek() == kFriday) {
+      return CreateAppointment(6);
+    }
   } else if ((flag & selected) != 0 && !existing) {
     return CreateAppointment(index);
   }

@@ -7,6 +7,7 @@
 #include "addin/AddinSettings.h"
 #include "addin/ResourceLibrary.h"
 #include "addin/TraceLog.h"
+#include "calendar/MarkedItems.h"
 #include "platform/com/ComPtr.h"
 #include "platform/registry/Registry.h"
 #include "platform/text/TextConvert.h"
@@ -69,6 +70,15 @@ HRESULT FindText(_Items* items, const std::u16string& filter, IDispatch** item) 
 
 }  // namespace
 
+std::u16string QuoteFilterText(std::u16string_view text) {
+  std::u16string quoted = u"\"";
+  for (char16_t c : text) {
+    quoted += c;
+    if (c == u'"') quoted += u'"';
+  }
+  return quoted + u"\"";
+}
+
 bool IsSatifyingCondition(DWORD left, const tstring& op, DWORD right) {
   if (op == TEXT("<")) return left < right;
   if (op == TEXT("<=")) return left <= right;
@@ -108,7 +118,7 @@ std::u16string BuildEquivFilter(const tstring&, const tstring& op, LONG number) 
   bool first = true;
   auto add = [&](const std::u16string& subject) {
     if (!first) text += u" OR ";
-    text += u"[Subject] = \"" + subject + u"\"";
+    text += u"[Subject] = " + QuoteFilterText(subject);
     first = false;
   };
   for (const SubjectEntry& entry : kSubjects) {
@@ -150,6 +160,9 @@ HRESULT ManualRestrict(_Items* items, const std::u16string& filter, _Items** res
   Trace(TToUtf8(FromWide(equivalent)));
   if (startAt != tstring::npos) equivalent += u" AND " + ToWide(text.substr(startAt));
 
+  // Outlook's reading of the condition, which the marks of the items found
+  // by subject must satisfy.
+  const MarkCondition condition{tokens[1], aliased ? 7 : Number(tokens[2])};
   HRESULT hr;
   if (equivalent == u"() ") {
     // No subject stands for the condition: ask Outlook the question as it was.
@@ -166,7 +179,7 @@ HRESULT ManualRestrict(_Items* items, const std::u16string& filter, _Items** res
     if (FAILED(hr)) return hr;
     Trace("Successful ManualRestriction");
   }
-  *result = found.Detach();
+  if (HRESULT marked = CMarkedItems::Create(found.Get(), condition, result); FAILED(marked)) return marked;
   TraceExit("COutlookPrayer::ManualRestrict");
   return S_OK;
 }
@@ -186,22 +199,26 @@ HRESULT ManualFind(_Items* items, const std::u16string& filter, IDispatch** item
   tstring tokens[3];
   if (!FirstThreeTokens(FallbackText(filter), tokens)) return E_POINTER;
   const LONG n = Number(tokens[2]);
-  std::u16string subjects = u"[Subject] = \"";
+  std::u16string subjects = u"[Subject] = ";
   if (n == 7) {
     const std::u16string custom = ReadCustomRemindersSubject();
     if (custom.empty()) return first;  // nothing to look for by subject
-    subjects += custom;
+    subjects += QuoteFilterText(custom);
   } else if (n >= 0 && n <= 5) {
-    subjects += ResourceText(103 + static_cast<UINT>(n));
+    subjects += QuoteFilterText(ResourceText(103 + static_cast<UINT>(n)));
   } else {
     return first;
   }
-  subjects += u"\"";
   // The Zuhr slot also finds a Friday prayer.
-  if (n == 2) subjects += u" OR [Subject] = \"" + ResourceText(158) + u"\"";
-  if (HRESULT hr = FindText(items, subjects, found.ReleaseAndGetAddressOf()); FAILED(hr)) return hr;
+  if (n == 2) subjects += u" OR [Subject] = " + QuoteFilterText(ResourceText(158));
+  IDispatch* match = nullptr;
+  HRESULT hr = FindText(items, subjects, &match);
+  // Only a marked item is the add-in's: a user's own item of that title is
+  // passed over, and the search walks on to the next match.
+  hr = SkipUnmarkedMatches(items, MarkCondition{tokens[1], n}, hr, &match);
+  if (FAILED(hr)) return hr;
   Trace("Successful ManualFind");
   TraceExit("COutlookPrayer::ManualFind");
-  *item = found.Detach();
+  *item = match;
   return S_OK;
 }

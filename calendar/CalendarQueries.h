@@ -7,6 +7,7 @@
 // object.
 
 #include <string>
+#include <string_view>
 
 #include "addin/Flavour.h"
 #include "office/Outlook.h"
@@ -16,9 +17,17 @@
 // fall-back, it is the sum of every flag but the Friday prayer's).
 inline constexpr int kPrayerNumLimit = 191;
 
-// Restrict with the fall-back to subjects; the answer may be empty.
+// A text as a quoted string of the filter language: between double quotes,
+// each quote inside doubled, so that no subject or date a user chose can end
+// the string early and change what the filter selects.
+std::u16string QuoteFilterText(std::u16string_view text);
+
+// Restrict with the fall-back to subjects; the answer may be empty. Items
+// found by subject are the add-in's only when they carry the PrayerNum mark:
+// the answer never holds the user's own items, whatever their titles.
 HRESULT ManualRestrict(_Items* items, const std::u16string& filter, _Items** result);
-// Find with the fall-back to subjects; none found is S_OK with null.
+// Find with the fall-back to subjects; none found is S_OK with null. An
+// item found by subject alone, without the mark, is passed over.
 HRESULT ManualFind(_Items* items, const std::u16string& filter, IDispatch** item);
 
 // "(" + one [Subject] = "…" condition, joined by " OR ", for each prayer

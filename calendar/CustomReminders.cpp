@@ -11,6 +11,15 @@ namespace {
 // A custom reminder's mark in the fall-back's reading: its flag.
 constexpr const char16_t* kCustomQuery = u"[PrayerNum] = 128";
 
+constexpr DWORD kMinutesPerDay = 24 * 60;
+
+// The hour and minute of a stored time as minutes since midnight; -1 for a
+// value that is no date at all.
+int MinuteOfDay(const COleDate& time) {
+  if (!time.IsValid()) return -1;
+  return time.GetHour() * 60 + time.GetMinute();
+}
+
 }  // namespace
 
 HRESULT COutlookPrayer::CheckCustomReminders(_Items* dayItems, bool removeUnselected) {
@@ -38,10 +47,12 @@ HRESULT COutlookPrayer::CheckCustomReminders(_Items* dayItems, bool removeUnsele
   if (enabled && !existing) {
     COleDate fajr(kInvalidDate);
     if (HRESULT hr = GetStart(0, &fajr); FAILED(hr)) return hr;
-    if (HRESULT hr = CreateCustomReminders(COleDate(fajr.GetYear(), fajr.GetMonth(), fajr.GetDay(), 0, 0, 0));
-        FAILED(hr)) {
-      return hr;
+    // Far north in summer the model may have no Fajr; the day is then taken
+    // from Zuhr, which always has a time. A day with neither gets no series.
+    if (!fajr.IsValid()) {
+      if (HRESULT hr = GetStart(2, &fajr); FAILED(hr)) return hr;
     }
+    if (HRESULT hr = CreateCustomReminders(fajr); FAILED(hr)) return hr;
   } else if (removeUnselected && existing && !enabled) {
     if (HRESULT hr = DeleteCustomReminders(reminders.Get()); FAILED(hr)) return hr;
   }
@@ -52,16 +63,22 @@ HRESULT COutlookPrayer::CheckCustomReminders(_Items* dayItems, bool removeUnsele
 HRESULT COutlookPrayer::CreateCustomReminders(const COleDate& day) {
   TraceEnter("COutlookPrayer::CreateCustomReminders");
   const AddinSettings& settings = Settings();
-  COleDate t = day + COleDateSpan(0, settings.customFrom.GetHour(), settings.customFrom.GetMinute(), 0);
-  // Second 1, so that a reminder exactly at the end time is made.
-  const COleDate end(day.GetYear(), day.GetMonth(), day.GetDay(), settings.customTo.GetHour(),
-                     settings.customTo.GetMinute(), 1);
-  const COleDate now = COleDate::Now();
-  const COleDateSpan step(0, static_cast<int>(settings.customInterval / 60), static_cast<int>(settings.customInterval % 60), 0);
-  // An interval of nothing would never reach the end.
-  if (settings.customInterval != 0) {
-    for (; t <= end; t += step) {
-      if (t > now) AddCustomReminderItem(t, ToWide(settings.customSubject));
+  // The series is counted in whole minutes of the day, so that it always
+  // ends: the stored times and interval may be anything a settings editor
+  // left (an unset time, an interval of nothing, an end before the start),
+  // and a day that could not be computed makes no reminder at all.
+  const int from = MinuteOfDay(settings.customFrom);
+  const int to = MinuteOfDay(settings.customTo);
+  const DWORD interval = settings.customInterval;
+  if (day.IsValid() && from >= 0 && to >= 0 && interval != 0) {
+    const COleDate midnight(day.GetYear(), day.GetMonth(), day.GetDay(), 0, 0, 0);
+    const COleDate now = COleDate::Now();
+    const std::u16string subject = ToWide(settings.customSubject);
+    // A reminder exactly at the end time is made too.
+    for (DWORD minute = static_cast<DWORD>(from); minute <= static_cast<DWORD>(to); minute += interval) {
+      const COleDate t = midnight + COleDateSpan(0, static_cast<int>(minute / 60), static_cast<int>(minute % 60), 0);
+      if (t > now) AddCustomReminderItem(t, subject);
+      if (interval > kMinutesPerDay) break;  // the next step would leave the day
     }
   }
   TraceExit("COutlookPrayer::CreateCustomReminders");

@@ -2,19 +2,27 @@
 // Items as well, so that nothing of the add-in's piles up there.
 
 #include "addin/OutlookPrayer.h"
+#include "addin/AutomationText.h"
 #include "addin/ModuleStrings.h"
 #include "addin/ProgressPage.h"
 #include "addin/ResourceLibrary.h"
 #include "addin/TraceLog.h"
 #include "addin/UILocale.h"
 #include "calendar/CalendarQueries.h"
+#include "calendar/MarkedItems.h"
+
+#include <cmath>
 #include "platform/nls/Nls.h"
 #include "platform/ui/Resources.h"
 
 HRESULT COutlookPrayer::Delete() {
   TraceEnter("COutlookPrayer::Delete");
   const std::u16string filter = u"[PrayerNum] <= 191";
-  RestrictOperation(m_calendarItems.Get(), filter, kModeDelete, nullptr, false, true);
+  // The button reports what went wrong rather than a deletion that stopped
+  // half way as if it had finished.
+  if (HRESULT hr = RestrictOperation(m_calendarItems.Get(), filter, kModeDelete, nullptr, false, true); FAILED(hr)) {
+    return hr;
+  }
   TraceExit("COutlookPrayer::Delete");
   return S_OK;
 }
@@ -25,12 +33,16 @@ HRESULT COutlookPrayer::RestrictOperation(_Items* items, const std::u16string& f
   if (items == nullptr) return E_POINTER;
   ComPtr<_Items> result;
   if (HRESULT hr = ManualRestrict(items, filter, result.ReleaseAndGetAddressOf()); FAILED(hr)) return hr;
-  if (mode == kModeDelete) {
+  if (!result) {
+    // Outlook answered with no collection: there is nothing to work on.
+  } else if (mode == kModeDelete) {
     if (HRESULT hr = DeleteAppointments(result.Get(), progressFlag, showProgress); FAILED(hr)) return hr;
   } else if (mode == kModeCreate) {
     CreateAppointments(result.Get(), modeArgument != nullptr && *static_cast<bool*>(modeArgument));
+  } else if (mode == kModeUpdate) {
+    const LONG value = modeArgument != nullptr ? *static_cast<LONG*>(modeArgument) : 0;
+    if (HRESULT hr = UpdateAppointments(result.Get(), value); FAILED(hr)) return hr;
   }
-  // Updating (4) joins with the options page.
   TraceExit("COutlookPrayer::RestrictOperation");
   return S_OK;
 }
@@ -98,20 +110,62 @@ HRESULT COutlookPrayer::DeleteAppointment(IDispatch* object) {
   if (HRESULT hr = item->get_Subject(&subject); FAILED(hr)) return hr;
   DATE start = 0;
   if (HRESULT hr = item->get_Start(&start); FAILED(hr)) return hr;
+  double mark = 0;
+  const bool marked = ReadPrayerMark(item.Get(), &mark);
   if (HRESULT hr = item->Delete(); FAILED(hr)) return hr;
   // Outlook moved it to Deleted Items: take it out of there too.
   ComPtr<_Items> deleted;
   if (!m_deletedItems) return E_NOINTERFACE;
   if (HRESULT hr = m_deletedItems->get_Items(deleted.ReleaseAndGetAddressOf()); FAILED(hr)) return hr;
   if (!deleted) return E_NOINTERFACE;
-  CComBSTR filter{u"[Subject] = \"" + std::u16string(subject.View()) + u"\""};
   ComPtr<IDispatch> match;
-  if (HRESULT hr = deleted->Find(filter.Get(), match.ReleaseAndGetAddressOf()); FAILED(hr)) return hr;
+  if (HRESULT hr = FindDeletedTwin(deleted.Get(), subject.View(), start, marked ? &mark : nullptr,
+                                   match.ReleaseAndGetAddressOf());
+      FAILED(hr)) {
+    return hr;
+  }
   ComPtr<_AppointmentItem> again;
   if (!match || FAILED(match.As(&again)) || !again) return E_NOINTERFACE;
   if (HRESULT hr = again->Delete(); FAILED(hr)) return hr;
   TraceExit("COutlookPrayer::DeleteAppointment");
   return S_OK;
+}
+
+HRESULT COutlookPrayer::FindDeletedTwin(_Items* deleted, std::u16string_view subject, DATE start, const double* mark,
+                                        IDispatch** match) {
+  *match = nullptr;
+  // The item just moved, not merely one of the same title: the user's own
+  // deleted "Isha" meeting, or one of theirs named like the custom reminders,
+  // must stay where the user can still restore it. Same subject, same start
+  // (the filter narrows to its minute, the comparison below to the second)
+  // and the same mark.
+  const COleDate minute = [&] {
+    const COleDate at(start);
+    return COleDate(at.GetYear(), at.GetMonth(), at.GetDay(), at.GetHour(), at.GetMinute(), 0);
+  }();
+  const std::u16string filter = u"[Subject] = " + QuoteFilterText(subject) + u" AND [Start] >= " +
+                                QuoteFilterText(ToWide(FormatDate(minute))) + u" AND [Start] < " +
+                                QuoteFilterText(ToWide(FormatDate(minute + COleDateSpan(0, 0, 1, 0))));
+  CComBSTR text{std::u16string_view(filter)};
+  LONG count = 0;
+  if (HRESULT hr = deleted->get_Count(&count); FAILED(hr)) return hr;
+  ComPtr<IDispatch> candidate;
+  HRESULT hr = deleted->Find(text.Get(), candidate.ReleaseAndGetAddressOf());
+  constexpr double kHalfSecond = 0.5 / 86400;
+  for (LONG step = 0; SUCCEEDED(hr) && candidate && step <= count; ++step) {
+    ComPtr<_AppointmentItem> item;
+    DATE at = 0;
+    if (SUCCEEDED(candidate.As(&item)) && item && SUCCEEDED(item->get_Start(&at)) && std::fabs(at - start) < kHalfSecond) {
+      double itsMark = 0;
+      const bool itsMarked = ReadPrayerMark(candidate.Get(), &itsMark);
+      if (mark == nullptr ? !itsMarked : (itsMarked && itsMark == *mark)) {
+        *match = candidate.Detach();
+        return S_OK;
+      }
+    }
+    hr = deleted->FindNext(candidate.ReleaseAndGetAddressOf());
+  }
+  return FAILED(hr) ? hr : S_OK;
 }
 
 bool COutlookPrayer::FetchWorkingDays() {

@@ -4,60 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
-#include "addin/OutlookPrayer.h"
-#include "host/model/Explorer.h"
-#include "host/model/OutlookSession.h"
-#include "host/store/CalendarStore.h"
-#include "platform/com/ComObject.h"
-#include "platform/com/ServerRegistration.h"
-#include "platform/fs/Profile.h"
-#include "platform/registry/Registry.h"
-#include "platform/ui/Resources.h"
-#include "tests/support/AddinTestEnvironment.h"
-#include "tests/support/OleDates.h"
+#include "tests/support/GenerationFixture.h"
 
 namespace {
 
-class GenerationTest : public AddinTest {
- protected:
-  void SetUp() override {
-    AddinTest::SetUp();
-    std::string error;
-    ASSERT_EQ(com::RegisterServerModule(ORVANE_ADDIN_MODULE, false, &error), S_OK) << error;
-    setenv("ORVANE_NOW", "2026-12-07T10:00:00", 1);  // a Monday; Mecca is the default city
-  }
-  void TearDown() override {
-    addin_.Reset();
-    if (session_) session_->Shutdown();
-    AddinTest::TearDown();
-  }
-
-  void Connect() {
-    host::SessionOptions options;
-    options.storeFile = profile::File("outlook.db");
-    session_ = host::OutlookSession::Create(options);
-    session_->NewExplorer(host::FolderKind::kCalendar, true);
-    ASSERT_EQ(com::CreateComObject<COutlookPrayer>(nullptr, _IDTExtensibility2::kIID, addin_.ReleaseAndGetVoidAddress()),
-              S_OK);
-    prayer_ = static_cast<COutlookPrayer*>(addin_.Get());
-    ASSERT_EQ(addin_->OnConnection(session_->Application(), ext_cm_Startup, nullptr, nullptr), S_OK);
-  }
-
-  std::vector<host::Appointment> Calendar() const {
-    auto items = host::CalendarStore::Open(profile::File("outlook.db"))->LoadFolder(host::FolderKind::kCalendar);
-    std::sort(items.begin(), items.end(), [](const auto& a, const auto& b) { return a.start < b.start; });
-    return items;
-  }
-  std::size_t DeletedCount() const {
-    return host::CalendarStore::Open(profile::File("outlook.db"))->Count(host::FolderKind::kDeletedItems);
-  }
-
-  std::shared_ptr<host::OutlookSession> session_;
-  ComPtr<_IDTExtensibility2> addin_;
-  COutlookPrayer* prayer_ = nullptr;
-};
+using GenerationTest = GenerationFixture;
 
 TEST_F(GenerationTest, StartupFillsTheWindowOnceAndTheNextStartRollsIt) {
   Connect();
@@ -76,19 +27,12 @@ TEST_F(GenerationTest, StartupFillsTheWindowOnceAndTheNextStartRollsIt) {
   EXPECT_EQ(std::count_if(items.begin(), items.end(), [](const auto& a) { return a.start > MakeDate(2026, 12, 11, 0, 0) && a.start < MakeDate(2026, 12, 11, 14, 0); }), 1);
 
   // Starting again the same morning adds nothing.
-  addin_->OnDisconnection(ext_dm_HostShutdown, nullptr);
-  addin_.Reset();
-  session_->Shutdown();
-  Connect();
+  Restart("2026-12-07T10:00:00");
   ASSERT_EQ(session_->RaiseStartup(), S_OK);
   EXPECT_EQ(Calendar().size(), 16u);
 
   // The next day after Zuhr: the past ones are cleaned up, one day joins.
-  addin_->OnDisconnection(ext_dm_HostShutdown, nullptr);
-  addin_.Reset();
-  session_->Shutdown();
-  setenv("ORVANE_NOW", "2026-12-08T13:00:00", 1);
-  Connect();
+  Restart("2026-12-08T13:00:00");
   ASSERT_EQ(session_->RaiseStartup(), S_OK);
   items = Calendar();
   EXPECT_EQ(items.size(), 15u);

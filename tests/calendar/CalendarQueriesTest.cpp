@@ -68,6 +68,20 @@ class CalendarQueriesTest : public AddinTest {
     }
     return subjects;
   }
+  static DATE StartOf(IDispatch* object) {
+    ComPtr<_AppointmentItem> item;
+    if (object == nullptr || FAILED(object->QueryInterface(_AppointmentItem::kIID, item.ReleaseAndGetVoidAddress()))) {
+      return 0;
+    }
+    DATE start = 0;
+    item->get_Start(&start);
+    return start;
+  }
+  static DATE StartOf(_Items* items, LONG position) {
+    ComPtr<IDispatch> object;
+    items->Item(CComVariant::I4(position), object.ReleaseAndGetAddressOf());
+    return StartOf(object.Get());
+  }
   static std::string SubjectOf(IDispatch* object) {
     if (object == nullptr) return "(none)";
     ComPtr<_AppointmentItem> item;
@@ -87,9 +101,11 @@ TEST_F(CalendarQueriesTest, TheFieldAnswersWhereTheStoreCanFilterOnIt) {
   ASSERT_EQ(ManualRestrict(items_.Get(), u"[PrayerNum] <= 191", found.ReleaseAndGetAddressOf()), S_OK);
   EXPECT_EQ(Subjects(found.Get()), (std::vector<std::string>{ResourceUtf8(103), ResourceUtf8(105)}));
 
-  // Nothing marked 5: the subjects answer, the unmarked Isha among them.
+  // Nothing marked 5: the subjects are asked, but an Isha without the mark
+  // is not the add-in's (regression: the fall-back used to hand back the
+  // user's own items titled like a prayer, which were then deleted).
   ASSERT_EQ(ManualRestrict(items_.Get(), u"[PrayerNum] = 32", found.ReleaseAndGetAddressOf()), S_OK);
-  EXPECT_EQ(Subjects(found.Get()), (std::vector<std::string>{ResourceUtf8(108)}));
+  EXPECT_EQ(Subjects(found.Get()), std::vector<std::string>{});
 }
 
 TEST_F(CalendarQueriesTest, AStoreThatRefusesUserFieldsIsAskedBySubject) {
@@ -103,11 +119,17 @@ TEST_F(CalendarQueriesTest, AStoreThatRefusesUserFieldsIsAskedBySubject) {
   // Every prayer subject of the morning; the Friday prayer at 13:00 is outside.
   EXPECT_EQ(Subjects(found.Get()), (std::vector<std::string>{ResourceUtf8(103), ResourceUtf8(105)}));
 
-  // By subject; a custom reminder without a stored subject has none to look
-  // for, and the store's own answer (here its refusal) stands.
+  // By subject, marked items only: Fajr is found, the unmarked Isha is not;
+  // a custom reminder without a stored subject has none to look for, and
+  // the store's own answer (here its refusal) stands.
   ComPtr<IDispatch> item;
+  ASSERT_EQ(ManualFind(items_.Get(), u"[PrayerNum] = 0", item.ReleaseAndGetAddressOf()), S_OK);
+  EXPECT_EQ(SubjectOf(item.Get()), ResourceUtf8(103));
   ASSERT_EQ(ManualFind(items_.Get(), u"[PrayerNum] = 5", item.ReleaseAndGetAddressOf()), S_OK);
-  EXPECT_EQ(SubjectOf(item.Get()), ResourceUtf8(108));
+  EXPECT_FALSE(item);
+  // The Zuhr slot passes over the unmarked Friday prayer and finds marked Zuhr.
+  ASSERT_EQ(ManualFind(items_.Get(), u"[PrayerNum] = 2", item.ReleaseAndGetAddressOf()), S_OK);
+  EXPECT_EQ(SubjectOf(item.Get()), ResourceUtf8(105));
   EXPECT_EQ(ManualFind(items_.Get(), u"[PrayerNum] = 7", item.ReleaseAndGetAddressOf()), E_INVALIDARG);
   EXPECT_FALSE(item);
   // A filter of fewer than three words cannot be rewritten.
@@ -118,9 +140,15 @@ TEST_F(CalendarQueriesTest, CustomRemindersAreFoundByTheirStoredSubject) {
   Fill(false);
   {
     auto store = host::CalendarStore::Open(profile::File("outlook.db"));
+    // The user's own "Dhikr" at 15:00, and the add-in's reminder at 16:00.
+    host::Appointment own;
+    own.subject = "Dhikr";
+    own.start = own.end = MakeDate(2004, 3, 19, 15, 0);
+    store->Save(own);
     host::Appointment reminder;
     reminder.subject = "Dhikr";
     reminder.start = reminder.end = MakeDate(2004, 3, 19, 16, 0);
+    reminder.userProperties.push_back({"PrayerNum", host::PropertyType::kNumber, 7.0});
     store->Save(reminder);
   }
   const std::string key = ui::FindString(ResourceInstance(), 101);
@@ -129,9 +157,16 @@ TEST_F(CalendarQueriesTest, CustomRemindersAreFoundByTheirStoredSubject) {
   ComPtr<_Items> found;
   ASSERT_EQ(ManualRestrict(items_.Get(), u"[PrayerNum] = 128", found.ReleaseAndGetAddressOf()), S_OK);
   EXPECT_EQ(Subjects(found.Get()), std::vector<std::string>{"Dhikr"});
+  EXPECT_EQ(StartOf(found.Get(), 1), MakeDate(2004, 3, 19, 16, 0));
   ComPtr<IDispatch> item;
   ASSERT_EQ(ManualFind(items_.Get(), u"[PrayerNum] = 7", item.ReleaseAndGetAddressOf()), S_OK);
-  EXPECT_EQ(SubjectOf(item.Get()), "Dhikr");
+  EXPECT_EQ(StartOf(item.Get()), MakeDate(2004, 3, 19, 16, 0));
+  // A search within the answer sees only the marked reminder too.
+  ASSERT_EQ(ManualFind(found.Get(), u"[PrayerNum] = 7", item.ReleaseAndGetAddressOf()), S_OK);
+  EXPECT_EQ(StartOf(item.Get()), MakeDate(2004, 3, 19, 16, 0));
+  ComPtr<IDispatch> next;
+  EXPECT_EQ(found->FindNext(next.ReleaseAndGetAddressOf()), S_OK);
+  EXPECT_FALSE(next);
 }
 
 TEST_F(CalendarQueriesTest, TheEquivalentFilterListsTheSubjectsWhoseFlagsSatisfyTheCondition) {

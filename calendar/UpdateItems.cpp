@@ -1,0 +1,89 @@
+// Rewriting the add-in's items in place when the appointment settings
+// change (duration, reminder, busy status, sounds, the Friday prayer's
+// timing, the custom reminders' subject), rather than deleting and
+// writing them again.
+
+#include "addin/OutlookPrayer.h"
+
+#include <cmath>
+
+#include "addin/AutomationText.h"
+#include "addin/ProgressPage.h"
+#include "addin/ResourceLibrary.h"
+#include "addin/TraceLog.h"
+#include "addin/UILocale.h"
+#include "platform/nls/Nls.h"
+#include "platform/ui/Resources.h"
+
+namespace {
+
+constexpr int kCustomReminderMark = 7;
+
+}  // namespace
+
+HRESULT COutlookPrayer::UpdateAppointments(_Items* items, LONG) {
+  TraceEnter("COutlookPrayer::UpdateAppointments");
+  if (items == nullptr) return E_POINTER;
+  LONG count = 0;
+  if (HRESULT hr = items->get_Count(&count); FAILED(hr)) return hr;
+  CProgressPage progress;
+  progress.SetOwner(static_cast<IProgressOwner*>(this));
+  bool shown = false;
+  if (count != 0) {
+    shown = SUCCEEDED(progress.CreatePage(CProgressPage::kModeUpdate, 100.0f / static_cast<float>(count), false));
+    if (shown) {
+      CreateUILocaleID(m_application.Get(), &m_filterDateFormat, &m_dayFirst);
+      tchar text[1025] = {};
+      LoadString(ResourceInstance(), 327, text, 1025);
+      progress.SetText(text, UILanguageID);
+    }
+    m_store.UpdateCalcSettings(m_calculator.Get());
+  }
+  m_cancel.store(0);
+  CComVariant custom;
+  custom.vt = VT_I2;
+  custom.iVal = -1;
+  HRESULT failure = S_OK;
+  for (LONG position = 1; position <= count; ++position) {
+    ComPtr<IDispatch> object;
+    if (failure = items->Item(CComVariant::I4(position), object.ReleaseAndGetAddressOf()); FAILED(failure)) break;
+    ComPtr<_AppointmentItem> item;
+    if (!object || FAILED(object.As(&item)) || !item) {
+      failure = E_NOINTERFACE;
+      break;
+    }
+    DATE start = 0;
+    item->get_Start(&start);
+    CComVariant value;
+    GetPropertyValue(item.Get(), u"PrayerNum", custom, &value);
+    if (shown) {
+      progress.SetSecondText(COleDate(start).FormatAsDate(m_filterDateFormat.c_str(), 0, LOCALE_USER_DEFAULT).c_str(),
+                             m_dayFirst ? 1 : 0);
+    }
+    // The item's own day: its prayer's time is taken from that day.
+    m_calculator->Recalc(start);
+    const HRESULT read = GetPropertyValue(item.Get(), u"PrayerNum", custom, &value);
+    CComVariant number;
+    HRESULT written = -1;  // an item whose mark cannot be read stays as it is
+    if (read == S_OK && SUCCEEDED(VariantChangeType(&number, &value, 0, VT_R8)) && std::isfinite(number.dblVal)) {
+      const double mark = std::trunc(number.dblVal);
+      if (mark == kCustomReminderMark) {
+        written = item->put_Subject(ToBstr(Settings().customSubject).Get());
+      } else if (mark >= 0 && mark <= 5) {
+        written = PutPrayerParameters(item.Get(), static_cast<int>(mark));
+      }
+    }
+    // Past prayers (1) and items whose writing failed keep what they had.
+    if (written == S_OK) item->Save();
+    if (shown) {
+      progress.Stepit();
+      ProcessWindowMessages(progress.Window());
+    }
+    if (m_cancel.load() == 1) break;
+  }
+  if (shown) progress.DestroyPage();
+  progress.SetOwner(nullptr);
+  if (FAILED(failure)) return failure;
+  TraceExit("COutlookPrayer::UpdateAppointments");
+  return S_OK;
+}
