@@ -17,6 +17,8 @@
 #include "platform/com/ComObject.h"
 #include "platform/com/ServerRegistration.h"
 #include "platform/fs/Profile.h"
+#include "platform/nls/Nls.h"
+#include "platform/text/TextConvert.h"
 #include "platform/registry/Registry.h"
 #include "platform/ui/Resources.h"
 #include "tests/support/AddinTestEnvironment.h"
@@ -26,6 +28,7 @@ class GenerationFixture : public AddinTest {
  protected:
   void SetUp() override {
     AddinTest::SetUp();
+    ASSERT_TRUE(nls::SetUserDefaultLocale(1033));  // filters' dates as in the United States
     std::string error;
     ASSERT_EQ(com::RegisterServerModule(ORVANE_ADDIN_MODULE, false, &error), S_OK) << error;
     setenv("ORVANE_NOW", "2026-12-07T10:00:00", 1);  // a Monday; Mecca is the default city
@@ -71,6 +74,12 @@ class GenerationFixture : public AddinTest {
     return items;
   }
   static std::vector<host::Appointment> Calendar() { return Folder(host::FolderKind::kCalendar); }
+  // Empties both folders, for a test that tries several cases in turn.
+  static void ClearStore() {
+    auto store = Store();
+    for (auto id : store->List(host::FolderKind::kCalendar)) store->Delete(id);
+    for (auto id : store->List(host::FolderKind::kDeletedItems)) store->Delete(id);
+  }
   static std::size_t DeletedCount() { return Store()->Count(host::FolderKind::kDeletedItems); }
   // The user's own item, without the add-in's mark.
   static host::Appointment SaveUserItem(const std::string& subject, DATE start,

@@ -1,0 +1,252 @@
+// The user's own items are never the add-in's, whatever their titles, and
+// the add-in never doubles its own: each test names the fault it guards
+// against, as it was seen in the add-in's earlier behaviour.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "tests/support/FaultyCalendar.h"
+#include "tests/support/GenerationFixture.h"
+
+namespace {
+
+using CalendarSafetyTest = GenerationFixture;
+
+const std::string Isha() { return ResourceUtf8(108); }
+const std::string Asr() { return ResourceUtf8(106); }
+
+// Regression: the purge from Deleted Items took the first item there with
+// the same subject, which could be the user's own deleted meeting, and left
+// the add-in's item behind.
+TEST_F(CalendarSafetyTest, PurgingTakesTheItemJustMovedNotTheUsersOwnOfTheSameTitle) {
+  Connect();
+  AddinSettings& settings = prayer_->Settings();
+  settings.prayers = kIshaFlag;
+  settings.prescheduleDays = 1;
+  ASSERT_EQ(prayer_->Precalculate(false, false, true, false), S_OK);
+  std::vector<host::Appointment> written = Calendar();
+  ASSERT_EQ(written.size(), 2u);  // today's and tomorrow's Isha
+  // The user deleted a meeting called "Isha" at the very time of tomorrow's
+  // prayer, and another one last week; both wait in Deleted Items.
+  SaveUserItem(Isha(), written[1].start, host::FolderKind::kDeletedItems);
+  SaveUserItem(Isha(), MakeDate(2026, 11, 30, 19, 0), host::FolderKind::kDeletedItems);
+
+  settings.prayers = 0;
+  ASSERT_EQ(prayer_->Precalculate(true, false, true, false), S_OK);
+  EXPECT_TRUE(Calendar().empty());
+  const std::vector<host::Appointment> deleted = Folder(host::FolderKind::kDeletedItems);
+  ASSERT_EQ(deleted.size(), 2u);
+  for (const auto& item : deleted) EXPECT_FALSE(HasMark(item)) << item.subject;
+}
+
+// Regression: where the PrayerNum query found nothing, the fall-back chose
+// items by subject alone: the start-up clean-up deleted the user's meeting
+// "Isha", the Delete button deleted the user's items, and tomorrow's Asr was
+// never written because the user's "Asr" was taken for it.
+class UserItemsTest : public CalendarSafetyTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(UserItemsTest, ItemsTitledLikePrayersAreLeftAloneAndNeverTakenForTheAddinsOwn) {
+  const bool userFields = GetParam();
+  SaveUserItem(Isha(), MakeDate(2026, 12, 6, 19, 30));  // yesterday's meeting
+  SaveUserItem(Asr(), MakeDate(2026, 12, 8, 9, 0));     // tomorrow's item
+  Connect(userFields);
+  ASSERT_EQ(prayer_->Settings().startupCleanup & 1, 1u);
+  ASSERT_EQ(session_->RaiseStartup(), S_OK);
+
+  std::vector<host::Appointment> items = Calendar();
+  ASSERT_EQ(items.size(), 18u);  // the two of the user's and 16 prayers
+  EXPECT_EQ(items.front().subject, Isha());
+  EXPECT_FALSE(HasMark(items.front()));
+  std::size_t asrTomorrow = 0;
+  for (const auto& item : items) {
+    if (item.subject == Asr() && item.start > MakeDate(2026, 12, 8) && item.start < MakeDate(2026, 12, 9)) {
+      ++asrTomorrow;
+    }
+  }
+  EXPECT_EQ(asrTomorrow, 2u);  // the user's, and the prayer
+  EXPECT_EQ(DeletedCount(), 0u);
+
+  // The Delete button takes the 16 prayers and nothing else.
+  ASSERT_EQ(prayer_->DeleteCommand(), S_OK);
+  items = Calendar();
+  ASSERT_EQ(items.size(), 2u);
+  for (const auto& item : items) EXPECT_FALSE(HasMark(item)) << item.subject;
+  EXPECT_EQ(DeletedCount(), 0u);
+  // And, with only the user's items left, there is nothing more to delete.
+  ASSERT_EQ(prayer_->DeleteCommand(), S_OK);
+  EXPECT_EQ(Calendar().size(), 2u);
+  ASSERT_EQ(m_frontEnd->MessageBoxes().size(), 1u);
+  EXPECT_EQ(m_frontEnd->MessageBoxes().back().text, ResourceUtf8(331));
+}
+
+INSTANTIATE_TEST_SUITE_P(WithAndWithoutUserFieldsInFilters, UserItemsTest, ::testing::Bool());
+
+// Regression: the custom reminder subject was put into filters unescaped. A
+// quote in it made every fall-back filter fail, so nothing was written while
+// the run reported success; a crafted one selected any item at all.
+TEST_F(CalendarSafetyTest, QuotesInTheCustomSubjectStayInsideTheFilter) {
+  const std::string crafted = "x\" OR [Subject] <> \"x";
+  for (const std::string& subject : {std::string("Stand \"up\""), crafted}) {
+    SCOPED_TRACE(subject);
+    ClearStore();
+    SaveUserItem("Dentist", MakeDate(2026, 12, 8, 11, 0));
+    setenv("ORVANE_NOW", "2026-12-07T10:30:00", 1);
+    Connect(false);  // a store that refuses user fields: every query goes by subject
+    AddinSettings& settings = prayer_->Settings();
+    settings.prayers = kCustomReminderFlag;
+    settings.prescheduleDays = 1;
+    settings.customSubject = Utf8ToT(subject);
+    settings.lastDate = COleDate(kInvalidDate);  // as on a first start
+    StoreCustomSubject(subject);
+    ASSERT_EQ(session_->RaiseStartup(), S_OK);
+    // 11:00 to 17:00 today, 08:00 to 17:00 tomorrow, and the user's Dentist.
+    ASSERT_EQ(Calendar().size(), 18u);
+    // Found again by their subject: a second fill adds nothing.
+    ASSERT_EQ(prayer_->Precalculate(false, false, true, false), S_OK);
+    EXPECT_EQ(Calendar().size(), 18u);
+    // Deleting them all leaves the Dentist.
+    ASSERT_EQ(prayer_->DeleteCommand(), S_OK);
+    const std::vector<host::Appointment> left = Calendar();
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].subject, "Dentist");
+    Disconnect();
+  }
+}
+
+// Regression: the series of custom reminders was walked with dates, and a
+// time that was no date, or a step that did not advance, never ended it.
+TEST_F(CalendarSafetyTest, CustomReminderSeriesEndsWhateverTheStoredValues) {
+  Connect();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  struct Case {
+    DATE from, to;
+    DWORD interval;
+    std::size_t made;
+  };
+  const Case cases[] = {
+      {480.0 / 1440, 1020.0 / 1440, 60, 10},         // 08:00 to 17:00 hourly
+      {480.0 / 1440, 1020.0 / 1440, 90, 7},          // 08:00, 09:30 .. 17:00
+      {480.0 / 1440, 1020.0 / 1440, 0, 0},           // no interval
+      {1020.0 / 1440, 480.0 / 1440, 60, 0},          // the end before the start
+      {kInvalidDate, 1020.0 / 1440, 60, 0},          // an unset start
+      {480.0 / 1440, nan, 60, 0},                    // no number at all
+      {1e300, 1020.0 / 1440, 60, 0},                 // far outside the dates
+      {480.0 / 1440, 1020.0 / 1440, 0xFFFFFFFFu, 1}, // a step beyond the day
+      {0.0, 60.0 / 1440, 1, 61},                     // every minute of an hour
+      {-2.25, 1020.0 / 1440, 600, 2},                // before 1900, 06:00: then 16:00
+  };
+  const COleDate day(2026, 12, 9, 0, 0, 0);  // a day to come
+  for (const Case& c : cases) {
+    ClearStore();
+    AddinSettings& settings = prayer_->Settings();
+    settings.customFrom = COleDate(c.from);
+    settings.customTo = COleDate(c.to);
+    settings.customInterval = c.interval;
+    settings.customSubject = TEXT("Dhikr");
+    EXPECT_EQ(prayer_->CreateCustomReminders(day), S_OK);
+    EXPECT_EQ(Calendar().size(), c.made) << c.from << " " << c.to << " " << c.interval;
+  }
+  // A day that could not be computed makes nothing.
+  ClearStore();
+  EXPECT_EQ(prayer_->CreateCustomReminders(COleDate(kInvalidDate)), S_OK);
+  EXPECT_TRUE(Calendar().empty());
+}
+
+// Regression: with both the Zuhr and the Friday flag stored, each Friday got
+// two Friday prayer appointments, one from each slot.
+TEST_F(CalendarSafetyTest, AFridayGetsOneMiddayAppointmentWhateverFlagsAreStored) {
+  Connect();
+  AddinSettings& settings = prayer_->Settings();
+  for (DWORD prayers : {DWORD{kZuhrFlag}, DWORD{kFridayFlag}, DWORD{kZuhrFlag | kFridayFlag}}) {
+    ClearStore();
+    settings.prayers = prayers;
+    ASSERT_EQ(prayer_->Precalculate(false, false, true, false), S_OK);
+    const std::vector<host::Appointment> items = Calendar();
+    EXPECT_EQ(CountOn(items, MakeDate(2026, 12, 11), MakeDate(2026, 12, 12)), 1u) << prayers;
+    // Zuhr on the other days only where Zuhr itself is chosen.
+    EXPECT_EQ(items.size(), prayers == kFridayFlag ? 1u : 8u) << prayers;
+  }
+}
+
+// Regression: in next-prayer-only mode the start-up clean-up sets the last
+// next-prayer time back a day, and the next prayer, already written by the
+// previous session's reminder top-up, was written a second time.
+TEST_F(CalendarSafetyTest, NextPrayerModeNeverWritesTheSamePrayerTwice) {
+  Connect();
+  prayer_->Settings().prescheduleDays = 255;
+  ASSERT_EQ(session_->RaiseStartup(), S_OK);  // 10:00: Zuhr
+  setenv("ORVANE_NOW", "2026-12-07T12:11:00", 1);
+  ASSERT_EQ(prayer_->GenerateNext(false), S_OK);  // Zuhr's reminder: Asr joins
+  ASSERT_EQ(Calendar().size(), 2u);
+
+  // Outlook restarted after Zuhr: Zuhr is cleaned up, Asr is not doubled.
+  Restart("2026-12-07T13:00:00");
+  ASSERT_EQ(session_->RaiseStartup(), S_OK);
+  const std::vector<host::Appointment> items = Calendar();
+  ASSERT_EQ(items.size(), 1u);
+  EXPECT_EQ(items[0].subject, Asr());
+  EXPECT_EQ(CountOn(items, MakeDate(2026, 12, 7, 15, 0), MakeDate(2026, 12, 7, 16, 0)), 1u);
+}
+
+// Regression: the next prayer's working day was judged by the look-ahead
+// instant's day: on Sunday evening Monday's Fajr was skipped, on Friday
+// evening Saturday's was written.
+TEST_F(CalendarSafetyTest, NextPrayerOnADayOffIsJudgedByThePrayersOwnDay) {
+  registry::SetDword(HKEY_CURRENT_USER,
+                     ("Software\\Microsoft\\Office\\" + std::string(flavour::kOfficeVersion) +
+                      "\\Outlook\\Options\\Calendar")
+                         .c_str(),
+                     "WorkDay", 124);  // Monday to Friday
+  struct Case {
+    const char* now;
+    std::size_t written;
+  };
+  for (const Case& c : {Case{"2026-12-06T22:00:00", 1}, Case{"2026-12-11T22:00:00", 0}}) {
+    SCOPED_TRACE(c.now);
+    ClearStore();
+    setenv("ORVANE_NOW", c.now, 1);
+    Connect();
+    AddinSettings& settings = prayer_->Settings();
+    settings.prescheduleDays = 255;
+    settings.prayers = kFajrFlag;
+    settings.workingDaysOnly = true;
+    ASSERT_EQ(prayer_->GenerateNext(false), S_OK);
+    const std::vector<host::Appointment> items = Calendar();
+    ASSERT_EQ(items.size(), c.written);
+    if (!items.empty()) {
+      EXPECT_EQ(COleDate(items[0].start).GetDayOfWeek(), 2);  // Monday
+    }
+    Disconnect();
+  }
+}
+
+// Regression: a day whose query failed counted as filled and the failure
+// was reported as success, so the calendar stayed empty with nobody told.
+TEST_F(CalendarSafetyTest, ADayThatCouldNotBeQueriedIsNotCountedAsFilled) {
+  setenv("ORVANE_NOW", "2026-12-07T10:00:00", 1);
+  const std::u16string failing = text::Utf8ToUtf16("12/10/2026 12:00 AM\" AND [Start] <");
+  Connect();  // a session for the store; the add-in is connected again below
+  ComPtr<_Application> faulty(new FaultyApplication(session_->Application(), [&](std::u16string_view filter) {
+    return filter.find(failing) != std::u16string_view::npos ? E_FAIL : S_OK;
+  }));
+  addin_->OnDisconnection(ext_dm_HostShutdown, nullptr);
+  addin_.Reset();
+  ASSERT_EQ(com::CreateComObject<COutlookPrayer>(nullptr, _IDTExtensibility2::kIID, addin_.ReleaseAndGetVoidAddress()),
+            S_OK);
+  prayer_ = static_cast<COutlookPrayer*>(addin_.Get());
+  ASSERT_EQ(addin_->OnConnection(faulty.Get(), ext_cm_Startup, nullptr, nullptr), S_OK);
+
+  // The walk goes on past 10 December and reports the failure at the end.
+  EXPECT_EQ(prayer_->GenerateCommand(), E_FAIL);
+  std::vector<host::Appointment> items = Calendar();
+  EXPECT_EQ(CountOn(items, MakeDate(2026, 12, 10), MakeDate(2026, 12, 11)), 0u);
+  EXPECT_EQ(items.size(), 14u);
+  // The last generated date stays before the day that failed, so the next
+  // start-up fills it.
+  EXPECT_LT(prayer_->Settings().lastDate.Value(), MakeDate(2026, 12, 10));
+  EXPECT_GE(prayer_->Settings().lastDate.Value(), MakeDate(2026, 12, 9));
+}
+
+}  // namespace
