@@ -315,6 +315,11 @@ class Generator {
     if (quarters != std::floor(quarters) || place.rules.standardHours < -12 || place.rules.standardHours > 14) {
       Fail(where + ": zone " + place.zone + " has an offset a city line cannot hold");
     }
+    // The add-in moves the clocks by exactly one hour.
+    if (place.rules.daylight && place.rules.daylightShiftHours != 1) {
+      Fail(where + ": zone " + place.zone + " moves its clocks by " + FormatHours(place.rules.daylightShiftHours) +
+           " hours, which a city line cannot hold");
+    }
 
     // Names: curated, else ICU's for a zone city; French may stay English.
     const bool icuCity = IcuZoneCity(place.zone, "en") == place.names[kEn];
@@ -411,6 +416,15 @@ void Write(const std::vector<Place>& places, const std::string& outputDir) {
     out.flush();
     if (!out) Fail("cannot write " + path);
   }
+  // Not shipped: the zone each line was made from, so the tests can hold the
+  // lines against the zone database.
+  const std::string path = outputDir + "/city_zones.tsv";
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << "# Written by orvane-citygen with the city files: line number, time zone, English name.\n";
+  int lineNumber = 0;
+  for (const auto& p : places) out << ++lineNumber << '\t' << p.zone << '\t' << p.names[kEn] << '\n';
+  out.flush();
+  if (!out) Fail("cannot write " + path);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "tools/citygen/PosixTz.h"
 
+#include <algorithm>
 #include <cctype>
 #include <fstream>
 #include <iterator>
@@ -55,14 +56,27 @@ std::optional<double> ReadOffset(std::string_view& s) {
 
 std::optional<CurrentRules> ParsePosixTz(std::string_view tz) {
   if (!SkipName(tz)) return std::nullopt;
-  const auto westHours = ReadOffset(tz);
-  if (!westHours) return std::nullopt;
+  const auto standardWest = ReadOffset(tz);
+  if (!standardWest) return std::nullopt;
+  const double standardEast = *standardWest == 0 ? 0 : -*standardWest;
   CurrentRules rules;
-  rules.standardHours = *westHours == 0 ? 0 : -*westHours;
+  rules.standardHours = standardEast;
   if (tz.empty()) return rules;
-  // Whatever follows the standard offset must be the daylight-time name.
+  // Whatever follows the standard offset must be the daylight-time name,
+  // then its own offset unless a rule or nothing follows.
   if (!SkipName(tz)) return std::nullopt;
+  double daylightEast = standardEast + 1;
+  if (!tz.empty() && tz.front() != ',') {
+    const auto daylightWest = ReadOffset(tz);
+    if (!daylightWest) return std::nullopt;
+    daylightEast = *daylightWest == 0 ? 0 : -*daylightWest;
+  }
+  if (!tz.empty() && tz.front() != ',') return std::nullopt;
+  if (daylightEast == standardEast) return rules;
+  // A negative saving (Dublin) has its winter in the daylight time.
+  rules.standardHours = std::min(standardEast, daylightEast);
   rules.daylight = true;
+  rules.daylightShiftHours = std::max(standardEast, daylightEast) - rules.standardHours;
   return rules;
 }
 
