@@ -135,16 +135,16 @@ int RunCalc(const GlobalOptions& global, const Arguments& args) {
       if (!(v = value()) || v->empty()) return cli::UsageError("calc", "--city takes the start of a city's name");
       cityName = *v;
     } else if (arg == "--longitude") {
-      if (!(v = value()) || !(longitude = ParseCoordinate(*v, 'W', 'E'))) {
-        return cli::UsageError("calc", "--longitude takes degrees (positive west) or a number and E/W");
+      if (!(v = value()) || !(longitude = ParseCoordinate(*v, 'W', 'E')) || std::fabs(*longitude) > 180) {
+        return cli::UsageError("calc", "--longitude takes degrees from 180W to 180E (positive west), or a number and E/W");
       }
     } else if (arg == "--latitude") {
-      if (!(v = value()) || !(latitude = ParseCoordinate(*v, 'N', 'S'))) {
-        return cli::UsageError("calc", "--latitude takes degrees (positive north) or a number and N/S");
+      if (!(v = value()) || !(latitude = ParseCoordinate(*v, 'N', 'S')) || std::fabs(*latitude) > 90) {
+        return cli::UsageError("calc", "--latitude takes degrees from 90S to 90N (positive north), or a number and N/S");
       }
     } else if (arg == "--timezone") {
-      if (!(v = value()) || !(timeZone = cli::ParseNumber(*v))) {
-        return cli::UsageError("calc", "--timezone takes hours east of Greenwich");
+      if (!(v = value()) || !(timeZone = cli::ParseNumber(*v)) || *timeZone < -12 || *timeZone > 14) {
+        return cli::UsageError("calc", "--timezone takes hours east of Greenwich, from -12 to 14");
       }
     } else if (arg == "--method") {
       std::optional<long> m;

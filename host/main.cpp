@@ -6,8 +6,10 @@
 
 #include "host/CommandLine.h"
 #include "host/Commands.h"
+#include "host/ProfileCheck.h"
 #include "host/store/CalendarStore.h"
 #include "platform/com/ComRuntime.h"
+#include "platform/time/SystemTime.h"
 
 namespace {
 
@@ -53,6 +55,7 @@ constexpr Command kCommands[] = {
 }  // namespace
 
 int main(int argc, char** argv) {
+  SettleFixedNow();
   GlobalOptions global;
   std::string command;
   Arguments args;
@@ -90,6 +93,7 @@ int main(int argc, char** argv) {
   }
   for (const Command& c : kCommands) {
     if (command == c.name) {
+      if (auto problem = host::CheckProfileDatabases()) return cli::Failure(*problem);
       host::CalendarStore::SetProcessOptions({global.userFieldsInFilters});
       CoInitialize(nullptr);
       const int code = c.run(global, args);

@@ -1,5 +1,6 @@
 #include "platform/time/SystemTime.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -37,13 +38,28 @@ bool ParseIsoLocalTime(const char* text, SYSTEMTIME* st) {
   return true;
 }
 
+void ReportUnreadable(const char* fixed) {
+  std::fprintf(stderr, "ORVANE_NOW=\"%s\" is not an ISO 8601 local time; using the clock\n", fixed);
+}
+
+// Whether this module has said so already: the clock is read many times a run.
+std::atomic<bool> g_reported{false};
+
 }  // namespace
+
+void SettleFixedNow() {
+  const char* fixed = std::getenv("ORVANE_NOW");
+  SYSTEMTIME st;
+  if (fixed == nullptr || *fixed == '\0' || ParseIsoLocalTime(fixed, &st)) return;
+  ReportUnreadable(fixed);
+  g_reported = true;
+  unsetenv("ORVANE_NOW");
+}
 
 void GetLocalTime(SYSTEMTIME* st) {
   if (const char* fixed = std::getenv("ORVANE_NOW"); fixed != nullptr && *fixed != '\0') {
     if (ParseIsoLocalTime(fixed, st)) return;
-    std::fprintf(stderr, "ORVANE_NOW=\"%s\" is not an ISO 8601 local time; using the clock\n",
-                 fixed);
+    if (!g_reported.exchange(true)) ReportUnreadable(fixed);
   }
   timespec ts{};
   clock_gettime(CLOCK_REALTIME, &ts);

@@ -16,5 +16,11 @@ struct SYSTEMTIME {
 };
 
 // Fills *st with the local time, or with ORVANE_NOW when that is set and
-// readable (an unreadable ORVANE_NOW is ignored with a warning on stderr).
+// readable (an unreadable ORVANE_NOW is ignored, with one warning on stderr
+// from each module that reads it).
 void GetLocalTime(SYSTEMTIME* st);
+
+// For a program's start, before other threads and modules: an unreadable
+// ORVANE_NOW is reported once and removed from the environment, so that
+// every module of the process takes the clock without saying so again.
+void SettleFixedNow();

@@ -194,4 +194,51 @@ TEST(OrvaneButtons, WithoutTheAddinThereIsNoButtonToPress) {
   EXPECT_NE(run.out.find("orvane install"), std::string::npos) << run.out;
 }
 
+// Regression: with a registry.db that was no database, orvane start loaded
+// no add-in and exited 0, as if all had gone well.
+TEST(OrvaneProfile, ADamagedDatabaseIsNamedAndNothingRuns) {
+  for (const char* name : {"registry.db", "outlook.db"}) {
+    SCOPED_TRACE(name);
+    TestProfile profile;
+    ASSERT_EQ(RunOrvane("install").exitCode, 0);
+    std::filesystem::remove(profile.Dir() / (std::string(name) + "-wal"));
+    std::filesystem::remove(profile.Dir() / (std::string(name) + "-shm"));
+    std::ofstream(profile.Dir() / name, std::ios::binary | std::ios::trunc) << std::string(4096, 'x');
+    for (const char* command : {"start", "calendar list", "calc --city mecca"}) {
+      const RunResult run = RunOrvane(command);
+      EXPECT_EQ(run.exitCode, 1) << command;
+      EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1) << run.out;
+      EXPECT_NE(run.out.find((profile.Dir() / name).string()), std::string::npos) << run.out;
+      EXPECT_NE(run.out.find("backup"), std::string::npos) << run.out;
+    }
+  }
+}
+
+// Regression: --latitude 95N printed times for a place that cannot exist.
+TEST(OrvaneCalc, RefusesPlacesAndZonesOffTheEarth) {
+  TestProfile profile;
+  ASSERT_EQ(RunOrvane("install").exitCode, 0);
+  for (const char* bad : {"--longitude 31.25E --latitude 95N --timezone 2",
+                          "--longitude 181E --latitude 30.05N --timezone 2",
+                          "--longitude 31.25E --latitude 30.05N --timezone 15",
+                          "--longitude 31.25E --latitude 30.05N --timezone -12.5"}) {
+    const RunResult run = RunOrvane(std::string("calc ") + bad + " --date 2004-03-21");
+    EXPECT_EQ(run.exitCode, 2) << bad << "\n" << run.out;
+  }
+  // The edges themselves are places: the pole, the date line, Kiribati's +14.
+  EXPECT_EQ(RunOrvane("calc --longitude 180W --latitude 90S --timezone 14 --date 2004-03-21").exitCode, 0);
+}
+
+// Regression: an unreadable ORVANE_NOW was reported at every reading of the
+// clock, hundreds of times a run.
+TEST(OrvaneProfile, AnUnreadableNowIsReportedOnce) {
+  TestProfile profile("yesterday");
+  ASSERT_EQ(RunOrvane("install").exitCode, 0);
+  const RunResult run = RunOrvane("start");
+  EXPECT_EQ(run.exitCode, 0) << run.out;
+  std::size_t reports = 0;
+  for (std::size_t at = 0; (at = run.out.find("ORVANE_NOW", at)) != std::string::npos; ++at) ++reports;
+  EXPECT_EQ(reports, 1u) << run.out;
+}
+
 }  // namespace
