@@ -10,6 +10,7 @@
 #include "host/model/CommandBars.h"
 #include "host/model/Explorer.h"
 #include "host/run/OutlookProcess.h"
+#include "platform/win/FormatMessage.h"
 
 namespace {
 
@@ -69,7 +70,11 @@ int Press(const ButtonCommand& command, const GlobalOptions& global, const Argum
     if (FAILED(hr)) {
       char code[16];
       std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(hr));
-      return cli::Failure(std::string("the ") + command.name + " command failed (" + code + ")");
+      std::string reason = win::SystemMessage(static_cast<DWORD>(hr));
+      while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' ')) reason.pop_back();
+      return cli::Failure(std::string("the ") + command.name + " command failed" +
+                          (reason.empty() ? std::string() : ": " + reason) + " (" + code +
+                          "); the calendar may be partly done, run it again when the cause is mended");
     }
   } catch (const std::exception& e) {
     return cli::Failure(e.what());

@@ -28,10 +28,14 @@ TEST_F(CalendarSafetyTest, PurgingTakesTheItemJustMovedNotTheUsersOwnOfTheSameTi
   ASSERT_EQ(prayer_->Precalculate(false, false, true, false), S_OK);
   std::vector<host::Appointment> written = Calendar();
   ASSERT_EQ(written.size(), 2u);  // today's and tomorrow's Isha
-  // The user deleted a meeting called "Isha" at the very time of tomorrow's
-  // prayer, and another one last week; both wait in Deleted Items.
+  // Before these were written, the user had deleted a meeting called "Isha"
+  // at the very time of tomorrow's prayer, and another one last week; both
+  // wait in Deleted Items, ahead of anything the add-in deletes.
+  ClearStore();
   SaveUserItem(Isha(), written[1].start, host::FolderKind::kDeletedItems);
   SaveUserItem(Isha(), MakeDate(2026, 11, 30, 19, 0), host::FolderKind::kDeletedItems);
+  ASSERT_EQ(prayer_->Precalculate(false, false, true, false), S_OK);
+  ASSERT_EQ(Calendar().size(), 2u);
 
   settings.prayers = 0;
   ASSERT_EQ(prayer_->Precalculate(true, false, true, false), S_OK);
