@@ -27,6 +27,8 @@ struct TimeInfo {
 // One record for the process: later steps read what FindTimeInfo filled.
 extern TimeInfo g_timeInfo;
 
+class CProgressPage;
+
 class COutlookPrayer : public _IDTExtensibility2, public IProgressOwner {
  public:
   using PrimaryInterface = _IDTExtensibility2;
@@ -151,6 +153,13 @@ class COutlookPrayer : public _IDTExtensibility2, public IProgressOwner {
   // same mark (none when `mark` is null). None found is S_OK with null.
   static HRESULT FindDeletedTwin(_Items* deleted, std::u16string_view subject, DATE start, const double* mark,
                                  IDispatch** match);
+  // The progress window of a walk over `count` items, with its text; false
+  // when it could not be shown.
+  bool ShowItemProgress(CProgressPage& progress, int mode, LONG count, bool delayed, UINT text);
+  // The item's date as the window's second line.
+  void ShowItemDate(CProgressPage& progress, DATE start) const;
+  // The appointment at a 1-based position; E_NOINTERFACE for another kind.
+  static HRESULT AppointmentAt(_Items* items, LONG position, ComPtr<_AppointmentItem>* item);
   // The filter of the add-in's items of the day that starts at `dayStart`.
   static std::u16string DayFilter(const COleDate& dayStart);
 

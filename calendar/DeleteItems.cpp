@@ -54,30 +54,15 @@ HRESULT COutlookPrayer::DeleteAppointments(_Items* items, bool progressFlag, boo
   CProgressPage progress;
   progress.SetOwner(static_cast<IProgressOwner*>(this));
   const bool shown = showProgress && count != 0 &&
-                     SUCCEEDED(progress.CreatePage(CProgressPage::kModeDelete, 100.0f / static_cast<float>(count),
-                                                   progressFlag));
-  if (shown) {
-    CreateUILocaleID(m_application.Get(), &m_filterDateFormat, &m_dayFirst);
-    tchar text[1025] = {};
-    LoadString(ResourceInstance(), 328, text, 1025);
-    progress.SetText(text, UILanguageID);
-  }
+                     ShowItemProgress(progress, CProgressPage::kModeDelete, count, progressFlag, 328);
   m_cancel.store(0);
   HRESULT failure = S_OK;
   for (LONG position = count; position >= 1; --position) {
-    ComPtr<IDispatch> object;
-    if (failure = items->Item(CComVariant::I4(position), object.ReleaseAndGetAddressOf()); FAILED(failure)) break;
     ComPtr<_AppointmentItem> item;
-    if (!object || FAILED(object.As(&item)) || !item) {
-      failure = E_NOINTERFACE;
-      break;
-    }
+    if (failure = AppointmentAt(items, position, &item); FAILED(failure)) break;
     DATE start = 0;
     item->get_Start(&start);
-    if (shown) {
-      progress.SetSecondText(COleDate(start).FormatAsDate(m_filterDateFormat.c_str(), 0, LOCALE_USER_DEFAULT).c_str(),
-                             m_dayFirst ? 1 : 0);
-    }
+    if (shown) ShowItemDate(progress, start);
     if (failure = DeleteAppointment(item.Get()); FAILED(failure)) break;
     if (shown) {
       progress.Stepit();
@@ -96,6 +81,27 @@ HRESULT COutlookPrayer::DeleteAppointments(_Items* items, bool progressFlag, boo
     m_store.SaveSettings();
   }
   TraceExit("COutlookPrayer::DeleteAppointments");
+  return S_OK;
+}
+
+bool COutlookPrayer::ShowItemProgress(CProgressPage& progress, int mode, LONG count, bool delayed, UINT text) {
+  if (FAILED(progress.CreatePage(mode, 100.0f / static_cast<float>(count), delayed))) return false;
+  CreateUILocaleID(m_application.Get(), &m_filterDateFormat, &m_dayFirst);
+  tchar buffer[1025] = {};
+  LoadString(ResourceInstance(), text, buffer, 1025);
+  progress.SetText(buffer, UILanguageID);
+  return true;
+}
+
+void COutlookPrayer::ShowItemDate(CProgressPage& progress, DATE start) const {
+  progress.SetSecondText(COleDate(start).FormatAsDate(m_filterDateFormat.c_str(), 0, LOCALE_USER_DEFAULT).c_str(),
+                         m_dayFirst ? 1 : 0);
+}
+
+HRESULT COutlookPrayer::AppointmentAt(_Items* items, LONG position, ComPtr<_AppointmentItem>* item) {
+  ComPtr<IDispatch> object;
+  if (HRESULT hr = items->Item(CComVariant::I4(position), object.ReleaseAndGetAddressOf()); FAILED(hr)) return hr;
+  if (!object || FAILED(object.As(item)) || !*item) return E_NOINTERFACE;
   return S_OK;
 }
 

@@ -30,13 +30,7 @@ HRESULT COutlookPrayer::UpdateAppointments(_Items* items, LONG) {
   progress.SetOwner(static_cast<IProgressOwner*>(this));
   bool shown = false;
   if (count != 0) {
-    shown = SUCCEEDED(progress.CreatePage(CProgressPage::kModeUpdate, 100.0f / static_cast<float>(count), false));
-    if (shown) {
-      CreateUILocaleID(m_application.Get(), &m_filterDateFormat, &m_dayFirst);
-      tchar text[1025] = {};
-      LoadString(ResourceInstance(), 327, text, 1025);
-      progress.SetText(text, UILanguageID);
-    }
+    shown = ShowItemProgress(progress, CProgressPage::kModeUpdate, count, false, 327);
     m_store.UpdateCalcSettings(m_calculator.Get());
   }
   m_cancel.store(0);
@@ -45,21 +39,13 @@ HRESULT COutlookPrayer::UpdateAppointments(_Items* items, LONG) {
   custom.iVal = -1;
   HRESULT failure = S_OK;
   for (LONG position = 1; position <= count; ++position) {
-    ComPtr<IDispatch> object;
-    if (failure = items->Item(CComVariant::I4(position), object.ReleaseAndGetAddressOf()); FAILED(failure)) break;
     ComPtr<_AppointmentItem> item;
-    if (!object || FAILED(object.As(&item)) || !item) {
-      failure = E_NOINTERFACE;
-      break;
-    }
+    if (failure = AppointmentAt(items, position, &item); FAILED(failure)) break;
     DATE start = 0;
     item->get_Start(&start);
     CComVariant value;
     GetPropertyValue(item.Get(), u"PrayerNum", custom, &value);
-    if (shown) {
-      progress.SetSecondText(COleDate(start).FormatAsDate(m_filterDateFormat.c_str(), 0, LOCALE_USER_DEFAULT).c_str(),
-                             m_dayFirst ? 1 : 0);
-    }
+    if (shown) ShowItemDate(progress, start);
     // The item's own day: its prayer's time is taken from that day.
     m_calculator->Recalc(start);
     const HRESULT read = GetPropertyValue(item.Get(), u"PrayerNum", custom, &value);
