@@ -8,6 +8,7 @@
 
 #include "platform/registry/Registry.h"
 #include "platform/text/TextConvert.h"
+#include "platform/xml/XmlDom.h"
 
 namespace {
 
@@ -90,9 +91,26 @@ HRESULT OleRun(IUnknown* object) { return object != nullptr ? S_OK : E_INVALIDAR
 HRESULT CoInitialize(void*) { return S_OK; }
 void CoUninitialize() {}
 
+namespace {
+
+// Classes the platform serves itself, as Windows' own libraries are
+// registered on every machine: no registry entry is needed for them.
+struct SystemClass {
+  CLSID clsid;
+  HRESULT (*getClassObject)(REFIID iid, void** object);
+};
+const SystemClass kSystemClasses[] = {
+    {CLSID_DOMDocument, xml::GetDocumentClassObject},
+};
+
+}  // namespace
+
 HRESULT CoGetClassObject(REFCLSID clsid, DWORD context, void*, REFIID iid, void** object) {
   if (object == nullptr) return E_POINTER;
   *object = nullptr;
+  for (const SystemClass& system : kSystemClasses) {
+    if (system.clsid == clsid) return system.getClassObject(iid, object);
+  }
   {
     std::unique_lock lock(g_registeredMutex);
     for (const auto& [cookie, registered] : RegisteredClasses()) {
