@@ -24,6 +24,7 @@ void PrintHelp() {
       "  generate   press the add-in's Generate button: fill the calendar now\n"
       "  delete     press the add-in's Delete button: remove the prayer appointments\n"
       "  imsakyya   press the add-in's Imsakyya button: write and open the timetable\n"
+      "  uninstall  take the add-in, its items and its settings off the profile\n"
       "\n"
       "Global options:\n"
       "  --home DIR          the profile folder (else ORVANE_HOME, else\n"
@@ -50,6 +51,7 @@ constexpr Command kCommands[] = {
     {"generate", RunGenerate},
     {"delete", RunDelete},
     {"imsakyya", RunImsakyya},
+    {"uninstall", RunUninstall},
 };
 
 }  // namespace
