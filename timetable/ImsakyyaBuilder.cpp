@@ -1,6 +1,7 @@
 #include "timetable/ImsakyyaBuilder.h"
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
 #include <system_error>
 #include <string_view>
@@ -215,6 +216,7 @@ void CImsakyyaBuilder::BuildDocument(IXMLDOMDocument2* document) {
 
 void CImsakyyaBuilder::AppendDays(IXMLDOMNode* parent) {
   const COleDate now = COleDate::Now();
+  m_designators = ReadDesignators();
   switch (m_rangeKind) {
     case kToday:
       Append(parent, AppendDate(now).Get());
@@ -278,9 +280,44 @@ void CImsakyyaBuilder::AppendWeek(const COleDate& today, IXMLDOMNode* parent) {
   for (long k = 0; k < 7; ++k) Append(parent, AppendDate(start + COleDateSpan(k, 0, 0, 0)).Get());
 }
 
-bool CImsakyyaBuilder::SameMonth(const COleDate& a, const COleDate& b) const {
+bool CImsakyyaBuilder::SameMonth(const COleDate& a, const COleDate& b) {
   if (m_calendarKind == kGregorian) return a.GetMonth() == b.GetMonth();
-  return HijriNumber(a, u"M") == HijriNumber(b, u"M");
+  const std::u16string first = Hijri(a).month;
+  return first == Hijri(b).month;
+}
+
+bool CImsakyyaBuilder::AppendHijriMonth(const COleDate& start, IXMLDOMNode* parent) {
+  // Within one Hijri month the day counts up by one and the month and year
+  // stay: only the first day and the month's end need the platform's
+  // calendar, instead of two calendar switches a day. Where its day numbers
+  // are not plain digits from 1, every day is asked after all.
+  const HijriFields first = Hijri(start);
+  auto day = [&](long k) { return start + COleDateSpan(k, 0, 0, 0); };
+  if (first.day != u"1" || !SameMonth(day(28), start)) return false;
+  long length = 29;
+  while (length < 31 && SameMonth(day(length), start)) ++length;
+  for (long k = 0; k < length; ++k) {
+    m_hijri = first;
+    m_hijri.day = Decimal(static_cast<int>(k + 1));
+    m_hijriDate = Midnight(day(k)).Value();
+    Append(parent, AppendDate(day(k)).Get());
+  }
+  return true;
+}
+
+const CImsakyyaBuilder::HijriFields& CImsakyyaBuilder::Hijri(const COleDate& date) {
+  const DATE day = Midnight(date).Value();
+  if (day == m_hijriDate) return m_hijri;
+  const std::u16string text = HijriText(date, u"d'|'M'|'MMMM'|'yyyy");
+  std::u16string* fields[] = {&m_hijri.day, &m_hijri.month, &m_hijri.monthName, &m_hijri.year};
+  size_t from = 0;
+  for (std::u16string* field : fields) {
+    const size_t bar = std::min(text.find(u'|', from), text.size());
+    *field = text.substr(std::min(from, text.size()), bar - std::min(from, text.size()));
+    from = bar + 1;
+  }
+  m_hijriDate = day;
+  return m_hijri;
 }
 
 void CImsakyyaBuilder::AppendMonth(const COleDate& today, IXMLDOMNode* parent) {
@@ -305,6 +342,7 @@ void CImsakyyaBuilder::AppendMonth(const COleDate& today, IXMLDOMNode* parent) {
     }
   }
   if (!start.IsValid()) return;
+  if (m_calendarKind == kHijri && AppendHijriMonth(start, parent)) return;
   for (long k = 0;; ++k) {
     Append(parent, AppendDate(start + COleDateSpan(k, 0, 0, 0)).Get());
     if (k + 1 >= 31 || !SameMonth(start + COleDateSpan(k + 1, 0, 0, 0), start)) break;
@@ -321,9 +359,10 @@ ComPtr<IXMLDOMElement> CImsakyyaBuilder::AppendDate(const COleDate& date) {
     AddAttribute(element.Get(), u"month", month >= 1 && month <= 12 ? m_monthNames[month - 1] : u"");
     AddAttribute(element.Get(), u"year", Decimal(date.GetYear()));
   } else {
-    AddAttribute(element.Get(), u"day", HijriText(date, u"d"));
-    AddAttribute(element.Get(), u"month", HijriText(date, u"MMMM"));
-    AddAttribute(element.Get(), u"year", HijriText(date, u"yyyy"));
+    const HijriFields& hijri = Hijri(date);
+    AddAttribute(element.Get(), u"day", hijri.day);
+    AddAttribute(element.Get(), u"month", hijri.monthName);
+    AddAttribute(element.Get(), u"year", hijri.year);
   }
   // Our style sheets mark today's row; a style sheet cannot tell today by
   // itself (it has no clock, and Hijri dates it could not compare anyway).
@@ -343,11 +382,30 @@ ComPtr<IXMLDOMElement> CImsakyyaBuilder::AppendDate(const COleDate& date) {
   static constexpr const char16_t* kNames[] = {u"Fajr", u"Shorouk", u"Zuhr", u"Asr", u"Maghrib", u"Isha"};
   for (int i = 0; i < 6; ++i) {
     const COleDate time(times[i]);
-    const std::u16string text =
-        times[i] == kInvalidDate ? std::u16string() : time.FormatAsTime<char16_t>(u"h':'mm tt", 0, LOCALE_USER_DEFAULT);
+    const std::u16string text = times[i] == kInvalidDate ? std::u16string() : FormatTime(time, m_designators);
     AppendTextElement(element.Get(), kNames[i], text);
   }
   return element;
+}
+
+CImsakyyaBuilder::Designators CImsakyyaBuilder::ReadDesignators() {
+  Designators designators;
+  designators.am = COleDate(2000, 1, 1, 1, 0, 0).FormatAsTime<char16_t>(u"tt", 0, LOCALE_USER_DEFAULT);
+  designators.pm = COleDate(2000, 1, 1, 13, 0, 0).FormatAsTime<char16_t>(u"tt", 0, LOCALE_USER_DEFAULT);
+  return designators;
+}
+
+std::u16string CImsakyyaBuilder::FormatTime(const COleDate& time, const Designators& designators) {
+  SYSTEMTIME st;
+  if (!time.GetAsSystemTime(&st)) return {};
+  const int hour12 = st.wHour % 12 == 0 ? 12 : st.wHour % 12;
+  std::u16string text = Decimal(hour12);
+  text += u':';
+  text += static_cast<char16_t>(u'0' + st.wMinute / 10);
+  text += static_cast<char16_t>(u'0' + st.wMinute % 10);
+  text += u' ';
+  text += st.wHour < 12 ? designators.am : designators.pm;
+  return text;
 }
 
 ComPtr<IXMLDOMElement> CImsakyyaBuilder::Element(const char16_t* name) {

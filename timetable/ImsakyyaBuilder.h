@@ -60,6 +60,16 @@ class CImsakyyaBuilder {
   static const char* CharsetLabel(LONG calendarKind);
   static int LabelCodePage(const char* label);
 
+  // A time as the picture "h':'mm tt" writes it for the user's default
+  // locale ("4:07 AM"), given that locale's AM and PM designators as that
+  // picture's "tt" writes them. Asking GetTimeFormat for every time of a
+  // month reads the user's locale overrides from the registry each time.
+  struct Designators {
+    std::u16string am, pm;
+  };
+  static Designators ReadDesignators();
+  static std::u16string FormatTime(const COleDate& time, const Designators& designators);
+
   // The style sheet file name of a range kind; empty for an unknown kind.
   static const char* StyleSheetName(LONG rangeKind);
 
@@ -71,6 +81,9 @@ class CImsakyyaBuilder {
   void AppendWeek(const COleDate& today, IXMLDOMNode* parent);
   void AppendMonth(const COleDate& today, IXMLDOMNode* parent);
   void AppendDays(IXMLDOMNode* parent);
+  // A Hijri month from its first day; false (nothing appended) when its
+  // days cannot be counted on, and the month is then walked day by day.
+  bool AppendHijriMonth(const COleDate& start, IXMLDOMNode* parent);
 
   // Document operations; each throws CComException on failure.
   ComPtr<IXMLDOMElement> Element(const char16_t* name);
@@ -79,7 +92,14 @@ class CImsakyyaBuilder {
                                            const std::u16string& text);
   void AddAttribute(IXMLDOMElement* element, const char16_t* name, const std::u16string& value);
   void Append(IXMLDOMNode* parent, IXMLDOMNode* child);
-  bool SameMonth(const COleDate& a, const COleDate& b) const;
+  bool SameMonth(const COleDate& a, const COleDate& b);
+  // The Hijri day, month number, month name and year of a date, in one
+  // formatting call (each call switches the calendar in the user's locale
+  // settings and back); the last date asked for is remembered.
+  struct HijriFields {
+    std::u16string day, month, monthName, year;
+  };
+  const HijriFields& Hijri(const COleDate& date);
 
   LONG m_calendarKind;
   LONG m_rangeKind;
@@ -89,5 +109,8 @@ class CImsakyyaBuilder {
   std::u16string m_dayNames[7];     // Sunday first
   std::u16string m_monthNames[12];  // January (or Muharram) first
   LCID m_namesLocale = 1033;
+  Designators m_designators;
+  DATE m_hijriDate = kInvalidDate;
+  HijriFields m_hijri;
   IXMLDOMDocument2* m_document = nullptr;  // not owned: the document being built
 };

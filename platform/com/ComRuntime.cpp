@@ -108,9 +108,6 @@ const SystemClass kSystemClasses[] = {
 HRESULT CoGetClassObject(REFCLSID clsid, DWORD context, void*, REFIID iid, void** object) {
   if (object == nullptr) return E_POINTER;
   *object = nullptr;
-  for (const SystemClass& system : kSystemClasses) {
-    if (system.clsid == clsid) return system.getClassObject(iid, object);
-  }
   {
     std::unique_lock lock(g_registeredMutex);
     for (const auto& [cookie, registered] : RegisteredClasses()) {
@@ -122,6 +119,10 @@ HRESULT CoGetClassObject(REFCLSID clsid, DWORD context, void*, REFIID iid, void*
       factory->Release();
       return hr;
     }
+  }
+  // After the program's own: a test may stand in for a system class.
+  for (const SystemClass& system : kSystemClasses) {
+    if (system.clsid == clsid) return system.getClassObject(iid, object);
   }
   if ((context & (CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER)) == 0) return REGDB_E_CLASSNOTREG;
   const std::string key = "CLSID\\" + GuidToString(clsid) + "\\InprocServer32";

@@ -220,6 +220,21 @@ TEST_F(TimetableTest, HijriMonthsFollowThePlatformsHijriCalendar) {
       EXPECT_EQ(Count(month, "month=\"" + first + "\""), days) << "one Hijri month only";
       EXPECT_EQ(Dates(month, "day").substr(0, 2), "1|");
       EXPECT_EQ(Count(month, "year=\"14"), days) << "Hijri years";
+      // Each day as the platform's Hijri calendar writes it.
+      const std::string dayNumbers = Dates(month, "day");
+      std::string expected;
+      const COleDate today = COleDate::Now();
+      const COleDate midnight(today.GetYear(), today.GetMonth(), today.GetDay(), 0, 0, 0);
+      for (int back = 0; back < 70; ++back) {
+        const COleDate date = midnight + COleDateSpan(back - 35, 0, 0, 0);
+        const std::u16string name = date.FormatAsDateInCalendar<char16_t>(u"MMMM", 0, CAL_HIJRI, 1025);
+        if (text::Utf16ToUtf8(name) != first) continue;
+        if (!expected.empty()) expected += '|';
+        expected += text::Utf16ToUtf8(date.FormatAsDateInCalendar<char16_t>(u"d", 0, CAL_HIJRI, 1025));
+      }
+      if (range == CImsakyyaBuilder::kThisMonth) {
+        EXPECT_EQ(dayNumbers, expected);
+      }
     }
   }
 }
@@ -237,6 +252,19 @@ TEST_F(TimetableTest, ReadingOrderAndNamesFollowTheInterfaceLanguage) {
   EXPECT_NE(xml.find("<ReadingOrder>LTR</ReadingOrder>"), std::string::npos);
   EXPECT_EQ(Dates(xml, "dayofweek"), "mardi");
   EXPECT_EQ(Dates(xml, "month"), "décembre");
+}
+
+TEST_F(TimetableTest, TimesReadAsTheLocalesTimePictureWritesThem) {
+  for (LCID locale : {1033, 1036, 1025, 2057}) {
+    ASSERT_TRUE(nls::SetUserDefaultLocale(locale));
+    const CImsakyyaBuilder::Designators designators = CImsakyyaBuilder::ReadDesignators();
+    for (int minute = 0; minute < 1440; minute += 7) {
+      const COleDate time(2026, 12, 8, minute / 60, minute % 60, 0);
+      ASSERT_EQ(CImsakyyaBuilder::FormatTime(time, designators),
+                time.FormatAsTime<char16_t>(u"h':'mm tt", 0, LOCALE_USER_DEFAULT))
+          << locale << " " << minute;
+    }
+  }
 }
 
 TEST_F(TimetableTest, TimesTheCalculatorCannotGiveAreEmpty) {
@@ -347,6 +375,35 @@ TEST_F(TimetableTest, AnUnwritablePageIsAFailureNotAHalfPage) {
   const std::filesystem::path missing = m_folder / "no-such-folder" / "imsakyya.html";
   EXPECT_THROW(builder.Build(missing.string()), CComException);
   EXPECT_FALSE(std::filesystem::exists(missing.parent_path()));
+}
+
+// A parser that cannot make documents (out of memory, or not installed).
+class CFailingFactory final : public IClassFactory {
+ public:
+  HRESULT QueryInterface(REFIID iid, void** object) override {
+    *object = iid == IUnknown::kIID || iid == IClassFactory::kIID ? static_cast<IClassFactory*>(this) : nullptr;
+    return *object ? S_OK : E_NOINTERFACE;
+  }
+  ULONG AddRef() override { return 2; }
+  ULONG Release() override { return 1; }
+  HRESULT CreateInstance(IUnknown*, REFIID, void** object) override {
+    *object = nullptr;
+    return E_OUTOFMEMORY;
+  }
+  HRESULT LockServer(BOOL) override { return S_OK; }
+};
+
+TEST_F(TimetableTest, WithoutADocumentObjectNothingIsWrittenAndTheErrorComesBack) {
+  SetNow("2026-12-08T10:00:00");
+  ASSERT_EQ(BuildPage(CImsakyyaBuilder::kGregorian, CImsakyyaBuilder::kToday), S_OK);
+  const std::string before = ReadFile(PagePath());
+  CFailingFactory factory;
+  DWORD cookie = 0;
+  ASSERT_EQ(CoRegisterClassObject(CLSID_DOMDocument, &factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie),
+            S_OK);
+  EXPECT_EQ(BuildPage(CImsakyyaBuilder::kGregorian, CImsakyyaBuilder::kThisMonth), E_OUTOFMEMORY);
+  CoRevokeClassObject(cookie);
+  EXPECT_EQ(ReadFile(PagePath()), before);
 }
 
 }  // namespace
