@@ -139,10 +139,9 @@ HRESULT CImsakyyaBuilder::Build(const std::string& outputPath) {
     return hr;
   }
 
-  // The style sheet is loaded whole before the transformation (and before
-  // the document is built, so that the order of work is the one support
-  // staff know from the trace). A missing or
-  // malformed file leaves it empty, and the transformation then fails.
+  // The style sheet is loaded whole before the document is built, and so
+  // before the transformation. A missing or malformed file leaves it empty,
+  // and the transformation then fails.
   THROW_IF_FAILED(styleSheet->put_async(VARIANT_FALSE));
   CComVariant source;
   source.vt = VT_BSTR;
