@@ -2,10 +2,14 @@
 // share: whether the calendar holds any of the add-in's items.
 
 #include "addin/AutomationText.h"
+#include "addin/Exceptions.h"
 #include "addin/OutlookPrayer.h"
 #include "addin/ResourceLibrary.h"
 #include "addin/TraceLog.h"
 #include "calendar/CalendarQueries.h"
+#include "locations/CityInfo.h"
+#include "platform/shell/ShellExecute.h"
+#include "timetable/ImsakyyaBuilder.h"
 #include "platform/ui/Resources.h"
 
 namespace {
@@ -62,5 +66,32 @@ HRESULT COutlookPrayer::DeleteCommand() {
   if (HRESULT hr = IsTherePrayerAppointments(&any); FAILED(hr)) return hr;
   if (any) return Delete();
   ShowCommandMessage(331);
+  return S_OK;
+}
+
+HRESULT COutlookPrayer::ImsakyyaCommand() {
+  TraceEnter("COutlookPrayer::ImsakyyaCommand");
+  const AddinSettings& settings = Settings();
+  CCityInfo city;
+  if (settings.location.empty() || city.GetInfoFromLine(settings.location.c_str()) == 0) return S_OK;
+  HRESULT hr = S_OK;
+  const std::string path = resource_library::AddinFolder() + "imsakyya.html";
+  try {
+    CImsakyyaBuilder builder(static_cast<LONG>(settings.timetableCalendar), static_cast<LONG>(settings.timetableRange),
+                             m_calculator.Get(), city.m_name.value_or(u""), city.m_state.value_or(u""),
+                             city.m_country.value_or(u""), city.m_timeZone);
+    hr = builder.Build(path);
+  } catch (const CComException& e) {
+    LogComException(e, __FILE__);
+    hr = e.Result();
+  } catch (...) {
+    hr = E_FAIL;
+  }
+  // Opened only when this request's page was written: the file may still
+  // hold an earlier request's timetable, which must not pass for this one.
+  // The failure goes back to whoever pressed the button (Outlook ignores it).
+  if (FAILED(hr)) return hr;
+  ShellExecute(nullptr, "open", path.c_str(), nullptr, "", SW_SHOWMAXIMIZED);
+  TraceExit("COutlookPrayer::ImsakyyaCommand");
   return S_OK;
 }

@@ -6,6 +6,7 @@
 #include "addin/Flavour.h"
 #include "addin/ResourceLibrary.h"
 #include "addin/TraceLog.h"
+#include "addin/Uninstall.h"
 #include "platform/com/ComObject.h"
 #include "platform/com/Registrar.h"
 #include "platform/com/TypeLibRegistration.h"
@@ -76,4 +77,15 @@ ORVANE_EXPORT HRESULT DllUnregisterServer() {
   } catch (...) {
   }
   return S_OK;
+}
+
+// The uninstaller's clean-up; the argument (a window handle on Windows) is
+// not used.
+ORVANE_EXPORT HRESULT DeleteOutlookItems(void*) {
+  try {
+    CTraceLog::Instance().Setup();
+    return DeleteOutlookItemsNow();
+  } catch (...) {
+    return S_OK;
+  }
 }

@@ -397,8 +397,8 @@ HRESULT COutlookPrayer::OnButtonClick(CEventSink* sink, DISPID id, DISPPARAMS&) 
   if (id != _CommandBarButtonEvents::kClick) return S_OK;
   if (sink == m_generateSink.Get()) return GenerateCommand();
   if (sink == m_deleteSink.Get()) return DeleteCommand();
-  // The Imsakyya button's timetable joins with the timetable page.
-  return E_NOTIMPL;
+  if (sink == m_imsakyyaSink.Get()) return ImsakyyaCommand();
+  return S_OK;
 }
 
 

@@ -88,6 +88,10 @@ class COutlookPrayer : public _IDTExtensibility2, public IProgressOwner {
   HRESULT IsTherePrayerAppointments(bool* any);
   HRESULT GenerateCommand();
   HRESULT DeleteCommand();
+  // The timetable of the saved settings, written to imsakyya.html in the
+  // add-in's folder and opened. S_OK when it was shown or the location is
+  // empty; the failure (and nothing opened) when the page was not written.
+  HRESULT ImsakyyaCommand();
 
   // At most one appointment: the next selected prayer after the reminder lead.
   HRESULT GenerateNext(bool force);

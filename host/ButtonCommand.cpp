@@ -10,6 +10,7 @@
 #include "host/model/CommandBars.h"
 #include "host/model/Explorer.h"
 #include "host/run/OutlookProcess.h"
+#include "host/ToolbarButton.h"
 #include "platform/win/FormatMessage.h"
 
 namespace {
@@ -32,8 +33,9 @@ constexpr ButtonCommand kButtonCommands[] = {
      "prayer appointment leaves the calendar, and Deleted Items too."},
 };
 
-// The button of that tag on the "Orvane" bar of the window, or null.
-ComPtr<CommandBarControl> FindButton(host::CExplorer& window, const char* tag) {
+}  // namespace
+
+ComPtr<CommandBarControl> host::FindToolbarButton(host::CExplorer& window, const char* tag) {
   ComPtr<CommandBars> bars;
   window.get_CommandBars(bars.ReleaseAndGetAddressOf());
   ComPtr<CommandBar> bar;
@@ -43,6 +45,8 @@ ComPtr<CommandBarControl> FindButton(host::CExplorer& window, const char* tag) {
   bar->FindControl(missing, missing, CComVariant::Str(tag), missing, missing, button.ReleaseAndGetAddressOf());
   return button;
 }
+
+namespace {
 
 int Press(const ButtonCommand& command, const GlobalOptions& global, const Arguments& args) {
   for (const std::string& arg : args) {
@@ -60,7 +64,7 @@ int Press(const ButtonCommand& command, const GlobalOptions& global, const Argum
     host::OutlookProcess outlook(options);
     outlook.Start();
     const auto window = outlook.Session().ActiveExplorer();
-    ComPtr<CommandBarControl> button = window ? FindButton(*window, command.tag) : ComPtr<CommandBarControl>();
+    ComPtr<CommandBarControl> button = window ? host::FindToolbarButton(*window, command.tag) : ComPtr<CommandBarControl>();
     if (!button) {
       outlook.Stop();
       return cli::Failure("the add-in's tool bar is not there: is it installed (orvane install)?");

@@ -21,3 +21,5 @@ int RunCalendar(const GlobalOptions& global, const Arguments& args);
 int RunStart(const GlobalOptions& global, const Arguments& args);
 int RunGenerate(const GlobalOptions& global, const Arguments& args);
 int RunDelete(const GlobalOptions& global, const Arguments& args);
+int RunImsakyya(const GlobalOptions& global, const Arguments& args);
+int RunUninstall(const GlobalOptions& global, const Arguments& args);

@@ -25,6 +25,8 @@ void PrintHelp() {
       "  start      run as Outlook: load the add-ins, raise Startup and reminders\n"
       "  generate   press the add-in's Generate button: fill the calendar now\n"
       "  delete     press the add-in's Delete button: remove the prayer appointments\n"
+      "  imsakyya   press the add-in's Imsakyya button: write and open the timetable\n"
+      "  uninstall  take the add-in, its items and its settings off the profile\n"
       "\n"
       "Global options:\n"
       "  --home DIR          the profile folder (else ORVANE_HOME, else\n"
@@ -50,6 +52,8 @@ constexpr Command kCommands[] = {
     {"start", RunStart},
     {"generate", RunGenerate},
     {"delete", RunDelete},
+    {"imsakyya", RunImsakyya},
+    {"uninstall", RunUninstall},
 };
 
 }  // namespace

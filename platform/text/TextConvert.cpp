@@ -85,6 +85,24 @@ std::string Utf16ToAnsi(std::u16string_view utf16) {
   return out;
 }
 
+std::string Utf16ToCodePage(std::u16string_view utf16, int codePage, Unmappable unmappable) {
+  ConverterPtr converter = OpenConverter(codePage);
+  if (!converter || utf16.empty()) return {};
+  UErrorCode status = U_ZERO_ERROR;
+  if (unmappable == Unmappable::kCharacterReference) {
+    ucnv_setFromUCallBack(converter.get(), UCNV_FROM_U_CALLBACK_ESCAPE, UCNV_ESCAPE_XML_DEC,
+                          nullptr, nullptr, &status);
+    if (U_FAILURE(status)) return {};
+  }
+  // A reference takes at most ten bytes ("&#1114111;") for one or two units.
+  std::string out(utf16.size() * (unmappable == Unmappable::kCharacterReference ? 10 : 2) + 1, '\0');
+  const int32_t length =
+      ucnv_fromUChars(converter.get(), out.data(), static_cast<int32_t>(out.size()),
+                      utf16.data(), static_cast<int32_t>(utf16.size()), &status);
+  out.resize(U_SUCCESS(status) ? static_cast<std::size_t>(length) : 0);
+  return out;
+}
+
 std::string AnsiToUtf8(std::string_view ansi) { return Utf16ToUtf8(AnsiToUtf16(ansi)); }
 std::string Utf8ToAnsi(std::string_view utf8) { return Utf16ToAnsi(Utf8ToUtf16(utf8)); }
 

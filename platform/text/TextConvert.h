@@ -21,6 +21,14 @@ std::string Utf16ToUtf8(std::u16string_view utf16);
 std::u16string AnsiToUtf16(std::string_view ansi);
 std::string Utf16ToAnsi(std::u16string_view utf16);
 std::string AnsiToUtf8(std::string_view ansi);
+
+// Into a given Windows code page (1252, 1256, ...), whatever the ANSI code
+// page is. A character the code page lacks becomes '?', or, for HTML and XML
+// text, its decimal character reference ("&#1605;"), which any reader
+// turns back into the character. Empty for an unknown code page.
+enum class Unmappable { kQuestionMark, kCharacterReference };
+std::string Utf16ToCodePage(std::u16string_view utf16, int codePage,
+                            Unmappable unmappable = Unmappable::kQuestionMark);
 std::string Utf8ToAnsi(std::string_view utf8);
 
 // Unicode simple case folding ("É" and "é" fold alike, "ß" stays), for
