@@ -58,7 +58,7 @@ int RunDialog(const GlobalOptions& global, const Arguments& args) {
   // Nobody could answer a dialog on the terminal: say so instead of waiting.
   if (!ui::CurrentFrontEnd()->ShowsDialogs()) {
     return cli::Failure("the " + name +
-                        " dialog needs a desktop, and none is set (DISPLAY, WAYLAND_DISPLAY)");
+                        " dialog needs a desktop, and none can be reached (DISPLAY, WAYLAND_DISPLAY)");
   }
   const std::filesystem::path module = host::FindAddinModule(global.office);
   if (module.empty()) return cli::Failure("the add-in module is missing: build or install it first");

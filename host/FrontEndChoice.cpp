@@ -73,4 +73,10 @@ std::string ChooseFrontEnd(const std::string& kind) {
 #endif
 }
 
+void EndFrontEnd() {
+#ifdef ORVANE_WITH_QT
+  ui::qt::ShutdownQtFrontEnd();
+#endif
+}
+
 }  // namespace host

@@ -13,4 +13,7 @@ namespace host {
 // went wrong in one line, or an empty text.
 std::string ChooseFrontEnd(const std::string& kind);
 
+// Ends the desktop front end, if it runs, before the program ends.
+void EndFrontEnd();
+
 }  // namespace host

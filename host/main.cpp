@@ -107,6 +107,7 @@ int main(int argc, char** argv) {
       }
       CoInitialize(nullptr);
       const int code = c.run(global, args);
+      host::EndFrontEnd();
       CoFreeUnusedLibraries();
       CoUninitialize();
       return code;

@@ -42,8 +42,10 @@ struct ControlSnapshot {
   int selection = -1;
   // Up-down: the id of the edit it steps (0: none).
   int buddyId = 0;
-  // Date picker: the date as it shows it (empty: none).
+  // Date picker: the date as it shows it (empty: none) and its value.
   std::string dateText;
+  DATE date = 0;
+  bool timeOnly = false;  // DTS_TIMEFORMAT: a time of day
   // Picture: the image resource (IMAGE_BITMAP or IMAGE_ICON and its id; 0
   // when none) and where it is drawn in the control.
   unsigned imageType = 0;

@@ -57,6 +57,8 @@ ControlSnapshot ControlOf(const Window& control, HWND focus) {
     snapshot.buddyId = buddy->id;
   }
   snapshot.dateText = values.hasDate ? values.dateText : std::string();
+  snapshot.date = values.date;
+  snapshot.timeOnly = control.kind == ControlKind::kDatePicker && (control.style & 0x9) == 0x9;
   snapshot.imageType = values.imageType;
   snapshot.imageId = values.imageId;
   snapshot.imageModule = values.imageModule;
