@@ -4,12 +4,14 @@
 // starts from the profile's settings; what it returns is printed, never
 // saved.
 
+#include <cstdio>
 #include <string>
 
 #include "addin/ResourceLibrary.h"
 #include "addin/SettingsStore.h"
 #include "addin/TraceLog.h"
 #include "calc/DaylightDlg.h"
+#include "locations/AddCity.h"
 #include "platform/ui/Resources.h"
 
 #define ORVANE_EXPORT extern "C" __attribute__((visibility("default")))
@@ -42,9 +44,43 @@ int ShowDaylight(const AddinSettings& settings, Print print, void* context) {
   return 0;
 }
 
+// The current city, in add mode as the city to start from, in edit mode as
+// the city to correct; the record as a city line after OK.
+int ShowAddCity(const AddinSettings& settings, bool edit, Print print, void* context) {
+  CCityInfo current;
+  if (!settings.location.empty()) current.GetInfoFromLine(settings.location.c_str());
+  CAddCity dialog(&current, edit ? CAddCity::kEdit : CAddCity::kAdd);
+  const std::intptr_t result = dialog.DoModal(GetActiveWindow());
+  if (result == -1) return 3;
+  if (result != IDOK) return 1;
+  const CCityInfo& city = dialog.Record();
+  const auto text = [](const CityText& value) { return text::Utf16ToUtf8(value.value_or(u"")); };
+  tchar longitude[64] = {};
+  tchar latitude[64] = {};
+  city.FormatCoordinates(longitude, latitude, 64);
+  char zone[32];
+  std::snprintf(zone, sizeof zone, "%.6g", city.m_timeZone);
+  const std::string lines[] = {
+      "Name=" + text(city.m_name),
+      "State=" + text(city.m_state),
+      "Country=" + text(city.m_country),
+      "Latitude=" + TToUtf8(latitude),
+      "Longitude=" + TToUtf8(longitude),
+      std::string("TimeZone=") + zone,
+      std::string("Daylight=") + (city.m_daylight != 0 ? "Y" : "N"),
+  };
+  for (const std::string& line : lines) print(line.c_str(), context);
+  tchar cityLine[1040] = {};
+  city.GetLineFromInfo(cityLine, 1040);
+  std::string asLine = TToUtf8(cityLine);
+  while (!asLine.empty() && (asLine.back() == '\n' || asLine.back() == '\r')) asLine.pop_back();
+  print((ValueName(151) + "=" + asLine).c_str(), context);
+  return 0;
+}
+
 }  // namespace
 
-/// Shows dialog name ("daylight") with the profile's settings, in the
+/// Shows dialog name ("daylight", "add-city") with the profile's settings, in the
 /// resource library of language (0: Office's "UILanguage" setting). options
 /// are the command's further words (for example "--edit"). Prints the
 /// dialog's fields after OK, one "Name=value" line each, through print.
@@ -66,7 +102,14 @@ ORVANE_EXPORT int OrvaneShowDialog(const char* name, const char* const* options,
       if (optionCount != 0) return 2;
       return ShowDaylight(store.Settings(), print, context);
     }
-    (void)options;
+    if (dialog == "add-city") {
+      bool edit = false;
+      for (int i = 0; i < optionCount; ++i) {
+        if (std::string(options[i]) != "--edit") return 2;
+        edit = true;
+      }
+      return ShowAddCity(store.Settings(), edit, print, context);
+    }
     return 2;
   } catch (...) {
     return 3;

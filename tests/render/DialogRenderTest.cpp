@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "calc/DaylightDlg.h"
+#include "locations/AddCity.h"
 #include "platform/ui/UserInput.h"
 #include "tests/render/RenderTestSupport.h"
 #include "tests/support/AddinTestEnvironment.h"
@@ -74,6 +75,39 @@ TEST_F(DialogRenderTest, TheDaylightDialogFitsInEachLanguageAndArabicReadsFromTh
     ASSERT_TRUE(ui::input::Key(dialog, VK_ESCAPE));
     run.join();
     EXPECT_EQ(result, IDCANCEL);
+  }
+}
+
+TEST_F(DialogRenderTest, TheAddCityDialogFitsInBothModesInEachLanguage) {
+  for (const Language& language : kLanguages) {
+    UseLanguage(language);
+    CCityInfo city;
+    const tstring line = Utf8ToT("St. John's,Newfoundland,Canada,47 34 N,52 43 W,-3.500000,Y,1,N,4\n");
+    ASSERT_EQ(city.GetInfoFromLine(line.c_str()), 1);
+    for (const short mode : {CAddCity::kAdd, CAddCity::kEdit}) {
+      CAddCity dialog(&city, mode);
+      std::intptr_t result = 0;
+      std::thread run([&] { result = dialog.DoModal(nullptr); });
+      HWND window = m_frontEnd->WaitForDialog(CAddCity::IDD);
+      ASSERT_NE(window, nullptr);
+      const std::string name =
+          std::string("add-city-") + (mode == CAddCity::kAdd ? "add-" : "edit-") + language.code;
+      const ui::qt::RenderedWindow rendered = Render(window, name);
+      ASSERT_FALSE(rendered.controls.empty()) << name;
+      rendertest::ExpectLaidOutWell(rendered, name);
+      const ui::qt::RenderedControl* label = rendertest::Find(rendered, -1);
+      const ui::qt::RenderedControl* field = rendertest::Find(rendered, CAddCity::kName);
+      ASSERT_TRUE(label && field);
+      if (language.id == 1025) {
+        EXPECT_GT(label->x, field->x) << name;
+        EXPECT_TRUE(field->rightToLeft) << name;
+      } else {
+        EXPECT_LT(label->x, field->x) << name;
+      }
+      ASSERT_TRUE(ui::input::Key(window, VK_ESCAPE));
+      run.join();
+      EXPECT_EQ(result, IDCANCEL);
+    }
   }
 }
 

@@ -158,11 +158,14 @@ class UpDownView final : public QWidget {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    // The template decides its size, not its arrows.
+    layout->setSizeConstraint(QLayout::SetNoConstraint);
     for (const bool up : {true, false}) {
       auto* button = new QToolButton(this);
       button->setArrowType(up ? Qt::UpArrow : Qt::DownArrow);
       button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
       button->setFocusPolicy(Qt::NoFocus);
+      button->setMinimumSize(1, 1);
       QObject::connect(button, &QToolButton::clicked,
                        [handle, up] { input::Step(handle, up ? 1 : -1, Mode::kPost); });
       layout->addWidget(button);
@@ -381,7 +384,7 @@ QWidget* WindowView::Make(const ControlSnapshot& control) {
   QWidget* widget = nullptr;
   switch (control.kind) {
     case ControlKind::kButton: {
-      auto* button = new QPushButton(this);
+      auto* button = new QPushButton(nullptr);
       button->setAutoDefault(false);
       QObject::connect(button, &QPushButton::clicked, [handle] { input::Click(handle, Mode::kPost); });
       widget = button;
@@ -390,8 +393,8 @@ QWidget* WindowView::Make(const ControlSnapshot& control) {
     case ControlKind::kCheckBox:
     case ControlKind::kRadioButton: {
       QAbstractButton* button = control.kind == ControlKind::kCheckBox
-                                    ? static_cast<QAbstractButton*>(new QCheckBox(this))
-                                    : new QRadioButton(this);
+                                    ? static_cast<QAbstractButton*>(new QCheckBox(nullptr))
+                                    : new QRadioButton(nullptr);
       button->setAutoExclusive(false);
       QObject::connect(button, &QAbstractButton::clicked, [this, handle, button] {
         // The runtime decides the state; until it says, the old one stays.
@@ -406,7 +409,7 @@ QWidget* WindowView::Make(const ControlSnapshot& control) {
       break;
     }
     case ControlKind::kEdit: {
-      auto* edit = new QLineEdit(this);
+      auto* edit = new QLineEdit(nullptr);
       QObject::connect(edit, &QLineEdit::textEdited,
                        [handle](const QString& text) { input::ReplaceText(handle, U(text), Mode::kPost); });
       widget = edit;
@@ -414,7 +417,7 @@ QWidget* WindowView::Make(const ControlSnapshot& control) {
     }
     case ControlKind::kDropDownList:
     case ControlKind::kComboBox: {
-      auto* combo = new QComboBox(this);
+      auto* combo = new QComboBox(nullptr);
       combo->setEditable(control.kind == ControlKind::kComboBox);
       QObject::connect(combo, &QComboBox::activated,
                        [handle](int index) { input::Select(handle, index, Mode::kPost); });
@@ -427,10 +430,10 @@ QWidget* WindowView::Make(const ControlSnapshot& control) {
       break;
     }
     case ControlKind::kUpDown:
-      widget = new UpDownView(handle, this);
+      widget = new UpDownView(handle, nullptr);
       break;
     case ControlKind::kDatePicker: {
-      auto* picker = new QDateTimeEdit(this);
+      auto* picker = new QDateTimeEdit(nullptr);
       picker->setCalendarPopup(!control.timeOnly);
       picker->setDisplayFormat(control.timeOnly ? "HH:mm" : "yyyy-MM-dd");
       QObject::connect(picker, &QDateTimeEdit::dateTimeChanged, [this, handle](const QDateTime& when) {
@@ -447,22 +450,28 @@ QWidget* WindowView::Make(const ControlSnapshot& control) {
       break;
     }
     case ControlKind::kProgressBar: {
-      auto* bar = new QProgressBar(this);
+      auto* bar = new QProgressBar(nullptr);
       bar->setTextVisible(false);
       widget = bar;
       break;
     }
     case ControlKind::kAnimation: {
-      auto* label = new QLabel(this);
+      auto* label = new QLabel(nullptr);
       label->setAlignment(Qt::AlignCenter);
       label->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
       widget = label;
       break;
     }
     default:
-      widget = new StaticView(handle, &m_scaleX, &m_scaleY, this);
+      widget = new StaticView(handle, &m_scaleX, &m_scaleY, nullptr);
       break;
   }
+  // Made without a parent, so that it takes its reading direction from
+  // the start: a line edit keeps the direction it was made with.
+  widget->setLayoutDirection((control.exStyle & (WS_EX_RTLREADING | WS_EX_LAYOUTRTL)) != 0
+                                 ? Qt::RightToLeft
+                                 : Qt::LeftToRight);
+  widget->setParent(this);
   widget->installEventFilter(this);
   for (QObject* child : widget->children()) child->installEventFilter(this);
   if (auto* combo = qobject_cast<QComboBox*>(widget); combo != nullptr && combo->lineEdit()) {
