@@ -1,5 +1,8 @@
 // The add-in's dialogs drawn on the desktop front end in each language.
 
+#include <qnamespace.h>
+
+#include <chrono>
 #include <thread>
 
 #include "calc/DaylightDlg.h"
@@ -76,6 +79,51 @@ TEST_F(DialogRenderTest, TheDaylightDialogFitsInEachLanguageAndArabicReadsFromTh
     run.join();
     EXPECT_EQ(result, IDCANCEL);
   }
+}
+
+TEST_F(DialogRenderTest, OnTheDesktopTypingClickingAndKeysReachTheDialog) {
+  UseLanguage(kLanguages[2]);
+  CDaylightDlg rule(15, 8, 30, 10);
+  std::intptr_t result = 0;
+  std::thread run([&] { result = rule.DoModal(nullptr); });
+  HWND dialog = m_frontEnd->WaitForDialog(CDaylightDlg::IDD);
+  ASSERT_NE(dialog, nullptr);
+  const auto dayIs = [&](int id, const char* text) {
+    return m_frontEnd->WaitFor(dialog, [&](const ui::WindowSnapshot& shown) {
+      return shown.Control(id) != nullptr && shown.Control(id)->text == text;
+    });
+  };
+  // Typed into the desktop's edit, the day reaches the dialog; OK refuses
+  // it with the message and the focus on the day.
+  ASSERT_TRUE(ui::qt::TypeInto(*m_qt, dialog, CDaylightDlg::kStartDay, "32"));
+  ASSERT_TRUE(dayIs(CDaylightDlg::kStartDay, "32"));
+  ASSERT_TRUE(ui::qt::ClickControl(*m_qt, dialog, IDOK));
+  for (int i = 0; i < 1000 && m_frontEnd->MessageBoxes().empty(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_EQ(m_frontEnd->MessageBoxes().size(), 1u);
+  EXPECT_EQ(m_frontEnd->MessageBoxes()[0].text, ResourceUtf8(235));
+  EXPECT_EQ(m_frontEnd->MessageBoxes()[0].style, static_cast<UINT>(MB_OK | 0x00180000));
+  EXPECT_TRUE(m_frontEnd->WaitFor(dialog, [](const ui::WindowSnapshot& shown) {
+    return shown.focusId == CDaylightDlg::kStartDay;
+  }));
+  Render(dialog, "daylight-ar-refused");
+  // A good day and Enter: the dialog closes with OK.
+  ASSERT_TRUE(ui::qt::TypeInto(*m_qt, dialog, CDaylightDlg::kStartDay, "16"));
+  ASSERT_TRUE(dayIs(CDaylightDlg::kStartDay, "16"));
+  ASSERT_TRUE(ui::qt::PressKey(*m_qt, dialog, Qt::Key_Return));
+  run.join();
+  EXPECT_EQ(result, IDOK);
+  EXPECT_EQ(rule.m_startDay, 16);
+
+  // Escape on the desktop is Cancel.
+  CDaylightDlg again(1, 3, 30, 8);
+  std::thread second([&] { result = again.DoModal(nullptr); });
+  dialog = m_frontEnd->WaitForDialog(CDaylightDlg::IDD);
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(ui::qt::PressKey(*m_qt, dialog, Qt::Key_Escape));
+  second.join();
+  EXPECT_EQ(result, IDCANCEL);
 }
 
 TEST_F(DialogRenderTest, TheAddCityDialogFitsInBothModesInEachLanguage) {

@@ -25,6 +25,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <future>
 #include <map>
 #include <thread>
@@ -764,6 +765,63 @@ void ShutdownQtFrontEnd() {
   // Whoever still holds the front end must not use it any more.
   delete running;
   running = nullptr;
+}
+
+namespace {
+
+// Runs action(view) on the Qt thread and waits; false for an unknown window.
+bool OnQtThread(FrontEnd& frontEnd, HWND window, const std::function<bool(WindowView&)>& action) {
+  auto* qt = dynamic_cast<QtFrontEndImpl*>(&frontEnd);
+  if (qt == nullptr) return false;
+  bool done = false;
+  QMetaObject::invokeMethod(
+      qt->Context(),
+      [&] {
+        WindowView* view = qt->Find(window);
+        done = view != nullptr && action(*view);
+      },
+      Qt::BlockingQueuedConnection);
+  return done;
+}
+
+}  // namespace
+
+bool ClickControl(FrontEnd& frontEnd, HWND window, int controlId) {
+  return OnQtThread(frontEnd, window, [&](WindowView& view) {
+    auto* button = qobject_cast<QAbstractButton*>(view.Widget(controlId));
+    if (button == nullptr || !button->isEnabled() || button->isHidden()) return false;
+    button->click();
+    return true;
+  });
+}
+
+bool TypeInto(FrontEnd& frontEnd, HWND window, int controlId, const std::string& utf8) {
+  return OnQtThread(frontEnd, window, [&](WindowView& view) {
+    QWidget* widget = view.Widget(controlId);
+    auto* edit = qobject_cast<QLineEdit*>(widget);
+    if (auto* combo = qobject_cast<QComboBox*>(widget)) edit = combo->lineEdit();
+    if (edit == nullptr || !edit->isEnabled()) return false;
+    edit->setFocus(Qt::MouseFocusReason);
+    edit->selectAll();
+    const QString text = Q(utf8);
+    for (const QChar c : text) {
+      QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+      QApplication::sendEvent(edit, &press);
+      QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+      QApplication::sendEvent(edit, &release);
+    }
+    return true;
+  });
+}
+
+bool PressKey(FrontEnd& frontEnd, HWND window, int qtKey) {
+  return OnQtThread(frontEnd, window, [&](WindowView& view) {
+    QWidget* target = QApplication::focusWidget();
+    if (target == nullptr || target->window() != &view) target = &view;
+    QKeyEvent press(QEvent::KeyPress, qtKey, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+    return true;
+  });
 }
 
 bool RenderWindow(FrontEnd& frontEnd, HWND window, const std::string& pngPath,

@@ -58,4 +58,15 @@ struct RenderedWindow {
 bool RenderWindow(FrontEnd& frontEnd, HWND window, const std::string& pngPath,
                   RenderedWindow* rendered);
 
+// For the tests, what a person does on the desktop, done to the Qt widgets
+// on the Qt thread; each returns once Qt has handled it (the runtime hears
+// of it afterwards, on the window's own thread). False when the window or
+// the control is unknown.
+// Clicks a button, check box or radio button.
+bool ClickControl(FrontEnd& frontEnd, HWND window, int controlId);
+// Clicks into an edit, selects its text and types text over it, key by key.
+bool TypeInto(FrontEnd& frontEnd, HWND window, int controlId, const std::string& utf8);
+// Presses a key (Qt::Key) where the focus is.
+bool PressKey(FrontEnd& frontEnd, HWND window, int qtKey);
+
 }  // namespace ui::qt
