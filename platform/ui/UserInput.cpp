@@ -96,8 +96,17 @@ bool Type(HWND control, std::string_view utf8, Mode mode) {
   });
 }
 
-bool ReplaceText(HWND control, std::string_view utf8, Mode mode) {
-  return Run(control, mode, [control, text = std::string(utf8)] {
+bool ReplaceText(HWND control, std::string_view utf8, Mode mode, std::function<void()> done) {
+  struct Finally {
+    std::function<void()> done;
+    ~Finally() {
+      if (done) done();
+    }
+  };
+  // Made in place: a copy would run done when the copy goes.
+  auto finally = std::make_shared<Finally>();
+  finally->done = std::move(done);
+  return Run(control, mode, [control, text = std::string(utf8), finally] {
     SetFocus(control);
     const bool combo = KindOf(control) == ControlKind::kComboBox;
     SendMessage(control, combo ? UINT{CB_SETEDITSEL} : UINT{EM_SETSEL}, 0, combo ? MAKELPARAM(0, 0xFFFF) : -1);

@@ -11,6 +11,7 @@
 // dialog above it disables it), the control visible and enabled. With kWait
 // the result says whether it could; with kPost, whether it was queued.
 
+#include <functional>
 #include <string_view>
 
 #include "platform/time/SystemTime.h"
@@ -29,8 +30,10 @@ bool Focus(HWND control, Mode mode = Mode::kWait);
 // "\b" is Backspace), after giving it the focus.
 bool Type(HWND control, std::string_view utf8, Mode mode = Mode::kWait);
 // Selects all of the control's text and types text over it (an empty text
-// deletes it).
-bool ReplaceText(HWND control, std::string_view utf8, Mode mode = Mode::kWait);
+// deletes it). done, when given, runs on the window's thread once the text
+// has been typed (or when the control could not take it).
+bool ReplaceText(HWND control, std::string_view utf8, Mode mode = Mode::kWait,
+                 std::function<void()> done = {});
 // Picks entry index of a combo box from its list: CBN_SELCHANGE follows.
 bool Select(HWND comboBox, int index, Mode mode = Mode::kWait);
 // Clicks an up-down's arrow: clicks > 0 up, < 0 down.

@@ -1,6 +1,9 @@
 // Modal dialogs, focus and the keyboard, and the controls of the dialogs'
 // templates, driven as a person drives them through the headless front end.
 
+#include <atomic>
+#include <chrono>
+
 #include "platform/ui/Cursor.h"
 #include "platform/ui/Gdi.h"
 #include "platform/ui/OpenFileDialog.h"
@@ -131,6 +134,17 @@ TEST_F(ControlsTest, AnEditLimitsTypingButNotTheProgramAndReportsEveryChange) {
   EXPECT_FALSE(read);
   SetDlgItemInt(dialog, kName, static_cast<UINT>(-12), TRUE);
   EXPECT_EQ(Shown(*m_frontEnd, dialog, kName).text, "-12");
+
+  // Typing posted by a front end runs on the dialog's thread later, and
+  // says so once it has been typed, exactly once.
+  std::atomic<int> typed{0};
+  ASSERT_TRUE(ui::input::ReplaceText(name, "Posted", ui::input::Mode::kPost, [&] { ++typed; }));
+  ASSERT_TRUE(m_frontEnd->WaitFor(dialog, [](const ui::WindowSnapshot& shown) {
+    return shown.Control(kName)->text == "Pos";  // the limit of 3 still holds
+  }));
+  for (int i = 0; i < 500 && typed == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(typed, 1);
 
   ASSERT_TRUE(m_frontEnd->Click(dialog, IDCANCEL));
   run.Result();

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -206,6 +207,14 @@ class WindowView final : public QWidget {
   }
 
  private:
+  // What a person typed goes to the window's thread; until it has been
+  // typed there, what the runtime reports of the control is older than
+  // the widget and must not overwrite it, or quick typing loses letters.
+  void SendTyped(HWND handle, const QString& text);
+  bool Typing(HWND handle) const {
+    const auto found = m_typing.find(handle);
+    return found != m_typing.end() && found->second > 0;
+  }
   QWidget* Make(const ControlSnapshot& control);
   void Update(ControlView& view, const ControlSnapshot& control);
   bool Key(QKeyEvent* event);
@@ -217,6 +226,7 @@ class WindowView final : public QWidget {
   double m_scaleX = 1.0;
   double m_scaleY = 1.0;
   std::map<HWND, ControlView> m_controls;
+  std::map<HWND, int> m_typing;  // texts sent and not typed yet, by control
   bool m_applying = false;
   int m_focusId = 0;
 };
@@ -364,6 +374,19 @@ class QtFrontEndImpl final : public FrontEnd {
   std::map<HWND, WindowView*> m_views;
 };
 
+void WindowView::SendTyped(HWND handle, const QString& text) {
+  ++m_typing[handle];
+  QPointer<WindowView> self(this);
+  input::ReplaceText(handle, U(text), Mode::kPost, [self, handle] {
+    // Back on the Qt thread: once nothing typed is in flight, the runtime's
+    // word on the text (cut to its limit, say) stands.
+    QMetaObject::invokeMethod(QCoreApplication::instance(), [self, handle] {
+      if (self == nullptr) return;
+      if (--self->m_typing[handle] == 0) self->Apply(self->m_last);
+    }, Qt::QueuedConnection);
+  });
+}
+
 QWidget* WindowView::Widget(int id) const {
   for (const auto& [handle, view] : m_controls) {
     if (view.last.id == id) return view.widget;
@@ -412,7 +435,7 @@ QWidget* WindowView::Make(const ControlSnapshot& control) {
     case ControlKind::kEdit: {
       auto* edit = new QLineEdit(nullptr);
       QObject::connect(edit, &QLineEdit::textEdited,
-                       [handle](const QString& text) { input::ReplaceText(handle, U(text), Mode::kPost); });
+                       [this, handle](const QString& text) { SendTyped(handle, text); });
       widget = edit;
       break;
     }
@@ -423,9 +446,8 @@ QWidget* WindowView::Make(const ControlSnapshot& control) {
       QObject::connect(combo, &QComboBox::activated,
                        [handle](int index) { input::Select(handle, index, Mode::kPost); });
       if (combo->lineEdit() != nullptr) {
-        QObject::connect(combo->lineEdit(), &QLineEdit::textEdited, [handle](const QString& text) {
-          input::ReplaceText(handle, U(text), Mode::kPost);
-        });
+        QObject::connect(combo->lineEdit(), &QLineEdit::textEdited,
+                         [this, handle](const QString& text) { SendTyped(handle, text); });
       }
       widget = combo;
       break;
@@ -510,7 +532,7 @@ void WindowView::Update(ControlView& view, const ControlSnapshot& control) {
       edit->setAlignment((control.style & ES_RIGHT) != 0 ? Qt::AlignRight
                          : (control.style & ES_CENTER) != 0 ? Qt::AlignHCenter
                                                             : Qt::AlignLeft);
-      if (edit->text() != text) edit->setText(text);
+      if (edit->text() != text && !Typing(control.handle)) edit->setText(text);
       break;
     }
     case ControlKind::kDropDownList:
@@ -522,7 +544,9 @@ void WindowView::Update(ControlView& view, const ControlSnapshot& control) {
         for (const std::string& item : control.items) combo->addItem(Q(item));
       }
       combo->setCurrentIndex(control.selection);
-      if (combo->isEditable() && combo->currentText() != text) combo->setEditText(text);
+      if (combo->isEditable() && combo->currentText() != text && !Typing(control.handle)) {
+        combo->setEditText(text);
+      }
       break;
     }
     case ControlKind::kDatePicker: {
