@@ -2,9 +2,11 @@
 
 #include <qnamespace.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
+#include "addin/ProgressPage.h"
 #include "calc/DaylightDlg.h"
 #include "locations/AddCity.h"
 #include "platform/ui/UserInput.h"
@@ -156,6 +158,47 @@ TEST_F(DialogRenderTest, TheAddCityDialogFitsInBothModesInEachLanguage) {
       run.join();
       EXPECT_EQ(result, IDCANCEL);
     }
+  }
+}
+
+// Stands for the add-in object: keeps the cancel flag.
+class Owner final : public IProgressOwner {
+ public:
+  HRESULT QueryInterface(REFIID iid, void** object) override {
+    if (object == nullptr) return E_POINTER;
+    *object = nullptr;
+    if (iid != IUnknown::kIID && iid != IProgressOwner::kIID) return E_NOINTERFACE;
+    *object = static_cast<IProgressOwner*>(this);
+    return S_OK;
+  }
+  ULONG AddRef() override { return 2; }
+  ULONG Release() override { return 1; }  // lives on the test's stack
+  void SetCancelFlag(LONG value) override { flag = value; }
+  LONG GetCancelFlag() override { return flag; }
+  std::atomic<LONG> flag{0};
+};
+
+TEST_F(DialogRenderTest, TheProgressWindowShowsOnItsOwnThreadAndItsCancelButtonWorks) {
+  for (const Language& language : kLanguages) {
+    UseLanguage(language);
+    Owner owner;
+    CProgressPage page;
+    page.SetOwner(&owner);
+    ASSERT_EQ(page.CreatePage(CProgressPage::kModeCreate, 10.0f, false), S_OK);
+    page.SetText(TEXT("Saturday 20 March 2004"), language.id);
+    // The add-in's thread is busy and pumps nothing meanwhile; the window
+    // lives on its own thread.
+    for (int i = 0; i < 4; ++i) page.Stepit();
+    ASSERT_TRUE(m_frontEnd->WaitFor(page.Window(), [](const ui::WindowSnapshot& shown) {
+      return shown.visible && shown.Control(CProgressPage::kProgressBar)->position == 40;
+    }));
+    const ui::qt::RenderedWindow window = Render(page.Window(), std::string("progress-") + language.code);
+    rendertest::ExpectLaidOutWell(window, std::string("progress ") + language.code);
+    ASSERT_TRUE(ui::qt::ClickControl(*m_qt, page.Window(), CProgressPage::kCancelButton));
+    for (int i = 0; i < 1000 && owner.flag == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(owner.flag, 1) << language.code;
+    page.DestroyPage();
+    page.SetOwner(nullptr);
   }
 }
 
