@@ -6,6 +6,7 @@
 
 #include "platform/ui/Cursor.h"
 #include "platform/ui/Gdi.h"
+#include "platform/ui/Images.h"
 #include "platform/ui/OpenFileDialog.h"
 #include "platform/ui/UserInput.h"
 #include "tests/ui/UiTestSupport.h"
@@ -441,6 +442,29 @@ TEST_F(ControlsTest, AMessageBoxDisablesItsOwnerWhileItShowsAndAnOpenFileDialogG
   EXPECT_FALSE(GetOpenFileName(&request));
 
   ASSERT_TRUE(watcher->Click(dialog, IDCANCEL));
+  run.Result();
+}
+
+TEST_F(ControlsTest, APictureShowsABitmapOfItsModule) {
+  FormHandler form;
+  ModalRun run(&form);
+  HWND dialog = run.Dialog(*m_frontEnd);
+  ASSERT_NE(dialog, nullptr);
+  HBITMAP bitmap = LoadBitmap(TestModule(), kBitmap);
+  ASSERT_NE(bitmap, nullptr);
+  EXPECT_EQ(LoadBitmap(TestModule(), kGoodClip), nullptr);  // a clip is no bitmap
+  SIZE size{};
+  ASSERT_TRUE(BitmapSize(bitmap, &size));
+  EXPECT_EQ(size.cx, 2);
+  EXPECT_EQ(size.cy, 2);
+  HWND picture = GetDlgItem(dialog, kPicture);
+  EXPECT_EQ(SendMessage(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)), 0);
+  EXPECT_EQ(SendMessage(picture, STM_GETIMAGE, IMAGE_BITMAP, 0), reinterpret_cast<LPARAM>(bitmap));
+  const ui::ControlSnapshot shown = Shown(*m_frontEnd, dialog, kPicture);
+  EXPECT_EQ(shown.imageType, static_cast<unsigned>(IMAGE_BITMAP));
+  EXPECT_EQ(shown.imageId, static_cast<unsigned>(kBitmap));
+  EXPECT_EQ(shown.imageModule, TestModule());
+  ASSERT_TRUE(m_frontEnd->Click(dialog, IDCANCEL));
   run.Result();
 }
 

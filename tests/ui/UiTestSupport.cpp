@@ -38,6 +38,7 @@ constexpr DialogControlTemplate kFormControls[] = {
      kStop | WS_GROUP | BS_AUTORADIOBUTTON, 0},
     {kRadioB, ControlKind::kRadioButton, 0, "B", 120, 64, 40, 12, kChild | BS_AUTORADIOBUTTON, 0},
     {kOff, ControlKind::kButton, 0, "Off", 120, 90, 50, 14, kStop | WS_DISABLED, 0},
+    {kPicture, ControlKind::kPicture, 0, nullptr, 180, 110, 20, 20, kChild | SS_BITMAP, 0},
     {IDOK, ControlKind::kButton, 0, "OK", 60, 110, 50, 14, kStop | BS_DEFPUSHBUTTON, 0},
     {IDCANCEL, ControlKind::kButton, 0, "Cancel", 120, 110, 50, 14, kStop, 0},
 };
@@ -52,13 +53,17 @@ constexpr DialogTemplate kDialogs[] = {
 constexpr unsigned char kGoodClipData[] = "ORVANE-CLIP 20\n[*  ]\n[ * ]\n[  *]\n";
 constexpr unsigned char kBadClipData[] = "RIFF....AVI ";
 
+// A bitmap of 2 x 2 pixels.
+constexpr unsigned char kBitmapData[] = "\x42\x4d\x46\x00\x00\x00\x00\x00\x00\x00\x36\x00\x00\x00\x28\x00\x00\x00\x02\x00\x00\x00\x02\x00\x00\x00\x01\x00\x18\x00\x00\x00\x00\x00\x10\x00\x00\x00\x13\x0b\x00\x00\x13\x0b\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\xff\x00\xff\x00\x00\x00\xff\x00\x00\xff\xff\xff\x00\x00";
+
 constexpr ResourceBinary kBinaries[] = {
     {kResourceAnimation, kGoodClip, kGoodClipData, sizeof kGoodClipData - 1},
     {kResourceAnimation, kBadClip, kBadClipData, sizeof kBadClipData - 1},
+    {kResourceBitmap, kBitmap, kBitmapData, sizeof kBitmapData - 1},
 };
 
 constexpr ResourceTable kTable = {
-    ResourceTable::kVersion, kStrings, 1, kBinaries, 2, kDialogs, 2,
+    ResourceTable::kVersion, kStrings, 1, kBinaries, 3, kDialogs, 2,
 };
 
 }  // namespace

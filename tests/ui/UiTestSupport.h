@@ -36,6 +36,7 @@ enum : int {
   kCheck = 16,      // auto check box
   kGoodClip = 50,   // a clip of three frames, 20 ms each
   kBadClip = 51,    // not a clip
+  kBitmap = 60,     // a bitmap of 2 x 2 pixels
 };
 
 // Dialog kForm: a modal form with one control of each kind, in this tab
@@ -53,6 +54,7 @@ enum : int {
   kRadioA = 28,   // auto radio button, group start, tab stop
   kRadioB = 29,   // auto radio button
   kOff = 30,      // button, tab stop, disabled
+  kPicture = 31,  // picture (SS_BITMAP)
   // IDOK (default push button) and IDCANCEL, tab stops.
 };
 
