@@ -527,11 +527,17 @@ void WindowView::Update(ControlView& view, const ControlSnapshot& control) {
     case ControlKind::kEdit: {
       auto* edit = static_cast<QLineEdit*>(widget);
       QSignalBlocker block(edit);
-      edit->setMaxLength(control.textLimit > 0 ? control.textLimit : kDefaultEditLimit);
-      edit->setReadOnly((control.style & ES_READONLY) != 0);
-      edit->setAlignment((control.style & ES_RIGHT) != 0 ? Qt::AlignRight
-                         : (control.style & ES_CENTER) != 0 ? Qt::AlignHCenter
-                                                            : Qt::AlignLeft);
+      // Each of these sets the text again, losing the selection and the
+      // caret: only when they change.
+      const int limit = control.textLimit > 0 ? control.textLimit : kDefaultEditLimit;
+      if (edit->maxLength() != limit) edit->setMaxLength(limit);
+      if (edit->isReadOnly() != ((control.style & ES_READONLY) != 0)) {
+        edit->setReadOnly((control.style & ES_READONLY) != 0);
+      }
+      const Qt::Alignment alignment = (control.style & ES_RIGHT) != 0    ? Qt::AlignRight
+                                      : (control.style & ES_CENTER) != 0 ? Qt::AlignHCenter
+                                                                         : Qt::AlignLeft;
+      if (edit->alignment() != (alignment | Qt::AlignVCenter)) edit->setAlignment(alignment | Qt::AlignVCenter);
       if (edit->text() != text && !Typing(control.handle)) edit->setText(text);
       break;
     }
@@ -679,10 +685,24 @@ bool WindowView::Key(QKeyEvent* event) {
   WPARAM key = 0;
   switch (event->key()) {
     case Qt::Key_Tab:
-      key = VK_TAB;
-      break;
-    case Qt::Key_Backtab:
-      return input::Key(m_handle, VK_TAB, true, Mode::kPost);
+    case Qt::Key_Backtab: {
+      // The focus moves here at once, where the dialog manager will move
+      // it, so that keys typed right after Tab reach the next field and
+      // not the one being left; the dialog's thread hears of the Tab too.
+      const bool back = shift || event->key() == Qt::Key_Backtab;
+      const ControlSnapshot* focused = m_last.Control(m_focusId);
+      HWND next = GetNextDlgTabItem(m_handle, focused != nullptr ? focused->handle : nullptr, back);
+      const auto found = m_controls.find(next);
+      if (found != m_controls.end()) {
+        m_applying = true;
+        m_focusId = found->second.last.id;
+        found->second.widget->setFocus(back ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+        if (auto* edit = qobject_cast<QLineEdit*>(found->second.widget)) edit->selectAll();
+        m_applying = false;
+      }
+      input::Key(m_handle, VK_TAB, back, Mode::kPost);
+      return true;
+    }
     case Qt::Key_Return:
     case Qt::Key_Enter:
       key = VK_RETURN;
