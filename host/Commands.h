@@ -10,6 +10,7 @@ struct GlobalOptions {
   int office = 11;       // the Office version the host plays: 10 (XP) or 11 (2003)
   long uiLanguage = 0;   // LCID; 0 = take Office's "UILanguage" setting
   bool userFieldsInFilters = true;  // false with --no-user-fields
+  std::string ui;  // --ui: "qt", "terminal", "headless"; empty: qt with a display, else terminal
 };
 
 using Arguments = std::vector<std::string>;
@@ -23,3 +24,4 @@ int RunGenerate(const GlobalOptions& global, const Arguments& args);
 int RunDelete(const GlobalOptions& global, const Arguments& args);
 int RunImsakyya(const GlobalOptions& global, const Arguments& args);
 int RunUninstall(const GlobalOptions& global, const Arguments& args);
+int RunDialog(const GlobalOptions& global, const Arguments& args);

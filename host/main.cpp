@@ -7,6 +7,7 @@
 #include "host/CommandLine.h"
 #include "host/Commands.h"
 #include "host/ProfileCheck.h"
+#include "host/FrontEndChoice.h"
 #include "host/store/CalendarStore.h"
 #include "platform/com/ComRuntime.h"
 #include "platform/time/SystemTime.h"
@@ -15,7 +16,7 @@ namespace {
 
 void PrintHelp() {
   std::puts(
-      "usage: orvane [--home DIR] [--office 10|11] [--ui-language LCID] COMMAND [ARGS]\n"
+      "usage: orvane [--home DIR] [--office 10|11] [--ui-language LCID] [--ui KIND] COMMAND [ARGS]\n"
       "\n"
       "Commands:\n"
       "  install    register the add-in module in the profile\n"
@@ -27,12 +28,16 @@ void PrintHelp() {
       "  delete     press the add-in's Delete button: remove the prayer appointments\n"
       "  imsakyya   press the add-in's Imsakyya button: write and open the timetable\n"
       "  uninstall  take the add-in, its items and its settings off the profile\n"
+      "  dialog     open one dialog of the add-in on its own\n"
       "\n"
       "Global options:\n"
       "  --home DIR          the profile folder (else ORVANE_HOME, else\n"
       "                      ~/.local/share/orvane)\n"
       "  --office 10|11      the Outlook version to play: XP or 2003 (default 11)\n"
       "  --ui-language LCID  the Office user-interface language\n"
+      "  --ui qt|terminal|headless  how windows show: on the desktop (the default\n"
+      "                      with DISPLAY or WAYLAND_DISPLAY), on the terminal\n"
+      "                      (message boxes and progress only), or not at all\n"
       "  --no-user-fields    filters may not name user-defined fields, as some\n"
       "                      stores refuse them (the add-in then falls back)\n"
       "\n"
@@ -54,6 +59,7 @@ constexpr Command kCommands[] = {
     {"delete", RunDelete},
     {"imsakyya", RunImsakyya},
     {"uninstall", RunUninstall},
+    {"dialog", RunDialog},
 };
 
 }  // namespace
@@ -80,6 +86,11 @@ int main(int argc, char** argv) {
       const auto lcid = hasValue ? cli::ParseInteger(argv[++i]) : std::nullopt;
       if (!lcid || *lcid <= 0) return cli::UsageError("", "--ui-language takes a locale identifier such as 1025");
       global.uiLanguage = *lcid;
+    } else if (arg == "--ui" && command.empty()) {
+      global.ui = hasValue ? argv[++i] : "";
+      if (global.ui != "qt" && global.ui != "terminal" && global.ui != "headless") {
+        return cli::UsageError("", "--ui takes qt, terminal or headless");
+      }
     } else if (arg == "--no-user-fields") {
       global.userFieldsInFilters = false;
     } else if (command.empty() && cli::IsHelp(arg)) {
@@ -99,8 +110,12 @@ int main(int argc, char** argv) {
     if (command == c.name) {
       if (auto problem = host::CheckProfileDatabases()) return cli::Failure(*problem);
       host::CalendarStore::SetProcessOptions({global.userFieldsInFilters});
+      if (const std::string problem = host::ChooseFrontEnd(global.ui); !problem.empty()) {
+        return cli::Failure(problem);
+      }
       CoInitialize(nullptr);
       const int code = c.run(global, args);
+      host::EndFrontEnd();
       CoFreeUnusedLibraries();
       CoUninitialize();
       return code;

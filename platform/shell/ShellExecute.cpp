@@ -1,21 +1,13 @@
 #include "platform/shell/ShellExecute.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
-#include <thread>
 
 #include "platform/fs/WindowsPath.h"
+#include "platform/shell/Program.h"
 #include "platform/text/TextConvert.h"
-
-extern char** environ;
 
 namespace {
 
@@ -30,21 +22,10 @@ HINSTANCE ShellExecute(HWND, const char* verb, const char* file, const char*, co
   std::error_code error;
   if (!std::filesystem::exists(path, error)) return Answer(SE_ERR_FNF);
 
-  const char* chosen = std::getenv("ORVANE_OPEN");
-  const std::string program = chosen != nullptr && *chosen != '\0' ? chosen : "xdg-open";
   // No shell between us and the program: a path with blanks, quotes or
-  // semicolons is one argument and nothing else.
-  char* argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>(path.c_str()), nullptr};
-  pid_t child = 0;
-  if (posix_spawnp(&child, program.c_str(), nullptr, nullptr, argv, environ) != 0) {
-    return Answer(SE_ERR_NOASSOC);
-  }
-  // Not waited for, as the shell does not wait; but reaped when it ends.
-  std::thread([child] {
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-  }).detach();
+  // semicolons is one argument and nothing else. Not waited for, as the
+  // shell does not wait.
+  if (shell::StartProgram({shell::OpenerProgram(), path}) <= 32) return Answer(SE_ERR_NOASSOC);
   return Answer(42);
 }
 

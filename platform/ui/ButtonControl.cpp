@@ -1,5 +1,7 @@
 // Push buttons, check boxes and radio buttons.
 
+#include <vector>
+
 #include "platform/ui/CommonControls.h"
 #include "platform/ui/ControlClass.h"
 #include "platform/ui/MessageQueue.h"
@@ -34,6 +36,36 @@ class Button final : public WindowClass {
   }
 
  private:
+  // The radio buttons of the button's group: from the one with WS_GROUP up
+  // to the next WS_GROUP or the first control that is no radio button.
+  static std::vector<HWND> GroupOf(HWND window) {
+    std::lock_guard lock(TableMutex());
+    const Window* record = LookupLocked(window);
+    const Window* dialog = record != nullptr ? LookupLocked(record->parent) : nullptr;
+    if (dialog == nullptr) return {};
+    const std::vector<HWND>& children = dialog->children;
+    std::size_t at = 0;
+    while (at < children.size() && children[at] != window) ++at;
+    std::size_t first = at;
+    while (first > 0) {
+      const Window* self = LookupLocked(children[first]);
+      const Window* before = LookupLocked(children[first - 1]);
+      if (self == nullptr || (self->style & WS_GROUP) != 0 || before == nullptr ||
+          before->kind != ControlKind::kRadioButton) {
+        break;
+      }
+      --first;
+    }
+    std::vector<HWND> group;
+    for (std::size_t i = first; i < children.size(); ++i) {
+      const Window* control = LookupLocked(children[i]);
+      if (control == nullptr || control->kind != ControlKind::kRadioButton) break;
+      if (i > first && (control->style & WS_GROUP) != 0) break;
+      group.push_back(children[i]);
+    }
+    return group;
+  }
+
   void Click(HWND window) {
     int id = 0;
     HWND parent = nullptr;
@@ -51,6 +83,9 @@ class Button final : public WindowClass {
         record.values.checked = record.values.checked == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
       });
     } else if (m_kind == ControlKind::kRadioButton && type == BS_AUTORADIOBUTTON) {
+      for (HWND other : GroupOf(window)) {
+        if (other != window) SendMessage(other, BM_SETCHECK, BST_UNCHECKED, 0);
+      }
       ChangeControl(window, [](Window& record) { record.values.checked = BST_CHECKED; });
     }
     SendMessage(parent, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), BN_CLICKED),

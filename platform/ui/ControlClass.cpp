@@ -1,17 +1,40 @@
 #include "platform/ui/ControlClass.h"
 
+#include "platform/ui/CommonControls.h"
+#include "platform/ui/Images.h"
 #include "platform/ui/MessageQueue.h"
 
 namespace ui::detail {
 namespace {
 
-// Static text and pictures, and the kinds still to come: text, enable and
-// show only.
-class PlainControl final : public WindowClass {
+// Static text, pictures and links: text, enable and show, and the image of
+// a picture.
+class StaticControl final : public WindowClass {
  public:
   LRESULT Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override {
-    return DefWindowProc(window, message, wParam, lParam);
+    switch (message) {
+      case STM_SETIMAGE:
+      case STM_SETICON: {
+        const auto* image = reinterpret_cast<const ImageRecord*>(message == STM_SETICON ? wParam : lParam);
+        const HANDLE_IMAGE previous = m_image;
+        m_image = image;
+        ChangeControl(window, [&](Window& record) {
+          record.values.imageType = image != nullptr ? image->type : 0;
+          record.values.imageId = image != nullptr ? image->id : 0;
+          record.values.imageModule = image != nullptr ? image->module : nullptr;
+        });
+        return reinterpret_cast<LRESULT>(previous);
+      }
+      case STM_GETIMAGE:
+      case STM_GETICON:
+        return reinterpret_cast<LRESULT>(m_image);
+      default:
+        return DefWindowProc(window, message, wParam, lParam);
+    }
   }
+
+ private:
+  HANDLE_IMAGE m_image = nullptr;
 };
 
 }  // namespace
@@ -26,8 +49,18 @@ std::unique_ptr<WindowClass> MakeControlClass(ControlKind kind) {
       return MakeProgressBarClass();
     case ControlKind::kAnimation:
       return MakeAnimationClass();
+    case ControlKind::kEdit:
+      return MakeEditClass();
+    case ControlKind::kDropDownList:
+      return MakeComboBoxClass(false);
+    case ControlKind::kComboBox:
+      return MakeComboBoxClass(true);
+    case ControlKind::kUpDown:
+      return MakeUpDownClass();
+    case ControlKind::kDatePicker:
+      return MakeDatePickerClass();
     default:
-      return std::make_unique<PlainControl>();
+      return std::make_unique<StaticControl>();
   }
 }
 

@@ -1,5 +1,7 @@
 #include "platform/ui/Dialog.h"
 
+#include <algorithm>
+
 #include "platform/threads/Thread.h"
 #include "platform/ui/CommonControls.h"
 #include "platform/ui/ControlClass.h"
@@ -55,14 +57,36 @@ class DialogClass final : public WindowClass {
         SendMessage(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                     reinterpret_cast<LPARAM>(GetDlgItem(window, IDCANCEL)));
         return 0;
+      case WM_CTLCOLORSTATIC:
+        // Reflected, so that a control that draws itself chooses its own
+        // colours; an ordinary static answers nothing and keeps the default.
+        return SendMessage(reinterpret_cast<HWND>(lParam), OCM_CTLCOLORSTATIC, wParam, lParam);
+      case DM_GETDEFID:
+        return DefaultId(window);
       default:
         return DefWindowProc(window, message, wParam, lParam);
     }
   }
 
  private:
+  static LRESULT DefaultId(HWND dialog);
   DialogHandler* m_handler;
 };
+
+// The default push button of the template, as DM_GETDEFID answers.
+LRESULT DialogClass::DefaultId(HWND dialog) {
+  std::lock_guard lock(TableMutex());
+  const Window* record = LookupLocked(dialog);
+  if (record == nullptr) return 0;
+  for (HWND child : record->children) {
+    const Window* control = LookupLocked(child);
+    if (control != nullptr && control->kind == ControlKind::kButton &&
+        (control->style & 0xF) == BS_DEFPUSHBUTTON) {
+      return MAKELPARAM(static_cast<WORD>(control->id), DC_HASDEFID);
+    }
+  }
+  return 0;
+}
 
 std::string TextOf(HINSTANCE instance, unsigned id, const char* literal) {
   if (id != 0) {
@@ -74,9 +98,94 @@ std::string TextOf(HINSTANCE instance, unsigned id, const char* literal) {
 }  // namespace
 }  // namespace ui::detail
 
-HWND CreateDialogParam(HINSTANCE instance, UINT templateId, HWND parent, ui::DialogHandler* handler,
-                       LPARAM initParam) {
-  using namespace ui::detail;
+namespace ui::detail {
+namespace {
+
+// Up-downs with UDS_AUTOBUDDY take the control before them as their buddy;
+// UDS_ALIGNRIGHT / UDS_ALIGNLEFT put them inside its edge, the buddy giving
+// up that width.
+void AttachBuddies(Window& dialog) {
+  std::lock_guard lock(TableMutex());
+  for (std::size_t i = 1; i < dialog.children.size(); ++i) {
+    Window* upDown = LookupLocked(dialog.children[i]);
+    Window* buddy = LookupLocked(dialog.children[i - 1]);
+    if (upDown == nullptr || buddy == nullptr || upDown->kind != ControlKind::kUpDown ||
+        (upDown->style & UDS_AUTOBUDDY) == 0) {
+      continue;
+    }
+    upDown->values.buddy = buddy->handle;
+    const LONG width = upDown->rect.right - upDown->rect.left;
+    if ((upDown->style & UDS_ALIGNRIGHT) != 0) {
+      upDown->rect = RECT{buddy->rect.right - width, buddy->rect.top, buddy->rect.right,
+                          buddy->rect.bottom};
+      buddy->rect.right -= width;
+    } else if ((upDown->style & UDS_ALIGNLEFT) != 0) {
+      upDown->rect = RECT{buddy->rect.left, buddy->rect.top, buddy->rect.left + width,
+                          buddy->rect.bottom};
+      buddy->rect.left += width;
+    }
+  }
+}
+
+bool InDialog(HWND dialog, HWND control) {
+  return control != nullptr && GetParent(control) == dialog;
+}
+
+ControlKind KindOf(HWND control) {
+  std::lock_guard lock(TableMutex());
+  const Window* record = LookupLocked(control);
+  return record != nullptr ? record->kind : ControlKind::kStatic;
+}
+
+// The up-down whose buddy is the edit and that the arrow keys step.
+HWND UpDownOf(HWND dialog, HWND edit) {
+  std::lock_guard lock(TableMutex());
+  const Window* record = LookupLocked(dialog);
+  if (record == nullptr) return nullptr;
+  for (HWND child : record->children) {
+    const Window* control = LookupLocked(child);
+    if (control != nullptr && control->kind == ControlKind::kUpDown &&
+        control->values.buddy == edit && (control->style & UDS_ARROWKEYS) != 0) {
+      return child;
+    }
+  }
+  return nullptr;
+}
+
+// The radio button before or after this one in its group, wrapping round.
+HWND NextRadio(HWND dialog, HWND radio, bool previous) {
+  std::lock_guard lock(TableMutex());
+  const Window* record = LookupLocked(dialog);
+  if (record == nullptr) return nullptr;
+  const std::vector<HWND>& children = record->children;
+  const auto at = std::find(children.begin(), children.end(), radio);
+  if (at == children.end()) return nullptr;
+  std::size_t first = static_cast<std::size_t>(at - children.begin());
+  while (first > 0) {
+    const Window* control = LookupLocked(children[first]);
+    if (control == nullptr || (control->style & WS_GROUP) != 0) break;
+    const Window* before = LookupLocked(children[first - 1]);
+    if (before == nullptr || before->kind != ControlKind::kRadioButton) break;
+    --first;
+  }
+  std::vector<HWND> group;
+  for (std::size_t i = first; i < children.size(); ++i) {
+    const Window* control = LookupLocked(children[i]);
+    if (control == nullptr || control->kind != ControlKind::kRadioButton) break;
+    if (i > first && (control->style & WS_GROUP) != 0) break;
+    if ((control->style & WS_VISIBLE) != 0 && (control->style & WS_DISABLED) == 0) {
+      group.push_back(children[i]);
+    }
+  }
+  const auto self = std::find(group.begin(), group.end(), radio);
+  if (group.size() < 2 || self == group.end()) return nullptr;
+  const std::size_t i = static_cast<std::size_t>(self - group.begin());
+  const std::size_t n = group.size();
+  return group[previous ? (i + n - 1) % n : (i + 1) % n];
+}
+
+HWND CreateDialogInternal(HINSTANCE instance, UINT templateId, HWND parent,
+                          ui::DialogHandler* handler, LPARAM initParam, bool modal) {
   const DialogTemplate* dialogTemplate = ui::FindDialog(instance, templateId);
   if (handler == nullptr || dialogTemplate == nullptr) return nullptr;
   if (parent != nullptr && !IsWindow(parent)) return nullptr;
@@ -129,19 +238,190 @@ HWND CreateDialogParam(HINSTANCE instance, UINT templateId, HWND parent, ui::Dia
     control->font = font;
     control->instance = instance;
     control->procedure = MakeControlClass(item.kind);
+    if (item.kind == ControlKind::kUpDown) {
+      // The up-down's own default range runs from 100 down to 0.
+      control->values.rangeMin = 100;
+      control->values.rangeMax = 0;
+    }
     const HWND child = AddWindow(control);
     std::lock_guard lock(TableMutex());
     dialog->children.push_back(child);
   }
+  AttachBuddies(*dialog);
   {
     std::lock_guard lock(TableMutex());
+    dialog->modal = modal;
     dialog->announced = true;
   }
   Announce(window, ui::WindowEvent::kCreated);
 
   SendMessage(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
-  SendMessage(window, WM_INITDIALOG, 0, initParam);
+  const LRESULT defaultFocus = SendMessage(window, WM_INITDIALOG, 0, initParam);
   if (!IsWindow(window)) return nullptr;
-  if ((dialogTemplate->style & WS_VISIBLE) != 0) ShowWindow(window, SW_SHOW);
+  if (defaultFocus != FALSE) {
+    if (HWND first = GetNextDlgTabItem(window, nullptr, FALSE)) ui::FocusByKeyboard(first);
+  }
+  PaintWindow(window);
+  bool ended = false;
+  {
+    std::lock_guard lock(TableMutex());
+    ended = dialog->ended;
+  }
+  if (!ended && (modal || (dialogTemplate->style & WS_VISIBLE) != 0)) {
+    ShowWindow(window, SW_SHOW);
+    SetActiveWindow(window);
+  }
   return window;
 }
+
+}  // namespace
+}  // namespace ui::detail
+
+HWND CreateDialogParam(HINSTANCE instance, UINT templateId, HWND parent, ui::DialogHandler* handler,
+                       LPARAM initParam) {
+  return ui::detail::CreateDialogInternal(instance, templateId, parent, handler, initParam, false);
+}
+
+std::intptr_t DialogBoxParam(HINSTANCE instance, UINT templateId, HWND owner,
+                             ui::DialogHandler* handler, LPARAM initParam) {
+  using namespace ui::detail;
+  HWND top = nullptr;
+  {
+    std::lock_guard lock(TableMutex());
+    if (Window* record = LookupLocked(owner)) {
+      if (Window* topLevel = TopLevelLocked(*record)) top = topLevel->handle;
+    }
+  }
+  const bool disable = top != nullptr && IsWindowEnabled(top);
+  if (disable) EnableWindow(top, FALSE);
+  const HWND dialog = CreateDialogInternal(instance, templateId, owner, handler, initParam, true);
+  if (dialog == nullptr) {
+    if (disable) EnableWindow(top, TRUE);
+    return -1;
+  }
+  const std::shared_ptr<Window> record = Lookup(dialog);
+  bool quit = false;
+  int quitCode = 0;
+  for (;;) {
+    {
+      std::lock_guard lock(TableMutex());
+      if (record->ended || record->destroying) break;
+    }
+    MSG message;
+    const BOOL got = GetMessage(&message, nullptr, 0, 0);
+    if (got <= 0) {
+      quit = got == 0;
+      quitCode = static_cast<int>(message.wParam);
+      break;
+    }
+    TranslateMessage(&message);
+    DispatchMessage(&message);
+  }
+  std::intptr_t result = 0;
+  {
+    std::lock_guard lock(TableMutex());
+    result = record->result;
+  }
+  // The owner comes back before the dialog goes, so that it is the window
+  // the user works in again.
+  if (disable) EnableWindow(top, TRUE);
+  if (top != nullptr) SetActiveWindow(top);
+  DestroyWindow(dialog);
+  if (quit) PostQuitMessage(quitCode);
+  return result;
+}
+
+BOOL EndDialog(HWND dialog, std::intptr_t result) {
+  return static_cast<BOOL>(ui::detail::OnWindowThread(dialog, [&]() -> LRESULT {
+    bool modal = false;
+    {
+      std::lock_guard lock(ui::detail::TableMutex());
+      ui::detail::Window* record = ui::detail::LookupLocked(dialog);
+      if (record == nullptr || !record->isDialog) return FALSE;
+      record->ended = true;
+      record->result = result;
+      modal = record->modal;
+    }
+    ShowWindow(dialog, SW_HIDE);
+    // Wakes the modal loop, which may be waiting for a message.
+    if (modal) PostMessage(dialog, WM_NULL, 0, 0);
+    return TRUE;
+  }));
+}
+
+namespace ui {
+
+void FocusByKeyboard(HWND control) {
+  SetFocus(control);
+  const ControlKind kind = detail::KindOf(control);
+  if (kind == ControlKind::kEdit || kind == ControlKind::kComboBox) {
+    SendMessage(control, kind == ControlKind::kEdit ? UINT{EM_SETSEL} : UINT{CB_SETEDITSEL}, 0,
+                kind == ControlKind::kEdit ? -1 : MAKELPARAM(0, 0xFFFF));
+  }
+}
+
+bool DialogKey(HWND dialog, WPARAM key, bool shift) {
+  using namespace ui::detail;
+  HWND focus = GetFocus();
+  if (!InDialog(dialog, focus)) focus = nullptr;
+  const ControlKind kind = focus != nullptr ? KindOf(focus) : ControlKind::kStatic;
+  const bool isButton = focus != nullptr && (kind == ControlKind::kButton ||
+                                             kind == ControlKind::kCheckBox ||
+                                             kind == ControlKind::kRadioButton);
+  switch (key) {
+    case VK_TAB: {
+      HWND next = GetNextDlgTabItem(dialog, focus, shift ? TRUE : FALSE);
+      if (next == nullptr) return false;
+      FocusByKeyboard(next);
+      return true;
+    }
+    case VK_RETURN: {
+      if (focus != nullptr && kind == ControlKind::kButton) {
+        SendMessage(focus, BM_CLICK, 0, 0);
+        return true;
+      }
+      const LRESULT defId = SendMessage(dialog, DM_GETDEFID, 0, 0);
+      const int id = HIWORD(static_cast<std::uintptr_t>(defId)) == DC_HASDEFID
+                         ? static_cast<int>(LOWORD(static_cast<std::uintptr_t>(defId)))
+                         : int{IDOK};
+      HWND button = GetDlgItem(dialog, id);
+      if (button != nullptr && !IsWindowEnabled(button)) return false;
+      SendMessage(dialog, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), BN_CLICKED),
+                  reinterpret_cast<LPARAM>(button));
+      return true;
+    }
+    case VK_ESCAPE: {
+      HWND cancel = GetDlgItem(dialog, IDCANCEL);
+      if (cancel != nullptr && !IsWindowEnabled(cancel)) return false;
+      SendMessage(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                  reinterpret_cast<LPARAM>(cancel));
+      return true;
+    }
+    case VK_SPACE:
+      if (isButton) {
+        SendMessage(focus, BM_CLICK, 0, 0);
+        return true;
+      }
+      break;
+    case VK_UP:
+    case VK_DOWN:
+      if (focus != nullptr && kind == ControlKind::kEdit) {
+        if (HWND upDown = UpDownOf(dialog, focus)) return StepUpDown(upDown, key == VK_UP ? 1 : -1);
+      }
+      if (focus != nullptr && kind == ControlKind::kRadioButton) {
+        HWND next = NextRadio(dialog, focus, key == VK_UP);
+        if (next == nullptr) return false;
+        SetFocus(next);
+        SendMessage(next, BM_CLICK, 0, 0);
+        return true;
+      }
+      break;
+    default:
+      break;
+  }
+  if (focus == nullptr) return false;
+  SendMessage(focus, WM_KEYDOWN, key, 0);
+  return true;
+}
+
+}  // namespace ui

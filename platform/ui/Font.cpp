@@ -9,6 +9,7 @@
 struct FontRecord {
   std::string faceName;
   int pointSize;
+  bool underline;
 };
 
 namespace ui {
@@ -34,19 +35,23 @@ SIZE Extent(HFONT font, LONG characters) {
 
 }  // namespace
 
-HFONT FontFor(std::string_view faceName, int pointSize) {
+HFONT FontFor(std::string_view faceName, int pointSize, bool underline) {
   static std::mutex mutex;
   static auto* fonts = new std::list<FontRecord>;  // never freed: HFONTs stay valid
   const int points = pointSize >= 1 ? pointSize : kDefaultPointSize;
   std::lock_guard lock(mutex);
   for (const FontRecord& font : *fonts) {
-    if (font.faceName == faceName && font.pointSize == points) return &font;
+    if (font.faceName == faceName && font.pointSize == points && font.underline == underline) {
+      return &font;
+    }
   }
-  fonts->push_back(FontRecord{std::string(faceName), points});
+  fonts->push_back(FontRecord{std::string(faceName), points, underline});
   return &fonts->back();
 }
 
 int FontPointSize(HFONT font) { return PointSizeOf(font); }
+bool FontUnderline(HFONT font) { return font != nullptr && font->underline; }
+const char* FontFaceName(HFONT font) { return font != nullptr ? font->faceName.c_str() : ""; }
 
 SIZE MeasureUtf8(HFONT font, std::string_view utf8) { return Extent(font, CountCodePoints(utf8)); }
 

@@ -21,8 +21,10 @@ namespace ui {
 
 // The font of a face name and point size; fonts live as long as the process
 // and need no freeing. A point size below 1 is taken as 8.
-HFONT FontFor(std::string_view faceName, int pointSize);
+HFONT FontFor(std::string_view faceName, int pointSize, bool underline = false);
 int FontPointSize(HFONT font);
+bool FontUnderline(HFONT font);
+const char* FontFaceName(HFONT font);  // "" for null
 
 // The extent of UTF-8 text in the font (null: the 8-point default).
 SIZE MeasureUtf8(HFONT font, std::string_view utf8);

@@ -4,6 +4,7 @@
 
 #include "platform/text/TextConvert.h"
 #include "platform/ui/TerminalFrontEnd.h"
+#include "platform/ui/WindowStyles.h"
 
 namespace ui {
 namespace {
@@ -17,6 +18,8 @@ std::shared_ptr<FrontEnd>& FrontEndSlot() {
 }  // namespace
 
 void FrontEnd::OnWindowEvent(WindowEvent, const WindowSnapshot&) {}
+std::optional<std::string> FrontEnd::ShowOpenFile(const OpenFileRequest&) { return std::nullopt; }
+bool FrontEnd::ShowsDialogs() const { return false; }
 
 std::shared_ptr<FrontEnd> CurrentFrontEnd() {
   std::lock_guard lock(g_frontEndMutex);
@@ -42,14 +45,28 @@ int DefaultButton(UINT style) {
 
 }  // namespace ui
 
-HWND GetActiveWindow() { return nullptr; }
+namespace {
+
+// A box is modal to its owner's window: the window is disabled while the
+// box shows, and active again afterwards.
+int ShowOwnedBox(const ui::MessageBoxRequest& request) {
+  HWND top = request.owner;
+  while (top != nullptr && (GetWindowLong(top, GWL_STYLE) & WS_CHILD) != 0) top = GetParent(top);
+  const bool disable = top != nullptr && IsWindowEnabled(top);
+  if (disable) EnableWindow(top, FALSE);
+  const int answer = ui::CurrentFrontEnd()->ShowMessageBox(request);
+  if (disable) EnableWindow(top, TRUE);
+  return answer;
+}
+
+}  // namespace
 
 int MessageBox(HWND owner, const char* text, const char* caption, UINT style) {
-  return ui::CurrentFrontEnd()->ShowMessageBox(
+  return ShowOwnedBox(
       {owner, text::AnsiToUtf8(text ? text : ""), text::AnsiToUtf8(caption ? caption : ""), style});
 }
 
 int MessageBox(HWND owner, const char16_t* text, const char16_t* caption, UINT style) {
-  return ui::CurrentFrontEnd()->ShowMessageBox({owner, text::Utf16ToUtf8(text ? text : u""),
-                                                text::Utf16ToUtf8(caption ? caption : u""), style});
+  return ShowOwnedBox({owner, text::Utf16ToUtf8(text ? text : u""),
+                       text::Utf16ToUtf8(caption ? caption : u""), style});
 }

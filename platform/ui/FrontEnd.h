@@ -5,7 +5,10 @@
 // from a script.
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/ui/Window.h"
 #include "platform/ui/WindowSnapshot.h"
@@ -17,6 +20,16 @@ struct MessageBoxRequest {
   std::string text;     // UTF-8
   std::string caption;  // UTF-8
   UINT style;           // MB_* bits
+};
+
+struct OpenFileRequest {
+  HWND owner;
+  std::string title;  // UTF-8
+  // Descriptions and patterns ("*.wav;*.mp3"), in order.
+  std::vector<std::pair<std::string, std::string>> filters;
+  std::size_t filterIndex;  // 0-based
+  std::string initialPath;  // UTF-8; a file or a folder, or empty
+  bool fileMustExist;
 };
 
 // A front end is called from whichever thread shows a box or owns the
@@ -31,6 +44,13 @@ class FrontEnd {
   // A top-level window was created, shown, hidden, changed or destroyed;
   // window is its state after the event, its controls included.
   virtual void OnWindowEvent(WindowEvent event, const WindowSnapshot& window);
+  // Asks for a file to open; UTF-8 path, or nothing when the person
+  // cancelled. The terminal asks nobody and answers nothing.
+  virtual std::optional<std::string> ShowOpenFile(const OpenFileRequest& request);
+  // Whether a person can see and use dialogs through it. The terminal
+  // front end shows only message boxes and progress; a command that needs
+  // a dialog refuses to run there rather than wait for a window nobody sees.
+  virtual bool ShowsDialogs() const;
 };
 
 // The process's front end; the terminal one until another is set.

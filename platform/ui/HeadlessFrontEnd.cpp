@@ -3,6 +3,7 @@
 #include "platform/threads/Thread.h"
 #include "platform/ui/CommonControls.h"
 #include "platform/ui/MessageQueue.h"
+#include "platform/ui/UserInput.h"
 
 namespace ui {
 
@@ -36,6 +37,8 @@ void HeadlessFrontEnd::Clear() {
   std::lock_guard lock(m_mutex);
   m_shown.clear();
   m_answers.clear();
+  m_files.clear();
+  m_fileRequests.clear();
   m_windows.clear();
 }
 
@@ -72,10 +75,80 @@ bool HeadlessFrontEnd::WaitFor(HWND window, const std::function<bool(const Windo
 }
 
 bool HeadlessFrontEnd::Click(HWND dialog, int controlId) {
-  HWND button = GetDlgItem(dialog, controlId);
-  if (button == nullptr || !IsWindowVisible(dialog) || !IsWindowEnabled(button)) return false;
-  SendMessage(button, BM_CLICK, 0, 0);
-  return true;
+  HWND control = GetDlgItem(dialog, controlId);
+  return control != nullptr && input::Click(control);
+}
+
+bool HeadlessFrontEnd::Type(HWND dialog, int controlId, std::string_view utf8) {
+  HWND control = GetDlgItem(dialog, controlId);
+  return control != nullptr && input::Type(control, utf8);
+}
+
+bool HeadlessFrontEnd::ReplaceText(HWND dialog, int controlId, std::string_view utf8) {
+  HWND control = GetDlgItem(dialog, controlId);
+  return control != nullptr && input::ReplaceText(control, utf8);
+}
+
+bool HeadlessFrontEnd::Select(HWND dialog, int controlId, int index) {
+  HWND control = GetDlgItem(dialog, controlId);
+  return control != nullptr && input::Select(control, index);
+}
+
+bool HeadlessFrontEnd::Step(HWND dialog, int controlId, int clicks) {
+  HWND control = GetDlgItem(dialog, controlId);
+  return control != nullptr && input::Step(control, clicks);
+}
+
+bool HeadlessFrontEnd::SetDate(HWND dialog, int controlId, const SYSTEMTIME& date) {
+  HWND control = GetDlgItem(dialog, controlId);
+  return control != nullptr && input::SetDate(control, date);
+}
+
+bool HeadlessFrontEnd::Focus(HWND dialog, int controlId) {
+  HWND control = GetDlgItem(dialog, controlId);
+  return control != nullptr && input::Focus(control);
+}
+
+bool HeadlessFrontEnd::Key(HWND dialog, WPARAM key, bool shift) {
+  return input::Key(dialog, key, shift);
+}
+
+std::optional<std::string> HeadlessFrontEnd::ShowOpenFile(const OpenFileRequest& request) {
+  std::lock_guard lock(m_mutex);
+  m_fileRequests.push_back(request);
+  m_changed.notify_all();
+  if (m_files.empty()) return std::nullopt;
+  std::optional<std::string> answer = m_files.front();
+  m_files.pop_front();
+  return answer;
+}
+
+void HeadlessFrontEnd::QueueOpenFile(std::optional<std::string> path) {
+  std::lock_guard lock(m_mutex);
+  m_files.push_back(std::move(path));
+}
+
+std::vector<OpenFileRequest> HeadlessFrontEnd::OpenFileRequests() const {
+  std::lock_guard lock(m_mutex);
+  return m_fileRequests;
+}
+
+HWND HeadlessFrontEnd::WaitForDialog(unsigned templateId, std::chrono::milliseconds limit) const {
+  std::unique_lock lock(m_mutex);
+  HWND found = nullptr;
+  m_changed.wait_for(lock, limit, [&] {
+    for (const auto& [handle, records] : m_windows) {
+      if (records.empty()) continue;
+      const Record& last = records.back();
+      if (last.window.templateId == templateId && last.window.visible &&
+          last.event != WindowEvent::kDestroyed) {
+        found = handle;
+        return true;
+      }
+    }
+    return false;
+  });
+  return found;
 }
 
 }  // namespace ui

@@ -10,9 +10,12 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <string_view>
 #include <vector>
 
+#include "platform/time/SystemTime.h"
 #include "platform/ui/FrontEnd.h"
+#include "platform/ui/Messages.h"
 
 namespace ui {
 
@@ -21,8 +24,14 @@ class HeadlessFrontEnd : public FrontEnd {
   // Records the box; answers with the next queued answer, else the default.
   int ShowMessageBox(const MessageBoxRequest& request) override;
   void OnWindowEvent(WindowEvent event, const WindowSnapshot& window) override;
+  // Records the request; answers with the next queued file (nothing: the
+  // person cancelled), else cancels.
+  std::optional<std::string> ShowOpenFile(const OpenFileRequest& request) override;
+  bool ShowsDialogs() const override { return true; }
 
   void QueueAnswer(int button);
+  void QueueOpenFile(std::optional<std::string> path);
+  std::vector<OpenFileRequest> OpenFileRequests() const;
   std::vector<MessageBoxRequest> MessageBoxes() const;
   // Forgets the boxes, the answers and the windows' records.
   void Clear();
@@ -51,11 +60,30 @@ class HeadlessFrontEnd : public FrontEnd {
   // when this returns. Returns whether the button could be pressed.
   bool Click(HWND dialog, int controlId);
 
+  // The rest of what a person does to a dialog's controls, by id, each
+  // served on the dialog's thread when it returns (see UserInput.h); false
+  // when the control does not exist or a person could not reach it.
+  bool Type(HWND dialog, int controlId, std::string_view utf8);
+  bool ReplaceText(HWND dialog, int controlId, std::string_view utf8);
+  bool Select(HWND dialog, int controlId, int index);
+  bool Step(HWND dialog, int controlId, int clicks);
+  bool SetDate(HWND dialog, int controlId, const SYSTEMTIME& date);
+  bool Focus(HWND dialog, int controlId);
+  bool Key(HWND dialog, WPARAM key, bool shift = false);
+
+  // Waits until a dialog made from the template is shown, and returns it
+  // (null when none shows in time): for a modal dialog that another thread
+  // runs.
+  HWND WaitForDialog(unsigned templateId,
+                     std::chrono::milliseconds limit = std::chrono::seconds(10)) const;
+
  private:
   mutable std::mutex m_mutex;
   mutable std::condition_variable m_changed;
   std::vector<MessageBoxRequest> m_shown;
   std::deque<int> m_answers;
+  std::deque<std::optional<std::string>> m_files;
+  std::vector<OpenFileRequest> m_fileRequests;
   std::map<HWND, std::vector<Record>> m_windows;
 };
 

@@ -66,6 +66,16 @@ bool ThreadQueue::Post(const MSG& message) {
   return true;
 }
 
+bool ThreadQueue::PostTask(std::function<void()> task) {
+  {
+    std::lock_guard lock(m_mutex);
+    if (m_closed) return false;
+    m_tasks.push_back(std::move(task));
+  }
+  m_wake.notify_all();
+  return true;
+}
+
 void ThreadQueue::Quit(int exitCode) {
   std::lock_guard lock(m_mutex);
   m_quit = true;
@@ -144,6 +154,14 @@ bool ThreadQueue::Retrieve(MSG* message, const Filter& filter, bool remove, bool
       lock.lock();
       continue;
     }
+    if (!m_tasks.empty()) {
+      std::function<void()> task = std::move(m_tasks.front());
+      m_tasks.pop_front();
+      lock.unlock();
+      task();
+      lock.lock();
+      continue;
+    }
     for (auto it = m_posted.begin(); it != m_posted.end(); ++it) {
       if (!Matches(*it, filter)) continue;
       *message = *it;
@@ -216,6 +234,7 @@ void ThreadQueue::Close() {
     std::lock_guard lock(m_mutex);
     m_closed = true;
     waiting.swap(m_sent);
+    m_tasks.clear();
     m_posted.clear();
     m_timers.clear();
   }

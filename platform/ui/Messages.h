@@ -45,16 +45,61 @@ enum : UINT {
   WM_SETFONT = 0x0030,
   WM_GETFONT = 0x0031,
   WM_WINDOWPOSCHANGED = 0x0047,
+  WM_SETCURSOR = 0x0020,
+  WM_NEXTDLGCTL = 0x0028,
   WM_NOTIFY = 0x004E,
+  WM_NCHITTEST = 0x0084,
   WM_NCDESTROY = 0x0082,
+  WM_GETDLGCODE = 0x0087,
   WM_KEYDOWN = 0x0100,
+  WM_KEYUP = 0x0101,
   WM_CHAR = 0x0102,
   WM_INITDIALOG = 0x0110,
   WM_COMMAND = 0x0111,
   WM_TIMER = 0x0113,
+  WM_VSCROLL = 0x0115,
+  WM_CTLCOLORSTATIC = 0x0138,
+  WM_MOUSEMOVE = 0x0200,
   WM_LBUTTONDOWN = 0x0201,
   WM_LBUTTONUP = 0x0202,
+  WM_CAPTURECHANGED = 0x0215,
   WM_USER = 0x0400,
+  // Messages a parent reflects back to the control that sent them, as ATL's
+  // REFLECT_NOTIFICATIONS does: the original number plus this base.
+  OCM__BASE = WM_USER + 0x1C00,
+  OCM_COMMAND = OCM__BASE + WM_COMMAND,
+  OCM_NOTIFY = OCM__BASE + WM_NOTIFY,
+  OCM_CTLCOLORSTATIC = OCM__BASE + WM_CTLCOLORSTATIC,
+};
+
+// WM_NCHITTEST answers.
+enum : LRESULT {
+  HTNOWHERE = 0,
+  HTCLIENT = 1,
+};
+
+// Virtual keys the dialogs and controls understand.
+enum : WPARAM {
+  VK_BACK = 0x08,
+  VK_TAB = 0x09,
+  VK_RETURN = 0x0D,
+  VK_SHIFT = 0x10,
+  VK_ESCAPE = 0x1B,
+  VK_SPACE = 0x20,
+  VK_END = 0x23,
+  VK_HOME = 0x24,
+  VK_LEFT = 0x25,
+  VK_UP = 0x26,
+  VK_RIGHT = 0x27,
+  VK_DOWN = 0x28,
+  VK_DELETE = 0x2E,
+};
+
+// The header of every WM_NOTIFY: which control, and what happened.
+struct NMHDR {
+  HWND hwndFrom;
+  UINT_PTR idFrom;
+  UINT code;  // a negative notification code, as a UINT
 };
 
 constexpr WORD LOWORD(std::uintptr_t value) { return static_cast<WORD>(value & 0xFFFF); }

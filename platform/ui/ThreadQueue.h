@@ -45,6 +45,9 @@ class ThreadQueue {
 
   // False once the thread has ended.
   bool Post(const MSG& message);
+  // Work for the thread that nobody waits for (what a person does, from a
+  // front end's own thread); run when the thread next looks for messages.
+  bool PostTask(std::function<void()> task);
   void Quit(int exitCode);
 
   // Queues a message for this queue's thread and waits, on the calling
@@ -92,6 +95,7 @@ class ThreadQueue {
   std::condition_variable m_wake;
   std::deque<MSG> m_posted;
   std::deque<std::shared_ptr<SentMessage>> m_sent;
+  std::deque<std::function<void()>> m_tasks;
   std::vector<Timer> m_timers;
   bool m_quit = false;
   int m_quitCode = 0;

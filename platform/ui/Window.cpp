@@ -206,6 +206,45 @@ LONG SetWindowLong(HWND window, int index, LONG value) {
   }));
 }
 
+LONG_PTR GetWindowLongPtr(HWND window, int index) {
+  if (index != GWLP_WNDPROC && index != GWLP_USERDATA) return GetWindowLong(window, index);
+  std::lock_guard lock(ui::detail::TableMutex());
+  const Window* record = ui::detail::LookupLocked(window);
+  if (record == nullptr) return 0;
+  if (index == GWLP_USERDATA) return record->userData;
+  const WNDPROC procedure =
+      record->wndProc != nullptr ? record->wndProc : &ui::detail::ClassWindowProc;
+  return reinterpret_cast<LONG_PTR>(procedure);
+}
+
+LONG_PTR SetWindowLongPtr(HWND window, int index, LONG_PTR value) {
+  if (index != GWLP_WNDPROC && index != GWLP_USERDATA) {
+    return SetWindowLong(window, index, static_cast<LONG>(value));
+  }
+  std::lock_guard lock(ui::detail::TableMutex());
+  Window* record = ui::detail::LookupLocked(window);
+  // Another thread's window cannot be subclassed, as in Windows.
+  if (record == nullptr || (index == GWLP_WNDPROC && record->threadId != GetCurrentThreadId())) {
+    return 0;
+  }
+  if (index == GWLP_USERDATA) {
+    const LONG_PTR previous = record->userData;
+    record->userData = value;
+    return previous;
+  }
+  const WNDPROC previous =
+      record->wndProc != nullptr ? record->wndProc : &ui::detail::ClassWindowProc;
+  const auto procedure = reinterpret_cast<WNDPROC>(value);
+  record->wndProc = procedure == &ui::detail::ClassWindowProc ? nullptr : procedure;
+  return reinterpret_cast<LONG_PTR>(previous);
+}
+
+LRESULT CallWindowProc(WNDPROC procedure, HWND window, UINT message, WPARAM wParam,
+                       LPARAM lParam) {
+  if (procedure == nullptr) return 0;
+  return procedure(window, message, wParam, lParam);
+}
+
 BOOL GetWindowRect(HWND window, RECT* rect) {
   if (rect == nullptr) return FALSE;
   std::lock_guard lock(ui::detail::TableMutex());
@@ -291,6 +330,7 @@ BOOL DestroyWindow(HWND window) {
   const std::shared_ptr<Window> record = ui::detail::Lookup(window);
   if (record == nullptr || record->threadId != GetCurrentThreadId()) return FALSE;
   std::vector<HWND> children;
+  std::vector<HWND> owned;
   HWND parent = nullptr;
   bool announced = false;
   {
@@ -302,6 +342,15 @@ BOOL DestroyWindow(HWND window) {
     parent = record->isChild ? record->parent : nullptr;
     announced = !record->isChild && record->announced;
   }
+  // The windows it or its controls own (tooltips, boxes) go first.
+  for (HWND other : ui::detail::TopLevelWindowsOf(record->threadId)) {
+    const HWND owner = GetParent(other);
+    if (owner == nullptr || other == window) continue;
+    if (owner == window || std::find(children.begin(), children.end(), owner) != children.end()) {
+      owned.push_back(other);
+    }
+  }
+  for (HWND other : owned) DestroyWindow(other);
   // The window first, then its controls, as Windows does; each is still
   // whole while it hears of it.
   ui::detail::CallProcedure(window, WM_DESTROY, 0, 0);
@@ -349,12 +398,21 @@ LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       return static_cast<LRESULT>(TextOf(window, &found).size());
     }
     case WM_SETFONT: {
-      std::lock_guard lock(ui::detail::TableMutex());
-      if (Window* record = ui::detail::LookupLocked(window)) {
-        record->font = reinterpret_cast<HFONT>(wParam);
+      bool changed = false;
+      {
+        std::lock_guard lock(ui::detail::TableMutex());
+        if (Window* record = ui::detail::LookupLocked(window)) {
+          changed = record->font != reinterpret_cast<HFONT>(wParam);
+          record->font = reinterpret_cast<HFONT>(wParam);
+        }
       }
+      if (changed) ui::detail::Announce(window, ui::WindowEvent::kChanged);
       return 0;
     }
+    case WM_NCHITTEST:
+      return HTCLIENT;
+    case WM_SETCURSOR:
+      return FALSE;  // the class cursor, the arrow
     case WM_GETFONT: {
       std::lock_guard lock(ui::detail::TableMutex());
       const Window* record = ui::detail::LookupLocked(window);

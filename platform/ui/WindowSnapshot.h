@@ -31,6 +31,34 @@ struct ControlSnapshot {
   std::string frame;
   // Check box and radio button: BST_CHECKED or BST_UNCHECKED.
   int checked;
+  // Whether it has the keyboard focus.
+  bool focused = false;
+  // Edit: the typing limit (0: none to speak of) and the selection.
+  int textLimit = 0;
+  int selStart = 0;
+  int selEnd = 0;
+  // Combo boxes: the list and the selected entry (-1: none).
+  std::vector<std::string> items;
+  int selection = -1;
+  // Up-down: the id of the edit it steps (0: none).
+  int buddyId = 0;
+  // Date picker: the date as it shows it (empty: none) and its value.
+  std::string dateText;
+  DATE date = 0;
+  bool timeOnly = false;  // DTS_TIMEFORMAT: a time of day
+  // Picture: the image resource (IMAGE_BITMAP or IMAGE_ICON and its id; 0
+  // when none) and where it is drawn in the control.
+  unsigned imageType = 0;
+  unsigned imageId = 0;
+  HINSTANCE imageModule = nullptr;
+  POINT imageOffset{0, 0};
+  // Static text: the colour its dialog gave it (0xFFFFFFFF: the default,
+  // else 0x00BBGGRR), whether its font is underlined, the cursor over it
+  // (0: the arrow; else the id of LoadCursor, IDC_HAND …), its tooltip.
+  DWORD textColor = 0xFFFFFFFF;
+  bool underline = false;
+  unsigned cursorId = 0;
+  std::string tooltip;
 };
 
 struct WindowSnapshot {
@@ -44,6 +72,12 @@ struct WindowSnapshot {
   DWORD exStyle;
   int cancelId;  // the template's cancel control, 0 for none
   std::vector<ControlSnapshot> controls;
+  HWND owner = nullptr;  // the window it belongs to, or null
+  bool modal = false;    // a modal dialog: its owner is disabled while it runs
+  int focusId = 0;       // the control with the keyboard focus, 0 for none
+  // The template's own font, in points, that the template's coordinates
+  // were laid out for.
+  int fontPointSize = 8;
 
   // The control with this id, or null.
   const ControlSnapshot* Control(int id) const;

@@ -17,6 +17,7 @@ struct Table {
   // window that happens to take its place.
   std::uintptr_t next = 0x10000;
   std::unordered_map<std::uintptr_t, std::shared_ptr<Window>> windows;
+  std::unordered_map<DWORD, ThreadState> threads;
 };
 
 // Never destroyed: window threads may still end while the process exits.
@@ -27,23 +28,46 @@ Table& TheTable() {
 
 std::uintptr_t Key(HWND window) { return reinterpret_cast<std::uintptr_t>(window); }
 
-ControlSnapshot ControlOf(const Window& control) {
-  return ControlSnapshot{control.handle,
-                         control.id,
-                         control.kind,
-                         control.text,
-                         (control.style & WS_VISIBLE) != 0,
-                         (control.style & WS_DISABLED) == 0,
-                         control.rect,
-                         control.style,
-                         control.exStyle,
-                         control.values.rangeMin,
-                         control.values.rangeMax,
-                         control.values.position,
-                         control.values.clip,
-                         control.values.playing,
-                         control.values.frame,
-                         control.values.checked};
+ControlSnapshot ControlOf(const Window& control, HWND focus) {
+  ControlSnapshot snapshot{};
+  const ControlValues& values = control.values;
+  snapshot.handle = control.handle;
+  snapshot.id = control.id;
+  snapshot.kind = control.kind;
+  snapshot.text = control.text;
+  snapshot.visible = (control.style & WS_VISIBLE) != 0;
+  snapshot.enabled = (control.style & WS_DISABLED) == 0;
+  snapshot.rect = control.rect;
+  snapshot.style = control.style;
+  snapshot.exStyle = control.exStyle;
+  snapshot.rangeMin = values.rangeMin;
+  snapshot.rangeMax = values.rangeMax;
+  snapshot.position = values.position;
+  snapshot.clip = values.clip;
+  snapshot.playing = values.playing;
+  snapshot.frame = values.frame;
+  snapshot.checked = values.checked;
+  snapshot.focused = focus == control.handle;
+  snapshot.textLimit = values.textLimit;
+  snapshot.selStart = values.selStart;
+  snapshot.selEnd = values.selEnd;
+  snapshot.items = values.items;
+  snapshot.selection = values.selection;
+  if (const Window* buddy = values.buddy != nullptr ? LookupLocked(values.buddy) : nullptr) {
+    snapshot.buddyId = buddy->id;
+  }
+  snapshot.dateText = values.hasDate ? values.dateText : std::string();
+  snapshot.date = values.date;
+  snapshot.timeOnly = control.kind == ControlKind::kDatePicker && (control.style & 0x9) == 0x9;
+  snapshot.imageType = values.imageType;
+  snapshot.imageId = values.imageId;
+  snapshot.imageModule = values.imageModule;
+  snapshot.imageOffset = values.imageOffset;
+  snapshot.textColor = values.textColor;
+  snapshot.underline = FontUnderline(control.font);
+  snapshot.cursorId = values.cursorId;
+  snapshot.tooltip = values.tooltip;
+  return snapshot;
 }
 
 }  // namespace
@@ -52,6 +76,8 @@ std::mutex& TableMutex() {
   static auto* mutex = new std::mutex;
   return *mutex;
 }
+
+ThreadState& ThreadStateLocked(DWORD threadId) { return TheTable().threads[threadId]; }
 
 HWND AddWindow(std::shared_ptr<Window> window) {
   std::lock_guard lock(TableMutex());
@@ -90,6 +116,14 @@ void RemoveWindow(HWND window) {
   }
   going.push_back(std::move(found->second));
   table.windows.erase(found);
+  // What pointed at them points nowhere now.
+  for (auto& [thread, state] : table.threads) {
+    for (const auto& gone : going) {
+      if (state.focus == gone->handle) state.focus = nullptr;
+      if (state.active == gone->handle) state.active = nullptr;
+      if (state.capture == gone->handle) state.capture = nullptr;
+    }
+  }
 }
 
 std::vector<HWND> TopLevelWindowsOf(DWORD threadId) {
@@ -118,12 +152,24 @@ Window* TopLevelLocked(Window& window) {
   return at;
 }
 
-LRESULT CallProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT ClassWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   // Held for the call, so a window that destroys itself from its own
   // procedure stays in memory until the procedure has returned.
   const std::shared_ptr<Window> record = Lookup(window);
   if (record == nullptr || record->threadId != GetCurrentThreadId()) return 0;
   return record->procedure->Procedure(window, message, wParam, lParam);
+}
+
+LRESULT CallProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const std::shared_ptr<Window> record = Lookup(window);
+  if (record == nullptr || record->threadId != GetCurrentThreadId()) return 0;
+  WNDPROC procedure = nullptr;
+  {
+    std::lock_guard lock(TableMutex());
+    procedure = record->wndProc;
+  }
+  if (procedure == nullptr) return record->procedure->Procedure(window, message, wParam, lParam);
+  return procedure(window, message, wParam, lParam);
 }
 
 LRESULT OnWindowThread(HWND window, const std::function<LRESULT()>& task) {
@@ -147,9 +193,15 @@ WindowSnapshot SnapshotLocked(const Window& topLevel) {
                           topLevel.exStyle,
                           topLevel.cancelId,
                           {}};
+  snapshot.owner = topLevel.parent;
+  snapshot.modal = topLevel.modal;
+  snapshot.fontPointSize = FontPointSize(topLevel.font);
+  const HWND focus = ThreadStateLocked(topLevel.threadId).focus;
   for (HWND child : topLevel.children) {
-    if (const Window* control = LookupLocked(child))
-      snapshot.controls.push_back(ControlOf(*control));
+    if (const Window* control = LookupLocked(child)) {
+      snapshot.controls.push_back(ControlOf(*control, focus));
+      if (focus == child) snapshot.focusId = control->id;
+    }
   }
   return snapshot;
 }
@@ -181,6 +233,8 @@ void DiscardWindowsOfThread(DWORD threadId) {
     RemoveWindow(window);
     if (announced) CurrentFrontEnd()->OnWindowEvent(WindowEvent::kDestroyed, snapshot);
   }
+  std::lock_guard lock(TableMutex());
+  TheTable().threads.erase(threadId);
 }
 
 }  // namespace ui::detail

@@ -33,14 +33,51 @@ class WindowClass {
 
 // What the controls show besides their text.
 struct ControlValues {
-  int rangeMin = 0;
+  int rangeMin = 0;  // progress bar, up-down
   int rangeMax = 100;
   int position = 0;
-  unsigned clip = 0;
+  unsigned clip = 0;  // animation
   bool playing = false;
   std::string frame;
-  int checked = 0;
+  int checked = 0;  // check box, radio button
+  // Edit and the edit of a combo box: the most characters typing may give
+  // (0: the default of 30000), and the selection in characters.
+  int textLimit = 0;
+  int selStart = 0;
+  int selEnd = 0;
+  // Combo boxes: the list, each entry's data, the selection (-1: none).
+  std::vector<std::string> items;
+  std::vector<LPARAM> itemData;
+  int selection = -1;
+  // Up-down: the edit it steps, and whether it writes its position there.
+  HWND buddy = nullptr;
+  // Date picker: the date shown (valid when hasDate), its range (0: open).
+  bool hasDate = false;
+  DATE date = 0;
+  DATE dateMin = 0;
+  DATE dateMax = 0;
+  std::string dateText;
+  // Picture: the image shown, a resource of the control's module.
+  unsigned imageType = 0;
+  unsigned imageId = 0;
+  HINSTANCE imageModule = nullptr;
+  POINT imageOffset{0, 0};
+  // What the last paint chose: text colour (kNoColor: the default), the
+  // cursor over the control, the tooltip.
+  DWORD textColor = 0xFFFFFFFF;
+  unsigned cursorId = 0;
+  std::string tooltip;
 };
+
+// What each thread has: the window with the keyboard focus, its active
+// window, the window that captured the mouse. Guarded by TableMutex().
+struct ThreadState {
+  HWND focus = nullptr;
+  HWND active = nullptr;
+  HWND capture = nullptr;
+  unsigned cursorId = 0;  // set by SetCursor
+};
+ThreadState& ThreadStateLocked(DWORD threadId);
 
 struct Window {
   HWND handle = nullptr;
@@ -63,7 +100,14 @@ struct Window {
   ControlValues values;
   bool announced = false;  // the front end has been told of it
   bool destroying = false;
+  bool modal = false;  // a dialog running DialogBoxParam
+  bool ended = false;  // EndDialog was called
+  std::intptr_t result = 0;
   std::unique_ptr<WindowClass> procedure;
+  // The procedure messages go to first: the class's (ClassWindowProc) until
+  // someone subclasses the window.
+  WNDPROC wndProc = nullptr;
+  LONG_PTR userData = 0;
 };
 
 // A top-level window's frame: a border all round and a title bar when it
@@ -89,6 +133,10 @@ std::vector<HWND> TopLevelWindowsOf(DWORD threadId);
 POINT ClientOriginLocked(const Window& window);
 // The top-level window above a window (itself when it is one).
 Window* TopLevelLocked(Window& window);
+
+// The procedure of every window's class, as GetWindowLongPtr(GWLP_WNDPROC)
+// hands it out before anyone subclasses the window.
+LRESULT ClassWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Calls the window's procedure; the caller is the window's thread. 0 when
 // the window is gone.

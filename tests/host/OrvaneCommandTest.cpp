@@ -242,3 +242,32 @@ TEST(OrvaneProfile, AnUnreadableNowIsReportedOnce) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(OrvaneDialog, WithoutADesktopSaysSoInOneLineInsteadOfWaiting) {
+  TestProfile profile;
+  const RunResult r = RunOrvane("--ui terminal dialog daylight");
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;
+  EXPECT_NE(r.out.find("needs a desktop"), std::string::npos) << r.out;
+  EXPECT_EQ(RunOrvane("dialog nothing").exitCode, 2);
+  EXPECT_EQ(RunOrvane("--ui desk dialog daylight").exitCode, 2);
+}
+
+TEST(OrvaneDialog, PrintsWhatTheDialogReturnsInEachLanguageAndSavesNothing) {
+  TestProfile profile;
+  for (const char* language : {"1033", "1036", "1025"}) {
+    const RunResult r =
+        RunOrvane(std::string("--ui headless --ui-language ") + language + " dialog daylight", true);
+    EXPECT_EQ(r.exitCode, 0) << language;
+    EXPECT_EQ(r.out,
+              "DaylightStartDay=1\nDaylightStartMonth=3\nDaylightEndDay=31\nDaylightEndMonth=9\n")
+        << language;
+  }
+  // Nothing was written: the settings key is still empty of daylight values.
+  EXPECT_EQ(RunOrvane("reg export \"HKEY_CURRENT_USER\\Software\\Veltrix\"").out.find("DaylightStartDay"),
+            std::string::npos);
+}
+
+}  // namespace

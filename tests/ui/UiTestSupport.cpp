@@ -2,6 +2,7 @@
 
 #include "platform/ui/AnimationClip.h"
 #include "platform/ui/ResourceTable.h"
+#include "platform/ui/WindowTable.h"
 
 namespace uitest {
 namespace {
@@ -22,21 +23,47 @@ constexpr DialogControlTemplate kControls[] = {
     {kCheck, ControlKind::kCheckBox, 0, "Check", 10, 55, 80, 12, kChild | BS_AUTOCHECKBOX, 0},
 };
 
+constexpr DWORD kStop = kChild | WS_TABSTOP;
+constexpr DialogControlTemplate kFormControls[] = {
+    {kName, ControlKind::kEdit, 0, nullptr, 10, 10, 100, 14, kStop | ES_AUTOHSCROLL, 0},
+    {kNumber, ControlKind::kEdit, 0, nullptr, 10, 30, 60, 14, kStop | ES_NUMBER, 0},
+    {kSpin, ControlKind::kUpDown, 0, nullptr, 0, 0, 12, 14,
+     kChild | UDS_AUTOBUDDY | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS, 0},
+    {kList, ControlKind::kDropDownList, 0, nullptr, 10, 50, 100, 80, kStop | CBS_DROPDOWNLIST, 0},
+    {kCombo, ControlKind::kComboBox, 0, nullptr, 10, 70, 100, 80, kStop | CBS_DROPDOWN | CBS_SORT, 0},
+    {kDate, ControlKind::kDatePicker, 0, nullptr, 10, 90, 100, 14, kStop, 0},
+    {kHidden, ControlKind::kEdit, 0, nullptr, 120, 10, 60, 14, WS_CHILD | WS_TABSTOP, 0},
+    {kLink, ControlKind::kStatic, 0, "https://example.org/", 120, 30, 100, 12, kChild | SS_NOTIFY, 0},
+    {kRadioA, ControlKind::kRadioButton, 0, "A", 120, 50, 40, 12,
+     kStop | WS_GROUP | BS_AUTORADIOBUTTON, 0},
+    {kRadioB, ControlKind::kRadioButton, 0, "B", 120, 64, 40, 12, kChild | BS_AUTORADIOBUTTON, 0},
+    {kOff, ControlKind::kButton, 0, "Off", 120, 90, 50, 14, kStop | WS_DISABLED, 0},
+    {kPicture, ControlKind::kPicture, 0, nullptr, 180, 110, 20, 20, kChild | SS_BITMAP, 0},
+    {IDOK, ControlKind::kButton, 0, "OK", 60, 110, 50, 14, kStop | BS_DEFPUSHBUTTON, 0},
+    {IDCANCEL, ControlKind::kButton, 0, "Cancel", 120, 110, 50, 14, kStop, 0},
+};
+
 constexpr DialogTemplate kDialogs[] = {
     {kDialog, kCaptionId, nullptr, 100, 50, 200, 100, WS_POPUP | WS_CAPTION | DS_SETFONT, 0,
      "MS Shell Dlg", 8, kCancel, kControls, sizeof kControls / sizeof kControls[0]},
+    {kForm, 0, "Form", 120, 80, 230, 130, WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_SETFONT, 0,
+     "MS Shell Dlg", 8, IDCANCEL, kFormControls, sizeof kFormControls / sizeof kFormControls[0]},
 };
 
 constexpr unsigned char kGoodClipData[] = "ORVANE-CLIP 20\n[*  ]\n[ * ]\n[  *]\n";
 constexpr unsigned char kBadClipData[] = "RIFF....AVI ";
 
+// A bitmap of 2 x 2 pixels.
+constexpr unsigned char kBitmapData[] = "\x42\x4d\x46\x00\x00\x00\x00\x00\x00\x00\x36\x00\x00\x00\x28\x00\x00\x00\x02\x00\x00\x00\x02\x00\x00\x00\x01\x00\x18\x00\x00\x00\x00\x00\x10\x00\x00\x00\x13\x0b\x00\x00\x13\x0b\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\xff\x00\xff\x00\x00\x00\xff\x00\x00\xff\xff\xff\x00\x00";
+
 constexpr ResourceBinary kBinaries[] = {
     {kResourceAnimation, kGoodClip, kGoodClipData, sizeof kGoodClipData - 1},
     {kResourceAnimation, kBadClip, kBadClipData, sizeof kBadClipData - 1},
+    {kResourceBitmap, kBitmap, kBitmapData, sizeof kBitmapData - 1},
 };
 
 constexpr ResourceTable kTable = {
-    ResourceTable::kVersion, kStrings, 1, kBinaries, 2, kDialogs, 1,
+    ResourceTable::kVersion, kStrings, 1, kBinaries, 3, kDialogs, 2,
 };
 
 }  // namespace
@@ -132,6 +159,68 @@ WindowThread::~WindowThread() {
     PostThreadMessage(m_threadId, WM_QUIT, 0, 0);
     m_thread.join();
   }
+}
+
+LRESULT RunOnThread(HWND window, const std::function<LRESULT()>& task) {
+  return ui::detail::OnWindowThread(window, task);
+}
+
+BOOL FormHandler::OnInitDialog(HWND dialog, LPARAM) {
+  if (endDuringInit) EndDialog(dialog, 77);
+  return TRUE;
+}
+
+void FormHandler::OnCommand(HWND dialog, int id, int code, HWND) {
+  {
+    std::lock_guard lock(m_mutex);
+    m_heard.push_back({WM_COMMAND, id, code});
+  }
+  if ((id == IDOK || id == IDCANCEL) && code == BN_CLICKED) EndDialog(dialog, id);
+}
+
+bool FormHandler::OnMessage(HWND, UINT message, WPARAM, LPARAM lParam, LRESULT* result) {
+  if (message != WM_NOTIFY) return false;
+  const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+  {
+    std::lock_guard lock(m_mutex);
+    m_heard.push_back({WM_NOTIFY, static_cast<int>(header->idFrom), static_cast<int>(header->code)});
+  }
+  *result = header->code == UDN_DELTAPOS && refuseSteps ? 1 : 0;
+  return true;
+}
+
+std::vector<FormHandler::Heard> FormHandler::HeardFrom(int id) const {
+  std::lock_guard lock(m_mutex);
+  std::vector<Heard> heard;
+  for (const Heard& h : m_heard) {
+    if (h.id == id) heard.push_back(h);
+  }
+  return heard;
+}
+
+int FormHandler::Count(int id, int code) const {
+  int n = 0;
+  for (const Heard& h : HeardFrom(id)) n += h.code == code ? 1 : 0;
+  return n;
+}
+
+ModalRun::ModalRun(ui::DialogHandler* handler, HWND owner, UINT templateId) {
+  m_thread = std::thread([this, handler, owner, templateId] {
+    m_result = DialogBoxParam(TestModule(), templateId, owner, handler, 0);
+  });
+}
+
+ModalRun::~ModalRun() {
+  if (m_thread.joinable()) m_thread.join();
+}
+
+HWND ModalRun::Dialog(const ui::HeadlessFrontEnd& frontEnd, UINT templateId) {
+  return frontEnd.WaitForDialog(templateId);
+}
+
+std::intptr_t ModalRun::Result() {
+  if (m_thread.joinable()) m_thread.join();
+  return m_result;
 }
 
 }  // namespace uitest

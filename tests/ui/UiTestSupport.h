@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <future>
 #include <memory>
 #include <mutex>
@@ -35,6 +36,65 @@ enum : int {
   kCheck = 16,      // auto check box
   kGoodClip = 50,   // a clip of three frames, 20 ms each
   kBadClip = 51,    // not a clip
+  kBitmap = 60,     // a bitmap of 2 x 2 pixels
+};
+
+// Dialog kForm: a modal form with one control of each kind, in this tab
+// order (template order):
+enum : int {
+  kForm = 200,
+  kName = 20,     // edit, tab stop
+  kNumber = 21,   // edit, tab stop, at 10, 30, 60 x 14
+  kSpin = 22,     // up-down: auto buddy (kNumber), buddy int, right-aligned, arrow keys, 12 wide
+  kList = 23,     // drop-down list, tab stop
+  kCombo = 24,    // editable combo box, sorted, tab stop
+  kDate = 25,     // date picker, tab stop
+  kHidden = 26,   // edit, tab stop, not visible
+  kLink = 27,     // static text
+  kRadioA = 28,   // auto radio button, group start, tab stop
+  kRadioB = 29,   // auto radio button
+  kOff = 30,      // button, tab stop, disabled
+  kPicture = 31,  // picture (SS_BITMAP)
+  // IDOK (default push button) and IDCANCEL, tab stops.
+};
+
+// Ends the form's modal run with the button pressed (OK and Cancel), and
+// records the commands and notifications it hears.
+class FormHandler : public ui::DialogHandler {
+ public:
+  struct Heard {
+    UINT message;  // WM_COMMAND or WM_NOTIFY
+    int id;
+    int code;  // the notification code (WM_NOTIFY's as int)
+  };
+  BOOL OnInitDialog(HWND dialog, LPARAM initParam) override;
+  void OnCommand(HWND dialog, int id, int code, HWND control) override;
+  bool OnMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+  std::vector<Heard> HeardFrom(int id) const;
+  int Count(int id, int code) const;
+
+  bool refuseSteps = false;   // answers UDN_DELTAPOS with "no"
+  bool endDuringInit = false;  // EndDialog(77) from WM_INITDIALOG
+
+ private:
+  mutable std::mutex m_mutex;
+  std::vector<Heard> m_heard;
+};
+
+// Runs the form modally on a thread of its own, as the add-in's dialogs run
+// on Outlook's thread while a person uses them.
+class ModalRun {
+ public:
+  ModalRun(ui::DialogHandler* handler, HWND owner = nullptr, UINT templateId = kForm);
+  ~ModalRun();
+  // The dialog once shown, null when it never shows.
+  HWND Dialog(const ui::HeadlessFrontEnd& frontEnd, UINT templateId = kForm);
+  // Waits for DialogBoxParam to return and gives its result.
+  std::intptr_t Result();
+
+ private:
+  std::thread m_thread;
+  std::intptr_t m_result = -2;
 };
 inline constexpr UINT kAskThread = WM_USER + 1;  // the handler answers with its thread id
 inline constexpr UINT kNote = WM_USER + 2;       // the handler records wParam
@@ -93,6 +153,10 @@ class WindowThread {
   DWORD m_threadId = 0;
   int m_exitCode = -1;
 };
+
+// Runs task on the window's thread and returns its result, as the window's
+// own code would run it.
+LRESULT RunOnThread(HWND window, const std::function<LRESULT()>& task);
 
 // Fresh headless front end for each test.
 class UiTest : public ::testing::Test {

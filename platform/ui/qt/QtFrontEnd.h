@@ -1,0 +1,72 @@
+#pragma once
+// The desktop front end: every window of the runtime as a real window, with
+// Qt 6 Widgets.
+//
+// Qt runs on a thread of its own. The runtime's threads tell it what their
+// windows look like (snapshots, queued to the Qt thread, which never waits
+// for them); what a person does goes back as input queued to the window's
+// own thread (UserInput.h, kPost). A message box or the open-file dialog
+// waits for the person on the thread that asked, as MessageBox does. So the
+// progress window keeps painting while the add-in's thread works, and no
+// thread ever waits for one that waits for it.
+//
+// Templates are laid out in pixels of the runtime's font model (Font.h:
+// 7 x 13 pixels a character at 8 points, that is 7/4 and 13/8 pixels a
+// dialog unit); each window is scaled by the desktop font's average
+// character width and height at the template's point size, so a dialog
+// grows with the user's font as a Windows dialog does. Arabic templates
+// are laid out from the right; their controls read and align right to left.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/ui/FrontEnd.h"
+
+namespace ui::qt {
+
+// Starts Qt and returns the front end; null, with what went wrong in one
+// line, when no display can be reached. QT_QPA_PLATFORM=offscreen draws
+// without a display (tests).
+std::shared_ptr<FrontEnd> CreateQtFrontEnd(std::string* problem);
+
+// Ends Qt before the process ends (the terminal front end takes over): its
+// thread must not run while the process's statics, Qt's among them, are
+// destroyed. Does nothing when Qt does not run.
+void ShutdownQtFrontEnd();
+
+// What a rendered window shows, for the rendering tests: each control's
+// place in the image and how much room its text needs there.
+struct RenderedControl {
+  int id;
+  ControlKind kind;
+  int x, y, width, height;  // pixels of the image
+  bool visible;
+  std::string text;         // what it shows (a list's longest entry)
+  int textWidth;            // pixels the text needs on one line, with the control's margins
+  int textHeight;           // pixels the text needs, wrapped where the control wraps
+  bool wraps;
+  bool rightToLeft;
+};
+struct RenderedWindow {
+  int width = 0, height = 0;  // the client area
+  std::vector<RenderedControl> controls;
+};
+
+// Draws the window (its client area) into a PNG file and describes it.
+// False when the front end is no Qt front end or the window is unknown.
+bool RenderWindow(FrontEnd& frontEnd, HWND window, const std::string& pngPath,
+                  RenderedWindow* rendered);
+
+// For the tests, what a person does on the desktop, done to the Qt widgets
+// on the Qt thread; each returns once Qt has handled it (the runtime hears
+// of it afterwards, on the window's own thread). False when the window or
+// the control is unknown.
+// Clicks a button, check box or radio button.
+bool ClickControl(FrontEnd& frontEnd, HWND window, int controlId);
+// Clicks into an edit, selects its text and types text over it, key by key.
+bool TypeInto(FrontEnd& frontEnd, HWND window, int controlId, const std::string& utf8);
+// Presses a key (Qt::Key) where the focus is.
+bool PressKey(FrontEnd& frontEnd, HWND window, int qtKey);
+
+}  // namespace ui::qt

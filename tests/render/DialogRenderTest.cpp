@@ -1,0 +1,205 @@
+// The add-in's dialogs drawn on the desktop front end in each language.
+
+#include <qnamespace.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "addin/ProgressPage.h"
+#include "calc/DaylightDlg.h"
+#include "locations/AddCity.h"
+#include "platform/ui/UserInput.h"
+#include "tests/render/RenderTestSupport.h"
+#include "tests/support/AddinTestEnvironment.h"
+
+namespace {
+
+struct Language {
+  LONG id;
+  const char* code;
+};
+constexpr Language kLanguages[] = {{1033, "en"}, {1036, "fr"}, {1025, "ar"}};
+
+class DialogRenderTest : public AddinTest {
+ protected:
+  void SetUp() override {
+    AddinTest::SetUp();
+    m_qt = rendertest::OffscreenQt();
+    ASSERT_NE(m_qt, nullptr);
+    ui::SetFrontEnd(std::make_shared<rendertest::TeeFrontEnd>(m_qt, m_frontEnd));
+    m_savedLanguage = UILanguageID;
+  }
+  void TearDown() override {
+    UILanguageID = m_savedLanguage;
+    AddinTest::TearDown();
+  }
+  void UseLanguage(const Language& language) {
+    ASSERT_EQ(ReloadResourceLibrary(language.id), S_OK);
+    UILanguageID = language.id;
+  }
+  // Draws the shown dialog; closes it with Escape afterwards.
+  ui::qt::RenderedWindow Render(HWND dialog, const std::string& name) {
+    ui::qt::RenderedWindow rendered;
+    EXPECT_TRUE(ui::qt::RenderWindow(*m_qt, dialog, rendertest::ImagePath(name), &rendered)) << name;
+    return rendered;
+  }
+
+  std::shared_ptr<ui::FrontEnd> m_qt;
+  LONG m_savedLanguage = 0;
+};
+
+TEST_F(DialogRenderTest, TheDaylightDialogFitsInEachLanguageAndArabicReadsFromTheRight) {
+  for (const Language& language : kLanguages) {
+    UseLanguage(language);
+    // September: the longest month name in two of the languages.
+    CDaylightDlg rule(15, 8, 30, 10);
+    std::intptr_t result = 0;
+    std::thread run([&] { result = rule.DoModal(nullptr); });
+    HWND dialog = m_frontEnd->WaitForDialog(CDaylightDlg::IDD);
+    ASSERT_NE(dialog, nullptr);
+    const ui::qt::RenderedWindow window = Render(dialog, std::string("daylight-") + language.code);
+    ASSERT_FALSE(window.controls.empty()) << language.code;
+    rendertest::ExpectLaidOutWell(window, std::string("daylight ") + language.code);
+
+    const ui::qt::RenderedControl* label = rendertest::Find(window, -1);
+    const ui::qt::RenderedControl* month = rendertest::Find(window, CDaylightDlg::kStartMonth);
+    const ui::qt::RenderedControl* day = rendertest::Find(window, CDaylightDlg::kStartDay);
+    ASSERT_TRUE(label && month && day);
+    if (language.id == 1025) {
+      // Mirrored: the label at the right, then the month, then the day.
+      EXPECT_GT(label->x, month->x);
+      EXPECT_GT(month->x, day->x);
+      EXPECT_TRUE(label->rightToLeft);
+      EXPECT_TRUE(month->rightToLeft);
+    } else {
+      EXPECT_LT(label->x, month->x);
+      EXPECT_LT(month->x, day->x);
+      EXPECT_FALSE(month->rightToLeft);
+    }
+    ASSERT_TRUE(ui::input::Key(dialog, VK_ESCAPE));
+    run.join();
+    EXPECT_EQ(result, IDCANCEL);
+  }
+}
+
+TEST_F(DialogRenderTest, OnTheDesktopTypingClickingAndKeysReachTheDialog) {
+  UseLanguage(kLanguages[2]);
+  CDaylightDlg rule(15, 8, 30, 10);
+  std::intptr_t result = 0;
+  std::thread run([&] { result = rule.DoModal(nullptr); });
+  HWND dialog = m_frontEnd->WaitForDialog(CDaylightDlg::IDD);
+  ASSERT_NE(dialog, nullptr);
+  const auto dayIs = [&](int id, const char* text) {
+    return m_frontEnd->WaitFor(dialog, [&](const ui::WindowSnapshot& shown) {
+      return shown.Control(id) != nullptr && shown.Control(id)->text == text;
+    });
+  };
+  // Typed into the desktop's edit, the day reaches the dialog; OK refuses
+  // it with the message and the focus on the day.
+  ASSERT_TRUE(ui::qt::TypeInto(*m_qt, dialog, CDaylightDlg::kStartDay, "32"));
+  ASSERT_TRUE(dayIs(CDaylightDlg::kStartDay, "32"));
+  ASSERT_TRUE(ui::qt::ClickControl(*m_qt, dialog, IDOK));
+  for (int i = 0; i < 1000 && m_frontEnd->MessageBoxes().empty(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_EQ(m_frontEnd->MessageBoxes().size(), 1u);
+  EXPECT_EQ(m_frontEnd->MessageBoxes()[0].text, ResourceUtf8(235));
+  EXPECT_EQ(m_frontEnd->MessageBoxes()[0].style, static_cast<UINT>(MB_OK | 0x00180000));
+  EXPECT_TRUE(m_frontEnd->WaitFor(dialog, [](const ui::WindowSnapshot& shown) {
+    return shown.focusId == CDaylightDlg::kStartDay;
+  }));
+  Render(dialog, "daylight-ar-refused");
+  // A good day and Enter: the dialog closes with OK.
+  ASSERT_TRUE(ui::qt::TypeInto(*m_qt, dialog, CDaylightDlg::kStartDay, "16"));
+  ASSERT_TRUE(dayIs(CDaylightDlg::kStartDay, "16"));
+  ASSERT_TRUE(ui::qt::PressKey(*m_qt, dialog, Qt::Key_Return));
+  run.join();
+  EXPECT_EQ(result, IDOK);
+  EXPECT_EQ(rule.m_startDay, 16);
+
+  // Escape on the desktop is Cancel.
+  CDaylightDlg again(1, 3, 30, 8);
+  std::thread second([&] { result = again.DoModal(nullptr); });
+  dialog = m_frontEnd->WaitForDialog(CDaylightDlg::IDD);
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(ui::qt::PressKey(*m_qt, dialog, Qt::Key_Escape));
+  second.join();
+  EXPECT_EQ(result, IDCANCEL);
+}
+
+TEST_F(DialogRenderTest, TheAddCityDialogFitsInBothModesInEachLanguage) {
+  for (const Language& language : kLanguages) {
+    UseLanguage(language);
+    CCityInfo city;
+    const tstring line = Utf8ToT("St. John's,Newfoundland,Canada,47 34 N,52 43 W,-3.500000,Y,1,N,4\n");
+    ASSERT_EQ(city.GetInfoFromLine(line.c_str()), 1);
+    for (const short mode : {CAddCity::kAdd, CAddCity::kEdit}) {
+      CAddCity dialog(&city, mode);
+      std::intptr_t result = 0;
+      std::thread run([&] { result = dialog.DoModal(nullptr); });
+      HWND window = m_frontEnd->WaitForDialog(CAddCity::IDD);
+      ASSERT_NE(window, nullptr);
+      const std::string name =
+          std::string("add-city-") + (mode == CAddCity::kAdd ? "add-" : "edit-") + language.code;
+      const ui::qt::RenderedWindow rendered = Render(window, name);
+      ASSERT_FALSE(rendered.controls.empty()) << name;
+      rendertest::ExpectLaidOutWell(rendered, name);
+      const ui::qt::RenderedControl* label = rendertest::Find(rendered, -1);
+      const ui::qt::RenderedControl* field = rendertest::Find(rendered, CAddCity::kName);
+      ASSERT_TRUE(label && field);
+      if (language.id == 1025) {
+        EXPECT_GT(label->x, field->x) << name;
+        EXPECT_TRUE(field->rightToLeft) << name;
+      } else {
+        EXPECT_LT(label->x, field->x) << name;
+      }
+      ASSERT_TRUE(ui::input::Key(window, VK_ESCAPE));
+      run.join();
+      EXPECT_EQ(result, IDCANCEL);
+    }
+  }
+}
+
+// Stands for the add-in object: keeps the cancel flag.
+class Owner final : public IProgressOwner {
+ public:
+  HRESULT QueryInterface(REFIID iid, void** object) override {
+    if (object == nullptr) return E_POINTER;
+    *object = nullptr;
+    if (iid != IUnknown::kIID && iid != IProgressOwner::kIID) return E_NOINTERFACE;
+    *object = static_cast<IProgressOwner*>(this);
+    return S_OK;
+  }
+  ULONG AddRef() override { return 2; }
+  ULONG Release() override { return 1; }  // lives on the test's stack
+  void SetCancelFlag(LONG value) override { flag = value; }
+  LONG GetCancelFlag() override { return flag; }
+  std::atomic<LONG> flag{0};
+};
+
+TEST_F(DialogRenderTest, TheProgressWindowShowsOnItsOwnThreadAndItsCancelButtonWorks) {
+  for (const Language& language : kLanguages) {
+    UseLanguage(language);
+    Owner owner;
+    CProgressPage page;
+    page.SetOwner(&owner);
+    ASSERT_EQ(page.CreatePage(CProgressPage::kModeCreate, 10.0f, false), S_OK);
+    page.SetText(TEXT("Saturday 20 March 2004"), language.id);
+    // The add-in's thread is busy and pumps nothing meanwhile; the window
+    // lives on its own thread.
+    for (int i = 0; i < 4; ++i) page.Stepit();
+    ASSERT_TRUE(m_frontEnd->WaitFor(page.Window(), [](const ui::WindowSnapshot& shown) {
+      return shown.visible && shown.Control(CProgressPage::kProgressBar)->position == 40;
+    }));
+    const ui::qt::RenderedWindow window = Render(page.Window(), std::string("progress-") + language.code);
+    rendertest::ExpectLaidOutWell(window, std::string("progress ") + language.code);
+    ASSERT_TRUE(ui::qt::ClickControl(*m_qt, page.Window(), CProgressPage::kCancelButton));
+    for (int i = 0; i < 1000 && owner.flag == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(owner.flag, 1) << language.code;
+    page.DestroyPage();
+    page.SetOwner(nullptr);
+  }
+}
+
+}  // namespace
