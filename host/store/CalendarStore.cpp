@@ -226,6 +226,7 @@ sqlite::Database& CalendarStore::Db() {
   }
   db_ = std::make_unique<sqlite::Database>(file_);
   pid_ = getpid();
+  knownFields_.clear();  // another connection may be another file
   try {
     CreateSchema();
   } catch (...) {
@@ -367,14 +368,20 @@ void CalendarStore::WriteProperties(ItemId id, const std::vector<UserProperty>& 
 }
 
 std::uint64_t CalendarStore::BumpChangeCount() {
-  sqlite::Statement bump(
-      *db_, "UPDATE counters SET value = value + 1 WHERE name = 'changes' RETURNING value");
-  if (!bump.Step()) {
-    throw StoreError(StoreError::Reason::kFailed, "outlook.db: the change count is missing");
+  // Read, then written, inside the caller's write transaction: nobody else
+  // can write in between. (An UPDATE with RETURNING costs a statement
+  // journal on every save.)
+  std::int64_t value = 0;
+  {
+    sqlite::Statement read(*db_, "SELECT value FROM counters WHERE name = 'changes'");
+    if (!read.Step()) {
+      throw StoreError(StoreError::Reason::kFailed, "outlook.db: the change count is missing");
+    }
+    value = read.Int(0) + 1;
   }
-  const auto value = static_cast<std::uint64_t>(bump.Int(0));
-  bump.Run();
-  return value;
+  sqlite::Statement bump(*db_, "UPDATE counters SET value = ?1 WHERE name = 'changes'");
+  bump.Bind(1, value).Run();
+  return static_cast<std::uint64_t>(value);
 }
 
 void CalendarStore::Notify(std::uint64_t changeCount) {
@@ -467,17 +474,31 @@ bool CalendarStore::AddFolderField(FolderKind folder, std::string_view name, Pro
     throw StoreError(StoreError::Reason::kInvalidItem, "unknown folder or field type");
   }
   const std::string folded = text::FoldCase(name);
+  auto conflict = [&] {
+    return StoreError(StoreError::Reason::kConflict,
+                      "the folder already has a field \"" + std::string(name) + "\" of another type");
+  };
   std::lock_guard<std::mutex> lock(mutex_);
-  sqlite::Transaction txn(Db(), sqlite::Transaction::Mode::kWrite);
+  sqlite::Database& db = Db();
+  // Outlook's Add asks for this on every item saved with a property; a field
+  // is never removed nor given another type, so one seen in this file stays
+  // as it was, and asking the file again would only take its write lock.
+  if (const auto known = knownFields_.find({folder, folded}); known != knownFields_.end()) {
+    if (known->second == type) return false;
+    throw conflict();
+  }
+  sqlite::Transaction txn(db, sqlite::Transaction::Mode::kWrite);
   {
     sqlite::Statement existing(*db_,
                                "SELECT type FROM folder_fields WHERE folder = ?1 AND folded = ?2");
     existing.Bind(1, static_cast<std::int64_t>(folder)).Bind(2, folded);
     if (existing.Step()) {
-      if (existing.Int(0) == static_cast<std::int64_t>(type)) return false;
-      throw StoreError(StoreError::Reason::kConflict,
-                       "the folder already has a field \"" + std::string(name) +
-                           "\" of another type");
+      const std::int64_t stored = existing.Int(0);
+      if (IsKnownPropertyType(static_cast<int>(stored))) {
+        knownFields_[{folder, folded}] = static_cast<PropertyType>(stored);
+      }
+      if (stored == static_cast<std::int64_t>(type)) return false;
+      throw conflict();
     }
   }
   sqlite::Statement insert(
@@ -488,6 +509,7 @@ bool CalendarStore::AddFolderField(FolderKind folder, std::string_view name, Pro
       .Bind(4, static_cast<std::int64_t>(type))
       .Run();
   txn.Commit();
+  knownFields_[{folder, folded}] = type;
   return true;
 }
 

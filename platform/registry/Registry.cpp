@@ -511,6 +511,14 @@ LONG GetDword(HKEY key, const char* subKey, const char* name, DWORD* value) {
   }
 }
 
+std::uint64_t ChangeStamp() {
+  try {
+    return RegistryStore::ForCurrentProfile()->ChangeStamp();
+  } catch (...) {
+    return 0;
+  }
+}
+
 bool KeyExists(HKEY key, const char* subKey) {
   HKEY opened = nullptr;
   try {

@@ -24,6 +24,7 @@
 // keeps naming the key of the profile it was opened in, even when
 // ORVANE_HOME changes afterwards.
 
+#include <cstdint>
 #include <string>
 
 #include "platform/com/WinTypes.h"
@@ -131,5 +132,13 @@ LONG SetDword(HKEY key, const char* subKey, const char* name, DWORD value);
 LONG GetString(HKEY key, const char* subKey, const char* name, std::string* utf8);
 LONG GetDword(HKEY key, const char* subKey, const char* name, DWORD* value);
 bool KeyExists(HKEY key, const char* subKey);
+
+// A number that changes whenever the registry of the current profile may
+// have changed since it was last answered: any write of this process, any
+// commit of another process, another profile. Costs far less than reading
+// a value, so values read again and again (the user's locale) can be kept
+// for as long as it stays the same. 0 when the registry cannot tell: keep
+// nothing then.
+std::uint64_t ChangeStamp();
 
 }  // namespace registry
