@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "host/store/DateSeconds.h"
+#include "host/store/FilterError.h"
 #include "host/store/ItemCheck.h"
 #include "host/store/Sqlite.h"
 #include "host/store/StoreError.h"
@@ -484,18 +485,18 @@ bool CalendarStore::AddFolderField(FolderKind folder, std::string_view name, Pro
   // is never removed nor given another type, so one seen in this file stays
   // as it was, and asking the file again would only take its write lock.
   if (const auto known = knownFields_.find({folder, folded}); known != knownFields_.end()) {
-    if (known->second == type) return false;
+    if (known->second.type == type) return false;
     throw conflict();
   }
   sqlite::Transaction txn(db, sqlite::Transaction::Mode::kWrite);
   {
-    sqlite::Statement existing(*db_,
-                               "SELECT type FROM folder_fields WHERE folder = ?1 AND folded = ?2");
+    sqlite::Statement existing(
+        *db_, "SELECT type, name FROM folder_fields WHERE folder = ?1 AND folded = ?2");
     existing.Bind(1, static_cast<std::int64_t>(folder)).Bind(2, folded);
     if (existing.Step()) {
       const std::int64_t stored = existing.Int(0);
       if (IsKnownPropertyType(static_cast<int>(stored))) {
-        knownFields_[{folder, folded}] = static_cast<PropertyType>(stored);
+        knownFields_[{folder, folded}] = FolderField{existing.Text(1), static_cast<PropertyType>(stored)};
       }
       if (stored == static_cast<std::int64_t>(type)) return false;
       throw conflict();
@@ -509,7 +510,7 @@ bool CalendarStore::AddFolderField(FolderKind folder, std::string_view name, Pro
       .Bind(4, static_cast<std::int64_t>(type))
       .Run();
   txn.Commit();
-  knownFields_[{folder, folded}] = type;
+  knownFields_[{folder, folded}] = FolderField{std::string(name), type};
   return true;
 }
 
@@ -529,25 +530,47 @@ std::vector<FolderField> CalendarStore::FolderFields(FolderKind folder) {
 std::vector<FolderField> CalendarStore::ReadFolderFields(FolderKind folder) {
   std::vector<FolderField> fields;
   sqlite::Statement rows(Db(),
-                         "SELECT name, type FROM folder_fields WHERE folder = ?1 ORDER BY folded");
+                         "SELECT name, type, folded FROM folder_fields WHERE folder = ?1 ORDER BY folded");
   rows.Bind(1, static_cast<std::int64_t>(folder));
   while (rows.Step()) {
     const std::int64_t type = rows.Int(1);
     if (!IsKnownPropertyType(static_cast<int>(type))) continue;
     fields.push_back(FolderField{rows.Text(0), static_cast<PropertyType>(type)});
+    knownFields_[{folder, rows.Text(2)}] = fields.back();
   }
   return fields;
 }
 
 Filter CalendarStore::ParseFilter(FolderKind folder, std::string_view text) {
-  std::vector<FolderField> fields;
+  std::vector<FolderField> known;
   bool usable = false;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     usable = options_.userFieldsInFilters;
-    if (usable) fields = ReadFolderFields(folder);
+    if (!usable) return Filter::Parse(text, FieldCatalog({}, false));
+    Db();  // a new connection forgets what the old one knew
+    for (const auto& [key, field] : knownFields_) {
+      if (key.first == folder) known.push_back(field);
+    }
   }
-  return Filter::Parse(text, FieldCatalog(std::move(fields), usable));
+  // Fields are never removed nor given another type, so a filter that reads
+  // with the fields known already reads the same with all of them; only a
+  // name not among them (a field another program added, or none) needs the
+  // file asked. Every query of the add-in names PrayerNum, known from its
+  // first item on.
+  if (!known.empty()) {
+    try {
+      return Filter::Parse(text, FieldCatalog(std::move(known), true));
+    } catch (const FilterError&) {
+      // Read again below with every field the file has.
+    }
+  }
+  std::vector<FolderField> fields;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    fields = ReadFolderFields(folder);
+  }
+  return Filter::Parse(text, FieldCatalog(std::move(fields), true));
 }
 
 std::vector<ItemId> CalendarStore::Restrict(FolderKind folder, std::string_view text) {
