@@ -12,6 +12,7 @@
 #include "host/store/StoreError.h"
 #include "platform/fs/Profile.h"
 #include "platform/text/CaseFold.h"
+#include "platform/threads/Thread.h"
 
 namespace host {
 namespace {
@@ -213,11 +214,11 @@ CalendarStore::CalendarStore(std::filesystem::path file, const StoreOptions& opt
 
 CalendarStore::~CalendarStore() {
   // A connection inherited from a parent process is not ours to close.
-  if (db_ != nullptr && pid_ != getpid()) db_->Abandon();
+  if (db_ != nullptr && pid_ != static_cast<pid_t>(GetCurrentProcessId())) db_->Abandon();
 }
 
 sqlite::Database& CalendarStore::Db() {
-  if (db_ != nullptr && pid_ == getpid()) return *db_;
+  if (db_ != nullptr && pid_ == static_cast<pid_t>(GetCurrentProcessId())) return *db_;
   // A connection is never carried into a child process: SQLite's locks
   // belong to the process, so the child opens its own and leaves the
   // parent's alone.
@@ -226,7 +227,7 @@ sqlite::Database& CalendarStore::Db() {
     db_.reset();
   }
   db_ = std::make_unique<sqlite::Database>(file_);
-  pid_ = getpid();
+  pid_ = static_cast<pid_t>(GetCurrentProcessId());
   knownFields_.clear();  // another connection may be another file
   try {
     CreateSchema();

@@ -16,6 +16,7 @@
 #include "platform/registry/RegistryError.h"
 #include "platform/text/CaseFold.h"
 #include "platform/text/TextConvert.h"
+#include "platform/threads/Thread.h"
 
 namespace registry {
 namespace {
@@ -229,7 +230,7 @@ RegistryStore::RegistryStore(std::filesystem::path file) : file_(std::move(file)
 
 RegistryStore::~RegistryStore() {
   // A connection inherited from a parent process is not ours to close.
-  if (db_ != nullptr && pid_ == getpid()) {
+  if (db_ != nullptr && pid_ == static_cast<pid_t>(GetCurrentProcessId())) {
     statements_.Clear();
     sqlite3_close_v2(db_);
   } else {
@@ -347,11 +348,11 @@ void RegistryStore::Open() {
     inode_ = st.st_ino;
   }
   db_ = db;
-  pid_ = getpid();
+  pid_ = static_cast<pid_t>(GetCurrentProcessId());
 }
 
 void RegistryStore::UseOwnConnection() {
-  if (pid_ == getpid()) return;
+  if (pid_ == static_cast<pid_t>(GetCurrentProcessId())) return;
   AbandonedConnections().push_back(db_);
   statements_.Abandon();
   db_ = nullptr;
