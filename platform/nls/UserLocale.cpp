@@ -7,6 +7,8 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/nls/LocaleInfo.h"
 #include "platform/registry/Registry.h"
@@ -59,6 +61,15 @@ std::optional<std::u16string> ReadInternationalNow(const char* name) {
 
 thread_local const InternationalReadScope* t_scope = nullptr;
 
+// After a write of our own: whatever was kept may be older than it, and a
+// scope's later reads, which keep the scope's stamp, must read afresh.
+void ForgetInternational() {
+  InternationalCache& cache = Cache();
+  std::lock_guard<std::mutex> lock(cache.mutex);
+  cache.values.clear();
+  cache.stamp = 0;
+}
+
 }  // namespace
 
 InternationalReadScope::InternationalReadScope()
@@ -92,12 +103,7 @@ std::optional<std::u16string> ReadInternational(const char* name) {
 LONG WriteInternational(const char* name, std::u16string_view value) {
   const LONG rc = registry::SetString(HKEY_CURRENT_USER, kInternationalKey, name,
                                       text::Utf16ToUtf8(value).c_str());
-  // Whatever was kept may be older than this: a scope's later reads, which
-  // keep the scope's stamp, read afresh.
-  InternationalCache& cache = Cache();
-  std::lock_guard<std::mutex> lock(cache.mutex);
-  cache.values.clear();
-  cache.stamp = 0;
+  ForgetInternational();
   return rc;
 }
 
@@ -167,15 +173,21 @@ bool SetUserDefaultLocale(LCID lcid) {
   const std::optional<LocaleRef> locale = FindLocale(lcid);
   if (!locale) return false;
   const LocaleRequest own{*locale, false};
+  // Every value in one transaction: a user's first start writes them all,
+  // and a process killed in between leaves none, so the next use seeds again.
+  std::vector<std::pair<std::string, std::string>> values;
   for (const OverridableItem& item : OverridableItems()) {
     const std::optional<std::u16string> value = LocaleItem(own, item.item);
-    if (!value || WriteInternational(item.valueName, *value) != ERROR_SUCCESS) return false;
+    if (!value) return false;
+    values.emplace_back(item.valueName, text::Utf16ToUtf8(*value));
   }
   const std::optional<std::u16string> name = LocaleItem(own, LOCALE_SNAME);
-  if (!name || WriteInternational("LocaleName", *name) != ERROR_SUCCESS) return false;
-  // "Locale" goes last: until it is written, the next use seeds again.
-  return WriteInternational("Locale", text::Utf8ToUtf16(EightHexDigits(locale->lcid))) ==
-         ERROR_SUCCESS;
+  if (!name) return false;
+  values.emplace_back("LocaleName", text::Utf16ToUtf8(*name));
+  values.emplace_back("Locale", EightHexDigits(locale->lcid));
+  const LONG rc = registry::SetStrings(HKEY_CURRENT_USER, kInternationalKey, values);
+  ForgetInternational();
+  return rc == ERROR_SUCCESS;
 }
 
 }  // namespace nls

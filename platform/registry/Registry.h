@@ -26,6 +26,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/com/WinTypes.h"
 #include "platform/win/WinError.h"
@@ -128,6 +130,10 @@ bool SplitRoot(const char* path, HKEY* root, const char** rest);
 // value is not a REG_SZ (a 4-byte REG_DWORD for GetDword); GetString gives
 // the text up to its first terminator.
 LONG SetString(HKEY key, const char* subKey, const char* name, const char* utf8);
+// Several REG_SZ values of one key (created when missing), written in one
+// transaction: all of them or, on failure, none.
+LONG SetStrings(HKEY key, const char* subKey,
+                const std::vector<std::pair<std::string, std::string>>& namesAndValues);
 LONG SetDword(HKEY key, const char* subKey, const char* name, DWORD value);
 LONG GetString(HKEY key, const char* subKey, const char* name, std::string* utf8);
 LONG GetDword(HKEY key, const char* subKey, const char* name, DWORD* value);
