@@ -44,6 +44,7 @@ HRESULT CProgressPage::CreatePage(int mode, float step, bool delayed) {
   m_delayed = delayed;
   m_accumulator = 0;
   m_total = 0;
+  m_barStep = 0;
   m_created = false;
   m_destroyed = false;
   m_hWnd = nullptr;
@@ -168,7 +169,13 @@ void CProgressPage::Stepit() {
   m_total += n;
   m_accumulator -= n;
   if (n <= 0) return;
-  SendMessage(m_progressBar, PBM_SETSTEP, static_cast<WPARAM>(static_cast<int>(n)), 0);
+  // The bar keeps its step: each message is a round trip to the window's
+  // thread, and a long fill steps by the same 1 nearly every time.
+  const int step = static_cast<int>(n);
+  if (step != m_barStep) {
+    SendMessage(m_progressBar, PBM_SETSTEP, static_cast<WPARAM>(step), 0);
+    m_barStep = step;
+  }
   SendMessage(m_progressBar, PBM_STEPIT, 0, 0);
 }
 

@@ -112,6 +112,7 @@ class CProgressPage : public ui::DialogHandler {
   float m_step = 0;
   float m_accumulator = 0;
   float m_total = 0;
+  int m_barStep = 0;  // the step the bar was last given; 0 before the first
 
   // Written on the window's thread before the ready event is signalled,
   // read by the main thread after it.

@@ -6,11 +6,13 @@
 #include <utility>
 
 #include "host/store/DateSeconds.h"
+#include "host/store/FilterError.h"
 #include "host/store/ItemCheck.h"
 #include "host/store/Sqlite.h"
 #include "host/store/StoreError.h"
 #include "platform/fs/Profile.h"
 #include "platform/text/CaseFold.h"
+#include "platform/threads/Thread.h"
 
 namespace host {
 namespace {
@@ -212,11 +214,11 @@ CalendarStore::CalendarStore(std::filesystem::path file, const StoreOptions& opt
 
 CalendarStore::~CalendarStore() {
   // A connection inherited from a parent process is not ours to close.
-  if (db_ != nullptr && pid_ != getpid()) db_->Abandon();
+  if (db_ != nullptr && pid_ != static_cast<pid_t>(GetCurrentProcessId())) db_->Abandon();
 }
 
 sqlite::Database& CalendarStore::Db() {
-  if (db_ != nullptr && pid_ == getpid()) return *db_;
+  if (db_ != nullptr && pid_ == static_cast<pid_t>(GetCurrentProcessId())) return *db_;
   // A connection is never carried into a child process: SQLite's locks
   // belong to the process, so the child opens its own and leaves the
   // parent's alone.
@@ -225,7 +227,8 @@ sqlite::Database& CalendarStore::Db() {
     db_.reset();
   }
   db_ = std::make_unique<sqlite::Database>(file_);
-  pid_ = getpid();
+  pid_ = static_cast<pid_t>(GetCurrentProcessId());
+  knownFields_.clear();  // another connection may be another file
   try {
     CreateSchema();
   } catch (...) {
@@ -367,14 +370,20 @@ void CalendarStore::WriteProperties(ItemId id, const std::vector<UserProperty>& 
 }
 
 std::uint64_t CalendarStore::BumpChangeCount() {
-  sqlite::Statement bump(
-      *db_, "UPDATE counters SET value = value + 1 WHERE name = 'changes' RETURNING value");
-  if (!bump.Step()) {
-    throw StoreError(StoreError::Reason::kFailed, "outlook.db: the change count is missing");
+  // Read, then written, inside the caller's write transaction: nobody else
+  // can write in between. (An UPDATE with RETURNING costs a statement
+  // journal on every save.)
+  std::int64_t value = 0;
+  {
+    sqlite::Statement read(*db_, "SELECT value FROM counters WHERE name = 'changes'");
+    if (!read.Step()) {
+      throw StoreError(StoreError::Reason::kFailed, "outlook.db: the change count is missing");
+    }
+    value = read.Int(0) + 1;
   }
-  const auto value = static_cast<std::uint64_t>(bump.Int(0));
-  bump.Run();
-  return value;
+  sqlite::Statement bump(*db_, "UPDATE counters SET value = ?1 WHERE name = 'changes'");
+  bump.Bind(1, value).Run();
+  return static_cast<std::uint64_t>(value);
 }
 
 void CalendarStore::Notify(std::uint64_t changeCount) {
@@ -467,17 +476,31 @@ bool CalendarStore::AddFolderField(FolderKind folder, std::string_view name, Pro
     throw StoreError(StoreError::Reason::kInvalidItem, "unknown folder or field type");
   }
   const std::string folded = text::FoldCase(name);
+  auto conflict = [&] {
+    return StoreError(StoreError::Reason::kConflict,
+                      "the folder already has a field \"" + std::string(name) + "\" of another type");
+  };
   std::lock_guard<std::mutex> lock(mutex_);
-  sqlite::Transaction txn(Db(), sqlite::Transaction::Mode::kWrite);
+  sqlite::Database& db = Db();
+  // Outlook's Add asks for this on every item saved with a property; a field
+  // is never removed nor given another type, so one seen in this file stays
+  // as it was, and asking the file again would only take its write lock.
+  if (const auto known = knownFields_.find({folder, folded}); known != knownFields_.end()) {
+    if (known->second.type == type) return false;
+    throw conflict();
+  }
+  sqlite::Transaction txn(db, sqlite::Transaction::Mode::kWrite);
   {
-    sqlite::Statement existing(*db_,
-                               "SELECT type FROM folder_fields WHERE folder = ?1 AND folded = ?2");
+    sqlite::Statement existing(
+        *db_, "SELECT type, name FROM folder_fields WHERE folder = ?1 AND folded = ?2");
     existing.Bind(1, static_cast<std::int64_t>(folder)).Bind(2, folded);
     if (existing.Step()) {
-      if (existing.Int(0) == static_cast<std::int64_t>(type)) return false;
-      throw StoreError(StoreError::Reason::kConflict,
-                       "the folder already has a field \"" + std::string(name) +
-                           "\" of another type");
+      const std::int64_t stored = existing.Int(0);
+      if (IsKnownPropertyType(static_cast<int>(stored))) {
+        knownFields_[{folder, folded}] = FolderField{existing.Text(1), static_cast<PropertyType>(stored)};
+      }
+      if (stored == static_cast<std::int64_t>(type)) return false;
+      throw conflict();
     }
   }
   sqlite::Statement insert(
@@ -488,6 +511,7 @@ bool CalendarStore::AddFolderField(FolderKind folder, std::string_view name, Pro
       .Bind(4, static_cast<std::int64_t>(type))
       .Run();
   txn.Commit();
+  knownFields_[{folder, folded}] = FolderField{std::string(name), type};
   return true;
 }
 
@@ -507,25 +531,47 @@ std::vector<FolderField> CalendarStore::FolderFields(FolderKind folder) {
 std::vector<FolderField> CalendarStore::ReadFolderFields(FolderKind folder) {
   std::vector<FolderField> fields;
   sqlite::Statement rows(Db(),
-                         "SELECT name, type FROM folder_fields WHERE folder = ?1 ORDER BY folded");
+                         "SELECT name, type, folded FROM folder_fields WHERE folder = ?1 ORDER BY folded");
   rows.Bind(1, static_cast<std::int64_t>(folder));
   while (rows.Step()) {
     const std::int64_t type = rows.Int(1);
     if (!IsKnownPropertyType(static_cast<int>(type))) continue;
     fields.push_back(FolderField{rows.Text(0), static_cast<PropertyType>(type)});
+    knownFields_[{folder, rows.Text(2)}] = fields.back();
   }
   return fields;
 }
 
 Filter CalendarStore::ParseFilter(FolderKind folder, std::string_view text) {
-  std::vector<FolderField> fields;
+  std::vector<FolderField> known;
   bool usable = false;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     usable = options_.userFieldsInFilters;
-    if (usable) fields = ReadFolderFields(folder);
+    if (!usable) return Filter::Parse(text, FieldCatalog({}, false));
+    Db();  // a new connection forgets what the old one knew
+    for (const auto& [key, field] : knownFields_) {
+      if (key.first == folder) known.push_back(field);
+    }
   }
-  return Filter::Parse(text, FieldCatalog(std::move(fields), usable));
+  // Fields are never removed nor given another type, so a filter that reads
+  // with the fields known already reads the same with all of them; only a
+  // name not among them (a field another program added, or none) needs the
+  // file asked. Every query of the add-in names PrayerNum, known from its
+  // first item on.
+  if (!known.empty()) {
+    try {
+      return Filter::Parse(text, FieldCatalog(std::move(known), true));
+    } catch (const FilterError&) {
+      // Read again below with every field the file has.
+    }
+  }
+  std::vector<FolderField> fields;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    fields = ReadFolderFields(folder);
+  }
+  return Filter::Parse(text, FieldCatalog(std::move(fields), true));
 }
 
 std::vector<ItemId> CalendarStore::Restrict(FolderKind folder, std::string_view text) {

@@ -21,6 +21,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "host/store/Appointment.h"
@@ -142,6 +143,8 @@ class CalendarStore : public std::enable_shared_from_this<CalendarStore> {
   dev_t device_ = 0;  // which file db_ opened, to notice it was replaced
   ino_t inode_ = 0;
   StoreOptions options_;
+  // Folder fields known to be in the file, by folder and folded name.
+  std::map<std::pair<FolderKind, std::string>, FolderField> knownFields_;
   std::map<int, ChangeListener> listeners_;
   int nextListener_ = 1;
 };

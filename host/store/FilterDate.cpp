@@ -2,9 +2,11 @@
 
 #include <array>
 #include <cstdlib>
+#include <mutex>
 
 #include "host/store/DateSeconds.h"
 #include "platform/nls/Nls.h"
+#include "platform/registry/Registry.h"
 #include "platform/text/CaseFold.h"
 #include "platform/text/TextConvert.h"
 #include "platform/time/Calendar.h"
@@ -225,9 +227,7 @@ std::int64_t Today() {
   return calendar::DaysFromOleEpoch(now.wYear, now.wMonth, now.wDay);
 }
 
-}  // namespace
-
-DateReading DateReading::ForUserLocale() {
+DateReading ReadUserLocale() {
   DateReading reading;
   const std::string order = LocaleText(LOCALE_IDATE);
   if (order == "1") reading.order = 1;
@@ -235,6 +235,27 @@ DateReading DateReading::ForUserLocale() {
   reading.amDesignators.push_back(LocaleText(LOCALE_S1159));
   reading.pmDesignators.push_back(LocaleText(LOCALE_S2359));
   reading.hijri = LocaleText(LOCALE_ICALENDARTYPE) == std::to_string(CAL_HIJRI);
+  return reading;
+}
+
+}  // namespace
+
+DateReading DateReading::ForUserLocale() {
+  // The locale's items live in the registry; reading them for every filter
+  // cost more than running the query. Kept while the registry is unchanged.
+  static std::mutex mutex;
+  static std::uint64_t keptStamp = 0;
+  static DateReading* kept = new DateReading();
+  const std::uint64_t stamp = registry::ChangeStamp();
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    if (stamp != 0 && stamp == keptStamp) return *kept;
+  }
+  DateReading reading = ReadUserLocale();
+  std::lock_guard<std::mutex> lock(mutex);
+  // Taken before reading: a change since gives the next call another stamp.
+  *kept = reading;
+  keptStamp = stamp;
   return reading;
 }
 

@@ -156,20 +156,25 @@ sqlite3_stmt* Database::Prepare(const std::string& sql, unsigned flags) {
 }
 
 Transaction::Transaction(Database& db, Mode mode) : db_(db) {
-  db_.Exec(mode == Mode::kWrite ? "BEGIN IMMEDIATE" : "BEGIN");
+  // Kept statements rather than Exec: a save is a transaction of its own,
+  // and parsing these texts anew each time cost as much as a small insert.
+  Statement begin(db_, mode == Mode::kWrite ? "BEGIN IMMEDIATE" : "BEGIN");
+  begin.Run();
 }
 
 Transaction::~Transaction() {
   if (!open_) return;
   try {
-    db_.Exec("ROLLBACK");
+    Statement rollback(db_, "ROLLBACK");
+    rollback.Run();
   } catch (...) {
     // Nothing left to do: SQLite rolls back on its own when it cannot.
   }
 }
 
 void Transaction::Commit() {
-  db_.Exec("COMMIT");
+  Statement commit(db_, "COMMIT");
+  commit.Run();
   open_ = false;
 }
 

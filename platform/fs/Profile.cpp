@@ -5,7 +5,9 @@
 
 namespace profile {
 
-std::filesystem::path Directory() {
+namespace {
+
+std::filesystem::path Locate() {
   std::filesystem::path dir;
   if (const char* home = std::getenv("ORVANE_HOME"); home != nullptr && *home != '\0') {
     dir = home;
@@ -16,11 +18,20 @@ std::filesystem::path Directory() {
     dir = std::filesystem::path(user != nullptr && *user != '\0' ? user : "/tmp") / ".local" /
           "share" / "orvane";
   }
+  return dir;
+}
+
+}  // namespace
+
+std::filesystem::path Directory() {
+  std::filesystem::path dir = Locate();
   std::error_code ignored;
   std::filesystem::create_directories(dir, ignored);
   return dir;
 }
 
 std::filesystem::path File(const char* name) { return Directory() / name; }
+
+std::filesystem::path PathOf(const char* name) { return Locate() / name; }
 
 }  // namespace profile

@@ -13,4 +13,8 @@ std::filesystem::path Directory();
 // A file of the profile, e.g. File("registry.db").
 std::filesystem::path File(const char* name);
 
+// Where File(name) is, without making the folder: for telling cheaply, on
+// every use, whether the profile is still the one a file was opened in.
+std::filesystem::path PathOf(const char* name);
+
 }  // namespace profile

@@ -53,6 +53,7 @@ std::optional<std::u16string> CalendarItem(const LocaleRef& locale, const Calend
 template <typename Char>
 int GetCalendarInfoImpl(LCID lcid, CALID calendarId, CALTYPE type, Char* data, int size,
                         DWORD* value) {
+  const InternationalReadScope scope;
   const CALTYPE item = type & ~kCalendarFlags;
   const std::optional<LocaleRequest> request =
       ResolveRequest(lcid, (type & CAL_NOUSEROVERRIDE) != 0);

@@ -89,6 +89,7 @@ std::u16string WriteDate(const std::vector<PictureElement>& picture, const Calen
 // The formatted date, or the error code.
 DWORD FormatDate(LCID lcid, DWORD flags, const SYSTEMTIME* date, const char16_t* picture,
                  std::u16string* out) {
+  const InternationalReadScope scope;
   const DWORD kind = flags & kPictureKinds;
   if ((flags & ~kDateFlags) != 0 || (kind & (kind - 1)) != 0 ||
       ((flags & DATE_LTRREADING) != 0 && (flags & DATE_RTLREADING) != 0) ||

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <mutex>
 #include <set>
 
@@ -50,9 +51,7 @@ std::optional<std::string> IcuNameForLcid(LCID lcid) {
   return std::string(name);
 }
 
-}  // namespace
-
-std::optional<LocaleRef> FindLocale(LCID lcid) {
+std::optional<LocaleRef> FindLocaleUncached(LCID lcid) {
   const LCID plain = LANGIDFROMLCID(lcid);
   if (const LocaleRow* row = FindLocaleRow(plain); row != nullptr && IcuHasData(row->icuName)) {
     return LocaleRef{plain, row->icuName, row};
@@ -61,6 +60,21 @@ std::optional<LocaleRef> FindLocale(LCID lcid) {
     return LocaleRef{plain, std::move(*name), nullptr};
   }
   return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<LocaleRef> FindLocale(LCID lcid) {
+  // The answer depends on ICU's data alone, which does not change while the
+  // process runs; every date written or read asks it several times over.
+  // Keyed by the identifier without its sort bits: 65,536 at the most.
+  static std::mutex mutex;
+  static auto* found = new std::map<LCID, std::optional<LocaleRef>>();
+  const LCID plain = LANGIDFROMLCID(lcid);
+  std::lock_guard<std::mutex> lock(mutex);
+  const auto known = found->find(plain);
+  if (known != found->end()) return known->second;
+  return found->emplace(plain, FindLocaleUncached(plain)).first->second;
 }
 
 LCID LcidFromPosixName(std::string_view name) {

@@ -184,6 +184,7 @@ ItemRequest SplitType(LCTYPE type) {
 template <typename Char>
 int GetLocaleInfoImpl(LCID lcid, LCTYPE type, Char* data, int size) {
   if (!CheckBuffer(data, size)) return 0;
+  const InternationalReadScope scope;
   const ItemRequest split = SplitType(type);
   const std::optional<LocaleRequest> request = ResolveRequest(lcid, split.noUserOverride);
   if (!request) return Fail(ERROR_INVALID_PARAMETER);

@@ -114,6 +114,7 @@ std::u16string WriteTime(const std::vector<PictureElement>& picture, const TimeP
 
 DWORD FormatTime(LCID lcid, DWORD flags, const SYSTEMTIME* time, const char16_t* picture,
                  std::u16string* out) {
+  const InternationalReadScope scope;
   if ((flags & ~kTimeFlags) != 0 || (picture != nullptr && (flags & LOCALE_NOUSEROVERRIDE) != 0)) {
     return ERROR_INVALID_FLAGS;
   }

@@ -2,8 +2,13 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
+#include <map>
+#include <mutex>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/nls/LocaleInfo.h"
 #include "platform/registry/Registry.h"
@@ -31,9 +36,22 @@ std::string EightHexDigits(LCID lcid) {
   return text;
 }
 
-}  // namespace
+// The International values as last read, for as long as the registry's
+// change stamp stays the same. Every date the host reads from a filter and
+// every date the add-in writes into one asks for several of them; reading
+// the registry each time cost more than the rest of the work put together.
+struct InternationalCache {
+  std::mutex mutex;
+  std::uint64_t stamp = 0;
+  std::map<std::string, std::optional<std::u16string>, std::less<>> values;
+};
 
-std::optional<std::u16string> ReadInternational(const char* name) {
+InternationalCache& Cache() {
+  static auto* cache = new InternationalCache();
+  return *cache;
+}
+
+std::optional<std::u16string> ReadInternationalNow(const char* name) {
   std::string utf8;
   if (registry::GetString(HKEY_CURRENT_USER, kInternationalKey, name, &utf8) != ERROR_SUCCESS) {
     return std::nullopt;
@@ -41,9 +59,52 @@ std::optional<std::u16string> ReadInternational(const char* name) {
   return text::Utf8ToUtf16(utf8);
 }
 
+thread_local const InternationalReadScope* t_scope = nullptr;
+
+// After a write of our own: whatever was kept may be older than it, and a
+// scope's later reads, which keep the scope's stamp, must read afresh.
+void ForgetInternational() {
+  InternationalCache& cache = Cache();
+  std::lock_guard<std::mutex> lock(cache.mutex);
+  cache.values.clear();
+  cache.stamp = 0;
+}
+
+}  // namespace
+
+InternationalReadScope::InternationalReadScope()
+    : outer_(t_scope), stamp_(outer_ != nullptr ? outer_->stamp_ : registry::ChangeStamp()) {
+  t_scope = this;
+}
+
+InternationalReadScope::~InternationalReadScope() { t_scope = outer_; }
+
+std::optional<std::u16string> ReadInternational(const char* name) {
+  // Taken before the value is read: a change in between gives the next call
+  // another stamp, so nothing older than the registry is ever kept.
+  const std::uint64_t stamp = t_scope != nullptr ? t_scope->stamp_ : registry::ChangeStamp();
+  InternationalCache& cache = Cache();
+  {
+    std::lock_guard<std::mutex> lock(cache.mutex);
+    if (stamp != cache.stamp) {
+      cache.values.clear();
+      cache.stamp = stamp;
+    } else if (stamp != 0) {
+      const auto found = cache.values.find(std::string_view(name));
+      if (found != cache.values.end()) return found->second;
+    }
+  }
+  std::optional<std::u16string> value = ReadInternationalNow(name);
+  std::lock_guard<std::mutex> lock(cache.mutex);
+  if (stamp != 0 && cache.stamp == stamp) cache.values[name] = value;
+  return value;
+}
+
 LONG WriteInternational(const char* name, std::u16string_view value) {
-  return registry::SetString(HKEY_CURRENT_USER, kInternationalKey, name,
-                             text::Utf16ToUtf8(value).c_str());
+  const LONG rc = registry::SetString(HKEY_CURRENT_USER, kInternationalKey, name,
+                                      text::Utf16ToUtf8(value).c_str());
+  ForgetInternational();
+  return rc;
 }
 
 LCID UserDefaultLcid() {
@@ -112,15 +173,21 @@ bool SetUserDefaultLocale(LCID lcid) {
   const std::optional<LocaleRef> locale = FindLocale(lcid);
   if (!locale) return false;
   const LocaleRequest own{*locale, false};
+  // Every value in one transaction: a user's first start writes them all,
+  // and a process killed in between leaves none, so the next use seeds again.
+  std::vector<std::pair<std::string, std::string>> values;
   for (const OverridableItem& item : OverridableItems()) {
     const std::optional<std::u16string> value = LocaleItem(own, item.item);
-    if (!value || WriteInternational(item.valueName, *value) != ERROR_SUCCESS) return false;
+    if (!value) return false;
+    values.emplace_back(item.valueName, text::Utf16ToUtf8(*value));
   }
   const std::optional<std::u16string> name = LocaleItem(own, LOCALE_SNAME);
-  if (!name || WriteInternational("LocaleName", *name) != ERROR_SUCCESS) return false;
-  // "Locale" goes last: until it is written, the next use seeds again.
-  return WriteInternational("Locale", text::Utf8ToUtf16(EightHexDigits(locale->lcid))) ==
-         ERROR_SUCCESS;
+  if (!name) return false;
+  values.emplace_back("LocaleName", text::Utf16ToUtf8(*name));
+  values.emplace_back("Locale", EightHexDigits(locale->lcid));
+  const LONG rc = registry::SetStrings(HKEY_CURRENT_USER, kInternationalKey, values);
+  ForgetInternational();
+  return rc == ERROR_SUCCESS;
 }
 
 }  // namespace nls

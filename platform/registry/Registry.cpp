@@ -468,6 +468,23 @@ LONG SetString(HKEY key, const char* subKey, const char* name, const char* utf8)
   }
 }
 
+LONG SetStrings(HKEY key, const char* subKey,
+                const std::vector<std::pair<std::string, std::string>>& namesAndValues) {
+  return Guarded([&] {
+    Target target = Resolve(key);
+    Transaction txn(*target.store, Mode::kWrite);
+    txn.RequireKey(target.id);
+    const KeyId id = txn.CreatePath(target.id, subKey != nullptr ? subKey : "", nullptr);
+    for (const auto& [name, utf8] : namesAndValues) {
+      std::u16string wide = text::Utf8ToUtf16(utf8);
+      wide.push_back(u'\0');
+      txn.SetValue(id, name, REG_SZ, Utf16ToStored(wide));
+    }
+    txn.Commit();
+    return static_cast<LONG>(ERROR_SUCCESS);
+  });
+}
+
 LONG SetDword(HKEY key, const char* subKey, const char* name, DWORD value) {
   try {
     const std::vector<BYTE> data = {static_cast<BYTE>(value), static_cast<BYTE>(value >> 8),
@@ -508,6 +525,14 @@ LONG GetDword(HKEY key, const char* subKey, const char* name, DWORD* value) {
     return ERROR_SUCCESS;
   } catch (const std::bad_alloc&) {
     return ERROR_OUTOFMEMORY;
+  }
+}
+
+std::uint64_t ChangeStamp() {
+  try {
+    return RegistryStore::ForCurrentProfile()->ChangeStamp();
+  } catch (...) {
+    return 0;
   }
 }
 

@@ -24,7 +24,10 @@
 // keeps naming the key of the profile it was opened in, even when
 // ORVANE_HOME changes afterwards.
 
+#include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/com/WinTypes.h"
 #include "platform/win/WinError.h"
@@ -127,9 +130,21 @@ bool SplitRoot(const char* path, HKEY* root, const char** rest);
 // value is not a REG_SZ (a 4-byte REG_DWORD for GetDword); GetString gives
 // the text up to its first terminator.
 LONG SetString(HKEY key, const char* subKey, const char* name, const char* utf8);
+// Several REG_SZ values of one key (created when missing), written in one
+// transaction: all of them or, on failure, none.
+LONG SetStrings(HKEY key, const char* subKey,
+                const std::vector<std::pair<std::string, std::string>>& namesAndValues);
 LONG SetDword(HKEY key, const char* subKey, const char* name, DWORD value);
 LONG GetString(HKEY key, const char* subKey, const char* name, std::string* utf8);
 LONG GetDword(HKEY key, const char* subKey, const char* name, DWORD* value);
 bool KeyExists(HKEY key, const char* subKey);
+
+// A number that changes whenever the registry of the current profile may
+// have changed since it was last answered: any write of this process, any
+// commit of another process, another profile. Costs far less than reading
+// a value, so values read again and again (the user's locale) can be kept
+// for as long as it stays the same. 0 when the registry cannot tell: keep
+// nothing then.
+std::uint64_t ChangeStamp();
 
 }  // namespace registry

@@ -6,6 +6,7 @@
 #include <unicode/utf16.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <charconv>
 #include <cstring>
 #include <utility>
@@ -15,6 +16,7 @@
 #include "platform/registry/RegistryError.h"
 #include "platform/text/CaseFold.h"
 #include "platform/text/TextConvert.h"
+#include "platform/threads/Thread.h"
 
 namespace registry {
 namespace {
@@ -54,13 +56,31 @@ void Exec(sqlite3* db, const char* sql) {
   if (rc != SQLITE_OK) ThrowSqlite(db, rc, sql);
 }
 
+// A statement of the connection's cache (RegistryStore::Cached): reset and
+// unbound when done with, prepared again only when another use of the same
+// text is still running.
 class Statement {
  public:
-  Statement(sqlite3* db, const char* sql) : db_(db) {
+  // Without a cache, prepared for this use only.
+  Statement(RegistryStore::StatementCache* cache, sqlite3* db, const char* sql) : db_(db) {
+    stmt_ = cache != nullptr ? cache->Take(db, sql) : nullptr;
+    if (stmt_ != nullptr) {
+      cache_ = cache;
+      sql_ = sql;
+      return;
+    }
     const int rc = sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr);
     if (rc != SQLITE_OK) ThrowSqlite(db, rc, "prepare");
   }
-  ~Statement() { sqlite3_finalize(stmt_); }
+  ~Statement() {
+    if (cache_ == nullptr) {
+      sqlite3_finalize(stmt_);
+      return;
+    }
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+    cache_->Give(sql_, stmt_);
+  }
   Statement(const Statement&) = delete;
   Statement& operator=(const Statement&) = delete;
 
@@ -115,7 +135,15 @@ class Statement {
 
   sqlite3* db_;
   sqlite3_stmt* stmt_ = nullptr;
+  RegistryStore::StatementCache* cache_ = nullptr;
+  const char* sql_ = nullptr;
 };
+
+// Stamps are drawn from one counter for every store of the process, so a
+// stamp never names the state of two different stores.
+std::atomic<std::uint64_t> g_lastStamp{0};
+
+std::uint64_t NewStamp() { return ++g_lastStamp; }
 
 // Names match without regard to case. Simple case folding keeps one letter
 // one letter, as Windows' own comparison does: "STRASSE" is not "Straße".
@@ -185,10 +213,12 @@ std::u16string StoredToUtf16(const std::vector<BYTE>& data) {
 std::shared_ptr<RegistryStore> RegistryStore::ForCurrentProfile() {
   static std::mutex mutex;
   static std::shared_ptr<RegistryStore> current;
-  std::filesystem::path file = profile::File("registry.db");
+  // Every registry call comes here: the folder is made only when a store is
+  // opened, not on each call.
+  const std::filesystem::path file = profile::PathOf("registry.db");
   std::lock_guard<std::mutex> lock(mutex);
   if (current == nullptr || current->file_ != file || !current->IsStillOnDisk()) {
-    current = std::make_shared<RegistryStore>(std::move(file));
+    current = std::make_shared<RegistryStore>(profile::File("registry.db"));
   }
   return current;
 }
@@ -200,7 +230,70 @@ RegistryStore::RegistryStore(std::filesystem::path file) : file_(std::move(file)
 
 RegistryStore::~RegistryStore() {
   // A connection inherited from a parent process is not ours to close.
-  if (db_ != nullptr && pid_ == getpid()) sqlite3_close_v2(db_);
+  if (db_ != nullptr && pid_ == static_cast<pid_t>(GetCurrentProcessId())) {
+    statements_.Clear();
+    sqlite3_close_v2(db_);
+  } else {
+    statements_.Abandon();
+  }
+}
+
+RegistryStore::StatementCache::~StatementCache() {
+  // The store clears or abandons the cache before its connection goes; what
+  // is left here belongs to a connection that is already gone.
+  entries_.clear();
+}
+
+sqlite3_stmt* RegistryStore::StatementCache::Take(sqlite3* db, const char* sql) {
+  if (db != db_) {
+    // A new connection: statements of the old one are not usable on it.
+    Abandon();
+    db_ = db;
+  }
+  const auto found = entries_.find(sql);
+  if (found != entries_.end()) {
+    if (found->second.inUse) return nullptr;
+    found->second.inUse = true;
+    return found->second.stmt;
+  }
+  sqlite3_stmt* stmt = nullptr;
+  const int rc = sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
+  if (rc != SQLITE_OK) ThrowSqlite(db, rc, "prepare");
+  entries_.emplace(sql, Entry{stmt, true});
+  return stmt;
+}
+
+void RegistryStore::StatementCache::Give(const char* sql, sqlite3_stmt* stmt) {
+  const auto found = entries_.find(sql);
+  if (found != entries_.end() && found->second.stmt == stmt) {
+    found->second.inUse = false;
+  } else {
+    sqlite3_finalize(stmt);  // from a connection the cache has let go of since
+  }
+}
+
+void RegistryStore::StatementCache::Clear() {
+  for (auto& [sql, entry] : entries_) sqlite3_finalize(entry.stmt);
+  entries_.clear();
+  db_ = nullptr;
+}
+
+void RegistryStore::StatementCache::Abandon() {
+  entries_.clear();
+  db_ = nullptr;
+}
+
+std::uint64_t RegistryStore::ChangeStamp() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  UseOwnConnection();
+  Statement version(&statements_, db_, "PRAGMA data_version");
+  if (!version.Step()) ThrowSqlite(db_, SQLITE_ERROR, "data_version");
+  const std::int64_t seen = version.Int(0);
+  if (seen != dataVersion_ || stamp_ == 0) {
+    dataVersion_ = seen;
+    stamp_ = NewStamp();
+  }
+  return stamp_;
 }
 
 void RegistryStore::Open() {
@@ -239,7 +332,7 @@ void RegistryStore::Open() {
          " data BLOB NOT NULL,"
          " PRIMARY KEY(key, folded)) WITHOUT ROWID;");
     for (const RootKey& root : kRootKeys) {
-      Statement insert(db,
+      Statement insert(nullptr, db,
                        "INSERT OR IGNORE INTO reg_keys(id, parent, name, folded, depth)"
                        " VALUES(?1, NULL, ?2, ?3, 0)");
       insert.Bind(1, root.id).Bind(2, root.name).Bind(3, FoldName(root.name)).Run();
@@ -255,13 +348,15 @@ void RegistryStore::Open() {
     inode_ = st.st_ino;
   }
   db_ = db;
-  pid_ = getpid();
+  pid_ = static_cast<pid_t>(GetCurrentProcessId());
 }
 
 void RegistryStore::UseOwnConnection() {
-  if (pid_ == getpid()) return;
+  if (pid_ == static_cast<pid_t>(GetCurrentProcessId())) return;
   AbandonedConnections().push_back(db_);
+  statements_.Abandon();
   db_ = nullptr;
+  dataVersion_ = -1;
   Open();
 }
 
@@ -290,26 +385,38 @@ void RegistryStore::ApplyAnsiCodePage() {
 }
 
 RegistryStore::Transaction::Transaction(RegistryStore& store, Mode mode)
-    : lock_(store.mutex_), db_(nullptr) {
+    : lock_(store.mutex_), store_(store), db_(nullptr), cache_(&store.statements_) {
   store.UseOwnConnection();
   db_ = store.db_;
+  write_ = mode == Mode::kWrite;
   // IMMEDIATE for writes: a read lock that later asks to write can fail at
   // once with SQLITE_BUSY, without waiting for the other writer.
-  Exec(db_, mode == Mode::kWrite ? "BEGIN IMMEDIATE" : "BEGIN");
+  Statement begin(cache_, db_, write_ ? "BEGIN IMMEDIATE" : "BEGIN");
+  begin.Run();
   active_ = true;
 }
 
 RegistryStore::Transaction::~Transaction() {
-  if (active_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  // A write, committed or not, may have changed what readers see; the stamp
+  // moves on rather than trusting that it did not.
+  if (write_) store_.stamp_ = NewStamp();
+  if (!active_) return;
+  try {
+    Statement rollback(cache_, db_, "ROLLBACK");
+    rollback.Run();
+  } catch (...) {
+    // Nothing left to do: SQLite rolls back on its own when it cannot.
+  }
 }
 
 void RegistryStore::Transaction::Commit() {
-  Exec(db_, "COMMIT");
+  Statement commit(cache_, db_, "COMMIT");
+  commit.Run();
   active_ = false;
 }
 
 bool RegistryStore::Transaction::KeyExists(KeyId id) {
-  Statement query(db_, "SELECT 1 FROM reg_keys WHERE id = ?1");
+  Statement query(cache_, db_, "SELECT 1 FROM reg_keys WHERE id = ?1");
   return query.Bind(1, id).Step();
 }
 
@@ -319,7 +426,7 @@ void RegistryStore::Transaction::RequireKey(KeyId id) {
 
 std::optional<KeyId> RegistryStore::Transaction::FindChild(KeyId parent,
                                                            const std::string& folded) {
-  Statement query(db_, "SELECT id FROM reg_keys WHERE parent = ?1 AND folded = ?2");
+  Statement query(cache_, db_, "SELECT id FROM reg_keys WHERE parent = ?1 AND folded = ?2");
   if (!query.Bind(1, parent).Bind(2, folded).Step()) return std::nullopt;
   return query.Int(0);
 }
@@ -343,7 +450,7 @@ KeyId RegistryStore::Transaction::CreatePath(KeyId from, std::string_view path, 
   if (!SplitKeyPath(path, &parts)) {
     throw RegistryError(ERROR_INVALID_PARAMETER, "malformed key path");
   }
-  Statement depthOf(db_, "SELECT depth FROM reg_keys WHERE id = ?1");
+  Statement depthOf(cache_, db_, "SELECT depth FROM reg_keys WHERE id = ?1");
   if (!depthOf.Bind(1, from).Step()) {
     throw RegistryError(ERROR_KEY_DELETED, "the key has been deleted");
   }
@@ -361,7 +468,7 @@ KeyId RegistryStore::Transaction::CreatePath(KeyId from, std::string_view path, 
       madeLast = false;
       continue;
     }
-    Statement insert(db_,
+    Statement insert(cache_, db_,
                      "INSERT INTO reg_keys(parent, name, folded, depth) VALUES(?1, ?2, ?3, ?4)");
     insert.Bind(1, id).Bind(2, part).Bind(3, folded).Bind(4, depth).Run();
     id = sqlite3_last_insert_rowid(db_);
@@ -372,18 +479,18 @@ KeyId RegistryStore::Transaction::CreatePath(KeyId from, std::string_view path, 
 }
 
 bool RegistryStore::Transaction::HasSubkeys(KeyId id) {
-  Statement query(db_, "SELECT 1 FROM reg_keys WHERE parent = ?1 LIMIT 1");
+  Statement query(cache_, db_, "SELECT 1 FROM reg_keys WHERE parent = ?1 LIMIT 1");
   return query.Bind(1, id).Step();
 }
 
 void RegistryStore::Transaction::DeleteSubtree(KeyId id, bool includingSelf) {
   // The values of the key itself go in both cases.
-  Statement values(db_,
+  Statement values(cache_, db_,
                    "WITH RECURSIVE sub(id) AS (VALUES(?1)"
                    " UNION ALL SELECT k.id FROM reg_keys k JOIN sub ON k.parent = sub.id)"
                    " DELETE FROM reg_values WHERE key IN (SELECT id FROM sub)");
   values.Bind(1, id).Run();
-  Statement keys(db_,
+  Statement keys(cache_, db_,
                  "WITH RECURSIVE sub(id) AS (VALUES(?1)"
                  " UNION ALL SELECT k.id FROM reg_keys k JOIN sub ON k.parent = sub.id)"
                  " DELETE FROM reg_keys WHERE id IN (SELECT id FROM sub)"
@@ -394,7 +501,7 @@ void RegistryStore::Transaction::DeleteSubtree(KeyId id, bool includingSelf) {
 std::string RegistryStore::Transaction::FullPath(KeyId id) {
   std::string path;
   for (std::optional<KeyId> at = id; at;) {
-    Statement row(db_, "SELECT parent, name FROM reg_keys WHERE id = ?1");
+    Statement row(cache_, db_, "SELECT parent, name FROM reg_keys WHERE id = ?1");
     if (!row.Bind(1, *at).Step()) {
       throw RegistryError(ERROR_KEY_DELETED, "the key has been deleted");
     }
@@ -405,7 +512,7 @@ std::string RegistryStore::Transaction::FullPath(KeyId id) {
 }
 
 std::optional<StoredValue> RegistryStore::Transaction::GetValue(KeyId key, std::string_view name) {
-  Statement query(db_, "SELECT name, type, data FROM reg_values WHERE key = ?1 AND folded = ?2");
+  Statement query(cache_, db_, "SELECT name, type, data FROM reg_values WHERE key = ?1 AND folded = ?2");
   if (!query.Bind(1, key).Bind(2, FoldName(name)).Step()) return std::nullopt;
   return ReadValue(query);
 }
@@ -413,8 +520,7 @@ std::optional<StoredValue> RegistryStore::Transaction::GetValue(KeyId key, std::
 void RegistryStore::Transaction::SetValue(KeyId key, std::string_view name, DWORD type,
                                           const std::vector<BYTE>& data) {
   // A value keeps the spelling of its name from when it was first written.
-  Statement upsert(
-      db_,
+  Statement upsert(cache_, db_,
       "INSERT INTO reg_values(key, name, folded, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
       " ON CONFLICT(key, folded) DO UPDATE SET type = excluded.type,"
       " data = excluded.data");
@@ -422,13 +528,13 @@ void RegistryStore::Transaction::SetValue(KeyId key, std::string_view name, DWOR
 }
 
 bool RegistryStore::Transaction::DeleteValue(KeyId key, std::string_view name) {
-  Statement remove(db_, "DELETE FROM reg_values WHERE key = ?1 AND folded = ?2");
+  Statement remove(cache_, db_, "DELETE FROM reg_values WHERE key = ?1 AND folded = ?2");
   remove.Bind(1, key).Bind(2, FoldName(name)).Run();
   return sqlite3_changes(db_) > 0;
 }
 
 std::optional<StoredKey> RegistryStore::Transaction::SubkeyAt(KeyId key, DWORD index) {
-  Statement query(db_,
+  Statement query(cache_, db_,
                   "SELECT id, name FROM reg_keys WHERE parent = ?1 ORDER BY folded"
                   " LIMIT 1 OFFSET ?2");
   if (!query.Bind(1, key).Bind(2, index).Step()) return std::nullopt;
@@ -436,7 +542,7 @@ std::optional<StoredKey> RegistryStore::Transaction::SubkeyAt(KeyId key, DWORD i
 }
 
 std::optional<StoredValue> RegistryStore::Transaction::ValueAt(KeyId key, DWORD index) {
-  Statement query(db_,
+  Statement query(cache_, db_,
                   "SELECT name, type, data FROM reg_values WHERE key = ?1 ORDER BY folded"
                   " LIMIT 1 OFFSET ?2");
   if (!query.Bind(1, key).Bind(2, index).Step()) return std::nullopt;
@@ -444,7 +550,7 @@ std::optional<StoredValue> RegistryStore::Transaction::ValueAt(KeyId key, DWORD 
 }
 
 std::vector<StoredKey> RegistryStore::Transaction::Subkeys(KeyId key) {
-  Statement query(db_, "SELECT id, name FROM reg_keys WHERE parent = ?1 ORDER BY folded");
+  Statement query(cache_, db_, "SELECT id, name FROM reg_keys WHERE parent = ?1 ORDER BY folded");
   query.Bind(1, key);
   std::vector<StoredKey> keys;
   while (query.Step()) keys.push_back(StoredKey{query.Int(0), query.Text(1)});
@@ -452,7 +558,7 @@ std::vector<StoredKey> RegistryStore::Transaction::Subkeys(KeyId key) {
 }
 
 std::vector<StoredValue> RegistryStore::Transaction::Values(KeyId key) {
-  Statement query(db_, "SELECT name, type, data FROM reg_values WHERE key = ?1 ORDER BY folded");
+  Statement query(cache_, db_, "SELECT name, type, data FROM reg_values WHERE key = ?1 ORDER BY folded");
   query.Bind(1, key);
   std::vector<StoredValue> values;
   while (query.Step()) values.push_back(ReadValue(query));

@@ -16,11 +16,13 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/com/WinTypes.h"
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace registry {
 
@@ -83,6 +85,43 @@ class RegistryStore {
 
   const std::filesystem::path& File() const { return file_; }
 
+  // A number that changes whenever the store may have changed since it was
+  // last answered: a write of this store's own, a commit through any other
+  // connection or process. Stamps of different stores never agree. Throws
+  // RegistryError.
+  std::uint64_t ChangeStamp();
+
+  // The connection's prepared statements, kept for reuse, one per text (a
+  // literal, known by its address). The registry is read dozens of times for
+  // every date a filter holds; preparing each statement anew cost more than
+  // running it.
+  class StatementCache {
+   public:
+    StatementCache() = default;
+    ~StatementCache();
+    StatementCache(const StatementCache&) = delete;
+    StatementCache& operator=(const StatementCache&) = delete;
+
+    // The statement for sql on db, prepared on first use; null while the
+    // kept one is in use (the caller then prepares one of its own).
+    sqlite3_stmt* Take(sqlite3* db, const char* sql);
+    // Back into the cache, reset by the caller.
+    void Give(const char* sql, sqlite3_stmt* stmt);
+    // Finalizes every statement (before the connection closes).
+    void Clear();
+    // Drops the statements without finalizing them: their connection came
+    // from a parent process and is not ours to touch.
+    void Abandon();
+
+   private:
+    struct Entry {
+      sqlite3_stmt* stmt;
+      bool inUse;
+    };
+    sqlite3* db_ = nullptr;
+    std::unordered_map<const char*, Entry> entries_;
+  };
+
   class Transaction {
    public:
     enum class Mode { kRead, kWrite };
@@ -127,7 +166,10 @@ class RegistryStore {
     std::optional<KeyId> FindChild(KeyId parent, const std::string& folded);
 
     std::unique_lock<std::mutex> lock_;
+    RegistryStore& store_;
     sqlite3* db_;
+    StatementCache* cache_;
+    bool write_ = false;
     bool active_ = false;
   };
 
@@ -140,6 +182,9 @@ class RegistryStore {
   std::filesystem::path file_;
   std::mutex mutex_;
   sqlite3* db_ = nullptr;
+  StatementCache statements_;
+  std::uint64_t stamp_ = 0;         // the store's current change stamp
+  std::int64_t dataVersion_ = -1;   // SQLite's count of others' commits, when last read
   pid_t pid_ = 0;          // the process that opened db_
   dev_t device_ = 0;       // which file db_ opened, to notice it was replaced
   ino_t inode_ = 0;

@@ -1,6 +1,10 @@
 #include "platform/threads/Thread.h"
 
+#include <pthread.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <mutex>
 #include <new>
 #include <system_error>
 #include <thread>
@@ -48,6 +52,23 @@ std::atomic<DWORD> g_nextThreadId{0};
 thread_local DWORD t_threadId = 0;  // 0 until the thread asks or is created here
 
 }  // namespace
+
+namespace {
+
+std::atomic<DWORD> g_processId{0};
+
+void NoteChildProcess() { g_processId.store(static_cast<DWORD>(::getpid())); }
+
+}  // namespace
+
+DWORD GetCurrentProcessId() {
+  static std::once_flag registered;
+  std::call_once(registered, [] {
+    NoteChildProcess();
+    pthread_atfork(nullptr, nullptr, NoteChildProcess);
+  });
+  return g_processId.load(std::memory_order_relaxed);
+}
 
 DWORD GetCurrentThreadId() {
   if (t_threadId == 0) t_threadId = ++g_nextThreadId;

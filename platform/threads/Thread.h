@@ -20,5 +20,10 @@ HANDLE CreateThread(void* security, DWORD stackSize, LPTHREAD_START_ROUTINE rout
 // process's life.
 DWORD GetCurrentThreadId();
 
+// The process's identifier, as getpid() answers it, without asking the kernel
+// each time: the stores compare it on every use to notice that they run in a
+// child after fork(), which a fork handler tells.
+DWORD GetCurrentProcessId();
+
 // The routine's result once the thread has ended, else STILL_ACTIVE.
 BOOL GetExitCodeThread(HANDLE thread, DWORD* exitCode);

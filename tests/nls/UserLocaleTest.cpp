@@ -1,6 +1,9 @@
 // The user's and the system's default locales: seeded from the environment
 // once, then kept in the registry where Windows keeps them.
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <string>
 
 #include "tests/nls/NlsTest.h"
@@ -28,6 +31,28 @@ TEST_F(NlsTest, TheUsersLocaleIsSeededFromTheEnvironmentOnceThenTheRegistryWins)
       ERROR_SUCCESS);
   EXPECT_EQ(GetUserDefaultLCID(), 1025u);
   EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_SENGLANGUAGE), "Arabic");
+}
+
+TEST_F(NlsTest, AChangeByAnotherProgramShowsAtTheNextCall) {
+  // The user's values are kept between calls; what another process writes
+  // must still show at once, as the registry has it.
+  EXPECT_EQ(Date(LOCALE_USER_DEFAULT, kSpring2004, nullptr, DATE_SHORTDATE), "3/21/2004");
+  EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_IDATE), "0");
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    _exit(SetLocaleInfo(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, u"dd.MM.yyyy") ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(Date(LOCALE_USER_DEFAULT, kSpring2004, nullptr, DATE_SHORTDATE), "21.03.2004");
+  EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_IDATE), "1");
+  // And a value written under the registry's own name, past the API.
+  ASSERT_EQ(registry::SetString(HKEY_CURRENT_USER, "Control Panel\\International", "sShortDate",
+                                "yyyy-MM-dd"),
+            ERROR_SUCCESS);
+  EXPECT_EQ(Date(LOCALE_USER_DEFAULT, kSpring2004, nullptr, DATE_SHORTDATE), "2004-03-21");
 }
 
 TEST_F(NlsTest, TheEnvironmentIsReadAsTheCLibraryReadsIt) {

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -193,6 +194,43 @@ TEST_F(RegistryTest, AFileThatIsNotARegistryIsReportedAndLeftAlone) {
   std::ifstream in(file, std::ios::binary);
   const std::string after((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_EQ(after, garbage);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(RegistryTest, TheChangeStampMovesWithEveryChangeWhoeverMadeIt) {
+  const std::uint64_t first = registry::ChangeStamp();
+  ASSERT_NE(first, 0u);
+  EXPECT_EQ(registry::ChangeStamp(), first) << "nothing changed";
+  DWORD value = 0;
+  registry::GetDword(HKEY_CURRENT_USER, "Stamp", "Read", &value);
+  EXPECT_EQ(registry::ChangeStamp(), first) << "a read changes nothing";
+
+  ASSERT_EQ(registry::SetDword(HKEY_CURRENT_USER, "Stamp", "Own", 1), ERROR_SUCCESS);
+  const std::uint64_t afterOwn = registry::ChangeStamp();
+  EXPECT_NE(afterOwn, first);
+
+  // Another process writes through a connection of its own.
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) _exit(registry::SetDword(HKEY_CURRENT_USER, "Stamp", "Other", 2) == ERROR_SUCCESS ? 0 : 1);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  const std::uint64_t afterOther = registry::ChangeStamp();
+  EXPECT_NE(afterOther, afterOwn);
+  EXPECT_NE(afterOther, first);
+
+  // Another profile is another registry, and coming back is a change too.
+  const std::filesystem::path other = home_ / "other";
+  std::filesystem::create_directories(other);
+  UseProfile(other);
+  const std::uint64_t otherProfile = registry::ChangeStamp();
+  EXPECT_NE(otherProfile, afterOther);
+  UseProfile(home_);
+  EXPECT_NE(registry::ChangeStamp(), otherProfile);
 }
 
 }  // namespace

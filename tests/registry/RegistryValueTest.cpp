@@ -139,3 +139,36 @@ TEST_F(RegistryTest, DefaultValueIsTheEmptyNameAndDeletedValuesAreGone) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RegistryTest, SeveralTextsWrittenAtOnceReadBackEachAsWrittenAlone) {
+  const std::uint64_t before = registry::ChangeStamp();
+  ASSERT_EQ(registry::SetStrings(HKEY_CURRENT_USER, "Control Panel\\International",
+                                 {{"sShortDate", "dd/MM/yyyy"}, {"s1159", ""}, {"sDate", "ص/"}}),
+            ERROR_SUCCESS);
+  EXPECT_NE(registry::ChangeStamp(), before);
+  std::string text;
+  ASSERT_EQ(registry::GetString(HKEY_CURRENT_USER, "Control Panel\\International", "SSHORTDATE", &text),
+            ERROR_SUCCESS);
+  EXPECT_EQ(text, "dd/MM/yyyy");
+  ASSERT_EQ(registry::GetString(HKEY_CURRENT_USER, "Control Panel\\International", "s1159", &text),
+            ERROR_SUCCESS);
+  EXPECT_EQ(text, "");
+  // Through the W form, with its terminator, as SetString writes it.
+  HKEY key = nullptr;
+  ASSERT_EQ(Open(HKEY_CURRENT_USER, u"Control Panel\\International", &key), ERROR_SUCCESS);
+  char16_t data[8] = {};
+  DWORD type = 0;
+  DWORD size = sizeof data;
+  ASSERT_EQ(RegQueryValueEx(key, u"sDate", nullptr, &type, reinterpret_cast<BYTE*>(data), &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(type, REG_SZ);
+  EXPECT_EQ(size, 3 * sizeof(char16_t));
+  EXPECT_EQ(std::u16string(data), u"ص/");
+  RegCloseKey(key);
+  // A bad key path writes nothing.
+  EXPECT_EQ(registry::SetStrings(HKEY_CURRENT_USER, "Bad\\\\Path", {{"a", "b"}}), ERROR_INVALID_PARAMETER);
+}
+
+}  // namespace

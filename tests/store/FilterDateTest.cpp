@@ -1,6 +1,9 @@
 // Dates inside filters, read as the user's locale writes them: the order of
 // its short date, its AM/PM designators, its calendar.
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <optional>
 #include <string>
 
@@ -36,6 +39,18 @@ TEST_F(FilterDateTest, EachShortDateOrderOfTheLocale) {
   EXPECT_EQ(Read("06/12/2026 02:25 PM"), expected);
   ASSERT_TRUE(nls::SetUserDefaultLocale(2057));
   EXPECT_EQ(Read("06/12/2026 14:25"), expected);
+}
+
+TEST_F(FilterDateTest, AnotherProgramChangingTheOrderIsSeenAtTheNextFilter) {
+  const std::int64_t expected = Seconds(2026, 12, 6, 14, 25);
+  EXPECT_EQ(Read("12/06/2026 02:25 PM"), expected);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) _exit(SetLocaleInfo(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, u"dd/MM/yyyy") ? 0 : 1);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(Read("06/12/2026 02:25 PM"), expected);
 }
 
 TEST_F(FilterDateTest, TimesInTwelveOrTwentyFourHours) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "host/store/FilterError.h"
+#include "host/store/StoreError.h"
 #include "tests/store/StoreTest.h"
 
 namespace {
@@ -138,6 +139,25 @@ TEST_F(QueryTest, UserFieldsNeedTheFolderFieldAndTheHostsConsent) {
   store_->Save(textual);
   EXPECT_EQ(Restrict("[PrayerNum] >= 9").size(), 0u);
   EXPECT_EQ(Restrict("[PrayerNum] = 10"), std::vector<ItemId>{textual.id});
+}
+
+TEST_F(QueryTest, AFieldAnotherConnectionAddsIsUsableAtOnce) {
+  SaveDays();
+  EXPECT_EQ(Restrict("[PrayerNum] = 2").size(), 3u);  // PrayerNum known from here on
+  EXPECT_THROW(Restrict("[Rakaat] = 4"), host::FilterError);
+  // Another program adds fields this store has never seen; one of them has
+  // the name of one this store knows, in another spelling.
+  auto other = OpenStore();
+  ASSERT_TRUE(other->AddFolderField(FolderKind::kCalendar, "Rakaat", PropertyType::kNumber));
+  EXPECT_FALSE(other->AddFolderField(FolderKind::kCalendar, "PRAYERNUM", PropertyType::kNumber));
+  Appointment item = Prayer("Zuhr", Date(2026, 12, 8, 12, 25), 2);
+  item.userProperties.push_back({"Rakaat", PropertyType::kNumber, 4.0});
+  other->Save(item);
+  EXPECT_EQ(Restrict("[Rakaat] = 4"), std::vector<ItemId>{item.id});
+  EXPECT_EQ(Restrict("[PrayerNum] = 2 AND [Rakaat] >= 4"), std::vector<ItemId>{item.id});
+  // And a field of another type stays refused, known or not.
+  EXPECT_THROW(store_->AddFolderField(FolderKind::kCalendar, "Rakaat", PropertyType::kText), host::StoreError);
+  EXPECT_THROW(store_->AddFolderField(FolderKind::kCalendar, "PrayerNum", PropertyType::kText), host::StoreError);
 }
 
 TEST_F(QueryTest, ARangeOfStartReadsThroughTheIndex) {
