@@ -40,6 +40,15 @@ class CComException : public CWin32Exception {
   int m_line;
 };
 
+// Raises the failure of a call as a CComException carrying the caller's
+// source line.
+#define THROW_IF_FAILED(expression)                      \
+  do {                                                   \
+    if (const HRESULT hr_ = (expression); FAILED(hr_)) { \
+      throw CComException(hr_, nullptr, __LINE__);       \
+    }                                                    \
+  } while (false)
+
 // The three error lines written when the uninstall code catches a failure:
 // the result, the source file and line, and the message text.
 void LogComException(const CComException& e, const char* sourceFile);

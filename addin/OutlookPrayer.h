@@ -160,6 +160,9 @@ class COutlookPrayer : public _IDTExtensibility2, public IProgressOwner {
   // The progress window of a walk over `count` items, with its text; false
   // when it could not be shown.
   bool ShowItemProgress(CProgressPage& progress, int mode, LONG count, bool delayed, UINT text);
+  // After an item: the bar stepped and the window painted (when shown);
+  // true when the user cancelled.
+  bool StepItemProgress(CProgressPage& progress, bool shown);
   // The item's date as the window's second line.
   void ShowItemDate(CProgressPage& progress, DATE start) const;
   // The appointment at a 1-based position; E_NOINTERFACE for another kind.

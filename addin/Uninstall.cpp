@@ -24,13 +24,6 @@
 
 namespace {
 
-#define THROW_IF_FAILED(expression)                      \
-  do {                                                   \
-    if (const HRESULT hr_ = (expression); FAILED(hr_)) { \
-      throw CComException(hr_, nullptr, __LINE__);       \
-    }                                                    \
-  } while (false)
-
 // A null object where one was promised is a failure of the call.
 template <typename T>
 T* Required(const ComPtr<T>& object, int line) {
@@ -72,6 +65,15 @@ void DeleteMarked(_Items* items, const std::u16string& name) {
   }
 }
 
+// The MAPI namespace, its calendar and the calendar's items; a failure is
+// raised.
+void OpenCalendar(_Application* application, ComPtr<_NameSpace>* space, ComPtr<MAPIFolder>* calendar,
+                  ComPtr<_Items>* items) {
+  THROW_IF_FAILED(application->GetNamespace(CComBSTR(u"MAPI").Get(), space->ReleaseAndGetAddressOf()));
+  THROW_IF_FAILED(Required(*space, __LINE__)->GetDefaultFolder(olFolderCalendar, calendar->ReleaseAndGetAddressOf()));
+  THROW_IF_FAILED(Required(*calendar, __LINE__)->get_Items(items->ReleaseAndGetAddressOf()));
+}
+
 // Deletes the deepest keys first, as a key with subkeys cannot be deleted.
 LONG DeleteKeyTree(HKEY parent, const tstring& path) {
   HKEY key = nullptr;
@@ -92,11 +94,9 @@ LONG DeleteKeyTree(HKEY parent, const tstring& path) {
 void DeleteMarkedItems(_Application* application, const std::u16string& name) {
   try {
     ComPtr<_NameSpace> space;
-    THROW_IF_FAILED(application->GetNamespace(CComBSTR(u"MAPI").Get(), space.ReleaseAndGetAddressOf()));
     ComPtr<MAPIFolder> calendar;
-    THROW_IF_FAILED(Required(space, __LINE__)->GetDefaultFolder(olFolderCalendar, calendar.ReleaseAndGetAddressOf()));
     ComPtr<_Items> items;
-    THROW_IF_FAILED(Required(calendar, __LINE__)->get_Items(items.ReleaseAndGetAddressOf()));
+    OpenCalendar(application, &space, &calendar, &items);
     const std::u16string filter = u"[" + name + u"] <= " + u"191";
     ComPtr<_Items> found;
     THROW_IF_FAILED(ManualRestrict(Required(items, __LINE__), filter, found.ReleaseAndGetAddressOf()));
@@ -125,11 +125,9 @@ HRESULT DeleteOutlookItemsNow() {
     Required(application, __LINE__);
 
     ComPtr<_NameSpace> space;
-    THROW_IF_FAILED(application->GetNamespace(CComBSTR(u"MAPI").Get(), space.ReleaseAndGetAddressOf()));
     ComPtr<MAPIFolder> calendar;
-    THROW_IF_FAILED(Required(space, __LINE__)->GetDefaultFolder(olFolderCalendar, calendar.ReleaseAndGetAddressOf()));
     ComPtr<_Items> items;
-    THROW_IF_FAILED(Required(calendar, __LINE__)->get_Items(items.ReleaseAndGetAddressOf()));
+    OpenCalendar(application.Get(), &space, &calendar, &items);
 
     ComPtr<_Explorer> explorer;
     THROW_IF_FAILED(application->ActiveExplorer(explorer.ReleaseAndGetAddressOf()));

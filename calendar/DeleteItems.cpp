@@ -64,11 +64,7 @@ HRESULT COutlookPrayer::DeleteAppointments(_Items* items, bool progressFlag, boo
     item->get_Start(&start);
     if (shown) ShowItemDate(progress, start);
     if (failure = DeleteAppointment(item.Get()); FAILED(failure)) break;
-    if (shown) {
-      progress.Stepit();
-      ProcessWindowMessages(progress.Window());
-    }
-    if (m_cancel.load() == 1) break;
+    if (StepItemProgress(progress, shown)) break;
   }
   // A failure leaves the items deleted so far deleted, and the settings as they were.
   if (shown) progress.DestroyPage();
@@ -91,6 +87,14 @@ bool COutlookPrayer::ShowItemProgress(CProgressPage& progress, int mode, LONG co
   LoadString(ResourceInstance(), text, buffer, 1025);
   progress.SetText(buffer, UILanguageID);
   return true;
+}
+
+bool COutlookPrayer::StepItemProgress(CProgressPage& progress, bool shown) {
+  if (shown) {
+    progress.Stepit();
+    ProcessWindowMessages(progress.Window());
+  }
+  return m_cancel.load() == 1;
 }
 
 void COutlookPrayer::ShowItemDate(CProgressPage& progress, DATE start) const {

@@ -61,11 +61,7 @@ HRESULT COutlookPrayer::UpdateAppointments(_Items* items, LONG) {
     }
     // Past prayers (1) and items whose writing failed keep what they had.
     if (written == S_OK) item->Save();
-    if (shown) {
-      progress.Stepit();
-      ProcessWindowMessages(progress.Window());
-    }
-    if (m_cancel.load() == 1) break;
+    if (StepItemProgress(progress, shown)) break;
   }
   if (shown) progress.DestroyPage();
   progress.SetOwner(nullptr);

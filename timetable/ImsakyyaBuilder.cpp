@@ -23,13 +23,6 @@ namespace {
 constexpr LCID kArabicLocale = 1025;  // Arabic (Saudi Arabia): Hijri dates and names
 constexpr int kFormatChars = 255;
 
-#define THROW_IF_FAILED(expression)                                  \
-  do {                                                               \
-    if (const HRESULT hr_ = (expression); FAILED(hr_)) {             \
-      throw CComException(hr_, nullptr, __LINE__);                   \
-    }                                                                \
-  } while (false)
-
 std::u16string ResourceText(UINT id) {
   char16_t buffer[1025] = {};
   LoadString(ResourceInstance(), id, buffer, 1025);

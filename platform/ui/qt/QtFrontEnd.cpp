@@ -870,17 +870,11 @@ bool PressKey(FrontEnd& frontEnd, HWND window, int qtKey) {
 
 bool RenderWindow(FrontEnd& frontEnd, HWND window, const std::string& pngPath,
                   RenderedWindow* rendered) {
-  auto* qt = dynamic_cast<QtFrontEndImpl*>(&frontEnd);
-  if (qt == nullptr) return false;
-  bool done = false;
-  QMetaObject::invokeMethod(
-      qt->Context(),
-      [&] {
-        WindowView* view = qt->Find(window);
-        if (view == nullptr) return;
+  return OnQtThread(frontEnd, window, [&](WindowView& found) {
+        WindowView* view = &found;
         QApplication::processEvents();
         const QPixmap image = view->grab();
-        if (!image.save(Q(pngPath), "PNG")) return;
+        if (!image.save(Q(pngPath), "PNG")) return false;
         RenderedWindow out;
         out.width = view->width();
         out.height = view->height();
@@ -929,10 +923,8 @@ bool RenderWindow(FrontEnd& frontEnd, HWND window, const std::string& pngPath,
           out.controls.push_back(r);
         }
         *rendered = std::move(out);
-        done = true;
-      },
-      Qt::BlockingQueuedConnection);
-  return done;
+        return true;
+      });
 }
 
 }  // namespace ui::qt
