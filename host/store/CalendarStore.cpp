@@ -18,8 +18,16 @@ namespace host {
 namespace {
 
 // The file's layout. A file of a later layout is refused rather than
-// misread.
-constexpr int kSchemaVersion = 1;
+// misread. Layout 1 kept the change count in a table of its own; 2 keeps it
+// beside the items' id sequence (kChangeCountRow).
+constexpr int kSchemaVersion = 2;
+
+// The change count is a row of sqlite_sequence, under a name no table can
+// have here: every insert writes that page anyway for the AUTOINCREMENT
+// id, so counting the change costs a one-item save no page of its own
+// (it was one page in eight of every commit). SQLite looks its rows up by
+// table name and leaves other rows alone.
+#define CHANGE_COUNT_ROW "'change count'"
 
 // start_key is Start in whole seconds (DateSeconds.h): unlike the DATE it
 // orders as time does, so the index answers ranges of Start exactly.
@@ -57,8 +65,17 @@ constexpr const char* kSchema =
     " folded TEXT NOT NULL,"
     " type INTEGER NOT NULL,"
     " PRIMARY KEY(folder, folded)) WITHOUT ROWID;"
-    "CREATE TABLE counters(name TEXT PRIMARY KEY, value INTEGER NOT NULL) WITHOUT ROWID;"
-    "INSERT INTO counters VALUES('changes', 0);";
+    "INSERT INTO sqlite_sequence(name, seq) VALUES(" CHANGE_COUNT_ROW ", 0);";
+
+// Layout 1 to 2: the count moves, its table goes.
+constexpr const char* kMoveChangeCount =
+    "INSERT INTO sqlite_sequence(name, seq)"
+    " SELECT " CHANGE_COUNT_ROW ", value FROM counters WHERE name = 'changes';"
+    "DROP TABLE counters;";
+
+constexpr const char* kReadChangeCount = "SELECT seq FROM sqlite_sequence WHERE name = " CHANGE_COUNT_ROW;
+constexpr const char* kWriteChangeCount = "UPDATE sqlite_sequence SET seq = ?1 WHERE name = " CHANGE_COUNT_ROW;
+#undef CHANGE_COUNT_ROW
 
 // Items with their properties, one row per property (or one row with NULL
 // property columns for an item without any), ordered by item.
@@ -256,8 +273,8 @@ void CalendarStore::CreateSchema() {
                          std::to_string(version) + ")");
   }
   if (version == kSchemaVersion) return;
-  db_->Exec(kSchema);
-  db_->Exec("PRAGMA user_version = 1");
+  db_->Exec(version == 0 ? kSchema : kMoveChangeCount);
+  db_->Exec(("PRAGMA user_version = " + std::to_string(kSchemaVersion)).c_str());
   txn.Commit();
 }
 
@@ -375,13 +392,13 @@ std::uint64_t CalendarStore::BumpChangeCount() {
   // journal on every save.)
   std::int64_t value = 0;
   {
-    sqlite::Statement read(*db_, "SELECT value FROM counters WHERE name = 'changes'");
+    sqlite::Statement read(*db_, kReadChangeCount);
     if (!read.Step()) {
       throw StoreError(StoreError::Reason::kFailed, "outlook.db: the change count is missing");
     }
     value = read.Int(0) + 1;
   }
-  sqlite::Statement bump(*db_, "UPDATE counters SET value = ?1 WHERE name = 'changes'");
+  sqlite::Statement bump(*db_, kWriteChangeCount);
   bump.Bind(1, value).Run();
   return static_cast<std::uint64_t>(value);
 }
@@ -627,7 +644,7 @@ std::string CalendarStore::QueryPlan(FolderKind folder, std::string_view text) {
 
 std::uint64_t CalendarStore::ChangeCount() {
   std::lock_guard<std::mutex> lock(mutex_);
-  sqlite::Statement query(Db(), "SELECT value FROM counters WHERE name = 'changes'");
+  sqlite::Statement query(Db(), kReadChangeCount);
   return query.Step() ? static_cast<std::uint64_t>(query.Int(0)) : 0;
 }
 

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <sqlite3.h>
+
 #include "host/store/StoreError.h"
 #include "tests/store/StoreTest.h"
 
@@ -273,6 +275,56 @@ TEST_F(StoreTest, TheProfilesStoreFollowsTheProfile) {
   EXPECT_NE(third, first);
   EXPECT_EQ(third->Count(FolderKind::kCalendar), 0u);
   EXPECT_TRUE(third->Options().userFieldsInFilters);
+}
+
+// Runs SQL on a file the way an earlier host left it.
+void WriteWithSqlite(const std::filesystem::path& file, const char* sql) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+  char* error = nullptr;
+  EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
+  sqlite3_free(error);
+  sqlite3_close(db);
+}
+
+TEST_F(StoreTest, AStoreOfTheFirstLayoutKeepsItsItemsAndItsCount) {
+  WriteWithSqlite(profile_.Dir() / "outlook.db",
+                  "PRAGMA journal_mode=WAL;"
+                  "CREATE TABLE items(id INTEGER PRIMARY KEY AUTOINCREMENT, uid TEXT NOT NULL UNIQUE,"
+                  " folder INTEGER NOT NULL, start REAL NOT NULL, start_key INTEGER NOT NULL, end REAL NOT NULL,"
+                  " subject TEXT NOT NULL, body TEXT NOT NULL, busy_status INTEGER NOT NULL,"
+                  " reminder_set INTEGER NOT NULL, reminder_minutes INTEGER NOT NULL,"
+                  " reminder_play_sound INTEGER NOT NULL, reminder_sound_file TEXT NOT NULL);"
+                  "CREATE INDEX items_folder_start ON items(folder, start_key);"
+                  "CREATE TABLE item_properties(item INTEGER NOT NULL REFERENCES items(id) ON DELETE CASCADE,"
+                  " position INTEGER NOT NULL, name TEXT NOT NULL, folded TEXT NOT NULL, type INTEGER NOT NULL,"
+                  " number REAL, text TEXT, PRIMARY KEY(item, position), UNIQUE(item, folded)) WITHOUT ROWID;"
+                  "CREATE TABLE folder_fields(folder INTEGER NOT NULL, name TEXT NOT NULL, folded TEXT NOT NULL,"
+                  " type INTEGER NOT NULL, PRIMARY KEY(folder, folded)) WITHOUT ROWID;"
+                  "CREATE TABLE counters(name TEXT PRIMARY KEY, value INTEGER NOT NULL) WITHOUT ROWID;"
+                  "INSERT INTO counters VALUES('changes', 41);"
+                  "INSERT INTO items VALUES(7, 'u-7', 9, 38067.5, 3288988800, 38067.51, 'Asr', '', 2, 1, 5, 0, '');"
+                  "INSERT INTO item_properties VALUES(7, 0, 'PrayerNum', 'prayernum', 3, 3, NULL);"
+                  "PRAGMA user_version = 1;");
+  auto store = OpenStore();
+  EXPECT_EQ(store->ChangeCount(), 41u);
+  const auto old = store->Load(7);
+  ASSERT_TRUE(old.has_value());
+  EXPECT_EQ(old->subject, "Asr");
+  ASSERT_EQ(old->userProperties.size(), 1u);
+  // Ids go on after the old ones, and the count from where it was.
+  Appointment item = Prayer("Maghrib", Date(2004, 3, 22, 18), 4);
+  store->Save(item);
+  EXPECT_EQ(item.id, 8);
+  store->Delete(old->id);
+  EXPECT_EQ(store->ChangeCount(), 43u);
+  store.reset();
+  EXPECT_EQ(OpenStore()->ChangeCount(), 43u);
+}
+
+TEST_F(StoreTest, AStoreOfALaterLayoutIsRefused) {
+  WriteWithSqlite(profile_.Dir() / "outlook.db", "PRAGMA user_version = 3;");
+  EXPECT_EQ(ReasonOf([&] { OpenStore(); }), StoreError::Reason::kFailed);
 }
 
 TEST_F(StoreTest, AFileThatIsNoStoreIsAnError) {
