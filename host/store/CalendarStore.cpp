@@ -224,7 +224,7 @@ std::shared_ptr<CalendarStore> CalendarStore::Open(std::filesystem::path file,
 }
 
 CalendarStore::CalendarStore(std::filesystem::path file, const StoreOptions& options)
-    : file_(std::move(file)), options_(options) {
+    : file_(std::move(file)), options_(options), burst_(mutex_, [this] { GiveBackFileLock(); }) {
   std::lock_guard<std::mutex> lock(mutex_);
   Db();
 }
@@ -258,6 +258,32 @@ sqlite::Database& CalendarStore::Db() {
     inode_ = st.st_ino;
   }
   return *db_;
+}
+
+sqlite::Transaction CalendarStore::WriteTransaction() {
+  sqlite::Database& db = Db();
+  if (burst_.BeforeWrite()) {
+    db.Exec("PRAGMA locking_mode=EXCLUSIVE");
+    if (db.TryBeginWrite()) return sqlite::Transaction(db, sqlite::Transaction::Mode::kBegun);
+    // In WAL mode every connection that has read the file keeps a share
+    // of its lock: with another one open, saves take turns as usual.
+    db.Exec("PRAGMA locking_mode=NORMAL");
+    burst_.Refused();
+  }
+  return sqlite::Transaction(db, sqlite::Transaction::Mode::kWrite);
+}
+
+void CalendarStore::GiveBackFileLock() {
+  // Not a connection of another process, nor one already gone.
+  if (db_ == nullptr || pid_ != static_cast<pid_t>(GetCurrentProcessId())) return;
+  try {
+    // In WAL mode the exclusive lock goes at the end of the connection's
+    // next write transaction; an empty one writes nothing.
+    db_->Exec("PRAGMA locking_mode=NORMAL");
+    db_->Exec("BEGIN IMMEDIATE; COMMIT");
+  } catch (const std::exception&) {
+    // Then the next save or query gives it back.
+  }
 }
 
 void CalendarStore::CreateSchema() {
@@ -317,7 +343,7 @@ void CalendarStore::SaveAll(std::vector<Appointment>& items) {
   std::uint64_t changes = 0;
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    sqlite::Transaction txn(Db(), sqlite::Transaction::Mode::kWrite);
+    sqlite::Transaction txn = WriteTransaction();
     for (Appointment& item : saved) {
       if (item.id == 0) {
         Insert(item);
@@ -430,7 +456,7 @@ DeleteOutcome CalendarStore::Delete(ItemId id) {
   std::uint64_t changes = 0;
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    sqlite::Transaction txn(Db(), sqlite::Transaction::Mode::kWrite);
+    sqlite::Transaction txn = WriteTransaction();
     bool moved = false;
     {
       sqlite::Statement move(
@@ -498,7 +524,7 @@ bool CalendarStore::AddFolderField(FolderKind folder, std::string_view name, Pro
                       "the folder already has a field \"" + std::string(name) + "\" of another type");
   };
   std::lock_guard<std::mutex> lock(mutex_);
-  sqlite::Database& db = Db();
+  Db();
   // Outlook's Add asks for this on every item saved with a property; a field
   // is never removed nor given another type, so one seen in this file stays
   // as it was, and asking the file again would only take its write lock.
@@ -506,7 +532,7 @@ bool CalendarStore::AddFolderField(FolderKind folder, std::string_view name, Pro
     if (known->second.type == type) return false;
     throw conflict();
   }
-  sqlite::Transaction txn(db, sqlite::Transaction::Mode::kWrite);
+  sqlite::Transaction txn = WriteTransaction();
   {
     sqlite::Statement existing(
         *db_, "SELECT type, name FROM folder_fields WHERE folder = ?1 AND folded = ?2");

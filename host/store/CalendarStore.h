@@ -29,11 +29,13 @@
 #include "host/store/FilterFields.h"
 #include "host/store/FindCursor.h"
 #include "host/store/StoreOptions.h"
+#include "host/store/WriteBurst.h"
 
 namespace host {
 
 namespace sqlite {
 class Database;
+class Transaction;
 class Statement;
 }  // namespace sqlite
 
@@ -122,6 +124,9 @@ class CalendarStore : public std::enable_shared_from_this<CalendarStore> {
   CalendarStore(std::filesystem::path file, const StoreOptions& options);
 
   sqlite::Database& Db();  // the caller holds mutex_
+  // BEGIN IMMEDIATE on Db(), keeping the file's lock for a burst of saves.
+  sqlite::Transaction WriteTransaction();
+  void GiveBackFileLock();  // on burst_'s thread, mutex_ held
   void CreateSchema();
   void Insert(Appointment& item);
   void Update(Appointment& item);
@@ -147,6 +152,7 @@ class CalendarStore : public std::enable_shared_from_this<CalendarStore> {
   std::map<std::pair<FolderKind, std::string>, FolderField> knownFields_;
   std::map<int, ChangeListener> listeners_;
   int nextListener_ = 1;
+  WriteBurst burst_;  // last: its thread uses the members above
 };
 
 }  // namespace host

@@ -136,6 +136,15 @@ void Database::Exec(const char* sql) {
 
 std::int64_t Database::LastInsertId() const { return sqlite3_last_insert_rowid(db_); }
 
+bool Database::TryBeginWrite() {
+  sqlite3_busy_timeout(db_, 0);
+  const int rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+  sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+  if (rc == SQLITE_OK) return true;
+  if ((rc & 0xff) == SQLITE_BUSY) return false;
+  Fail(rc, "BEGIN IMMEDIATE");
+}
+
 void Database::Fail(int rc, const char* what) const {
   const int primary = rc & 0xff;
   const StoreError::Reason reason = primary == SQLITE_BUSY || primary == SQLITE_LOCKED
@@ -161,6 +170,7 @@ sqlite3_stmt* Database::Prepare(const std::string& sql, unsigned flags) {
 }
 
 Transaction::Transaction(Database& db, Mode mode) : db_(db) {
+  if (mode == Mode::kBegun) return;
   // Kept statements rather than Exec: a save is a transaction of its own,
   // and parsing these texts anew each time cost as much as a small insert.
   Statement begin(db_, mode == Mode::kWrite ? "BEGIN IMMEDIATE" : "BEGIN");

@@ -61,6 +61,9 @@ class Database {
 
   void Exec(const char* sql);
   std::int64_t LastInsertId() const;
+  // BEGIN IMMEDIATE without waiting: false when another connection holds
+  // the lock it needs.
+  bool TryBeginWrite();
 
   // Forgets the connection without closing it: after fork() the child must
   // not touch the locks the parent's connection holds.
@@ -81,9 +84,10 @@ class Database {
 
 // BEGIN IMMEDIATE (a writer takes the write lock at once, waiting for other
 // processes up to the busy timeout) or BEGIN; rolls back unless committed.
+// kBegun takes on a write transaction the caller began (TryBeginWrite).
 class Transaction {
  public:
-  enum class Mode { kRead, kWrite };
+  enum class Mode { kRead, kWrite, kBegun };
   Transaction(Database& db, Mode mode);
   ~Transaction();
   Transaction(const Transaction&) = delete;

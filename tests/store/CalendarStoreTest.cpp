@@ -1,12 +1,16 @@
 // The store's items, folders, folder fields and changes.
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
+#include <exception>
 #include <fstream>
 #include <functional>
 #include <limits>
 #include <regex>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <sqlite3.h>
@@ -275,6 +279,41 @@ TEST_F(StoreTest, TheProfilesStoreFollowsTheProfile) {
   EXPECT_NE(third, first);
   EXPECT_EQ(third->Count(FolderKind::kCalendar), 0u);
   EXPECT_TRUE(third->Options().userFieldsInFilters);
+}
+
+TEST_F(StoreTest, AnotherConnectionGetsItsTurnDuringALongRunOfSaves) {
+  // One connection saves without pause, as a fill does; another, opened
+  // meanwhile, reads and saves before the run is over.
+  auto writer = OpenStore();
+  Appointment first = Prayer("Fajr", Date(2004, 3, 21, 5), 0);
+  writer->Save(first);
+  std::atomic<bool> done{false};
+  std::atomic<int> saved{0};
+  std::exception_ptr failure;
+  std::thread run([&] {
+    try {
+      const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+      for (int n = 0; !done && std::chrono::steady_clock::now() < give_up; ++n) {
+        Appointment item = Prayer("Asr", Date(2004, 3, 21, 15) + n / 1440.0, 3);
+        writer->Save(item);
+        ++saved;
+      }
+    } catch (...) {
+      failure = std::current_exception();
+    }
+  });
+  {
+    auto other = OpenStore();
+    EXPECT_TRUE(other->Load(first.id).has_value());
+    Appointment mine = Prayer("Dentist", Date(2004, 3, 22, 9), 0);
+    EXPECT_NO_THROW(other->Save(mine));
+  }
+  const int before = saved;
+  done = true;
+  run.join();
+  if (failure) std::rethrow_exception(failure);
+  EXPECT_GT(before, 0);
+  EXPECT_EQ(OpenStore()->Count(FolderKind::kCalendar), static_cast<std::size_t>(saved + 2));
 }
 
 // Runs SQL on a file the way an earlier host left it.
