@@ -266,9 +266,12 @@ sqlite::Transaction CalendarStore::WriteTransaction() {
     db.Exec("PRAGMA locking_mode=EXCLUSIVE");
     if (db.TryBeginWrite()) return sqlite::Transaction(db, sqlite::Transaction::Mode::kBegun);
     // In WAL mode every connection that has read the file keeps a share
-    // of its lock: with another one open, saves take turns as usual.
-    db.Exec("PRAGMA locking_mode=NORMAL");
+    // of its lock: with another one open, saves take turns as usual. The
+    // refused attempt leaves this connection a lock that keeps new readers
+    // out whatever its mode, until it closes: a new one takes its place.
     burst_.Refused();
+    db_.reset();
+    return sqlite::Transaction(Db(), sqlite::Transaction::Mode::kWrite);
   }
   return sqlite::Transaction(db, sqlite::Transaction::Mode::kWrite);
 }

@@ -316,6 +316,20 @@ TEST_F(StoreTest, AnotherConnectionGetsItsTurnDuringALongRunOfSaves) {
   EXPECT_EQ(OpenStore()->Count(FolderKind::kCalendar), static_cast<std::size_t>(saved + 2));
 }
 
+TEST_F(StoreTest, SavesBesideAnotherConnectionLeaveTheFileOpenToNewcomers) {
+  auto store = OpenStore();
+  {
+    auto reader = OpenStore();
+    EXPECT_EQ(reader->Count(FolderKind::kCalendar), 0u);
+    Appointment item = Prayer("Isha", Date(2004, 3, 21, 19, 30), 5);
+    store->Save(item);  // cannot hold the file: the reader has it open
+  }
+  auto newcomer = OpenStore();
+  EXPECT_EQ(newcomer->Count(FolderKind::kCalendar), 1u);
+  Appointment mine = Prayer("Dentist", Date(2004, 3, 22, 9), 0);
+  EXPECT_NO_THROW(newcomer->Save(mine));
+}
+
 // Runs SQL on a file the way an earlier host left it.
 void WriteWithSqlite(const std::filesystem::path& file, const char* sql) {
   sqlite3* db = nullptr;
