@@ -107,10 +107,12 @@ Database::Database(const std::filesystem::path& file) : name_(file.filename().st
     // Properties go with their item, and no property can outlive it.
     Exec("PRAGMA foreign_keys=ON");
     // A checkpoint copies the log into the database and flushes both to
-    // disk; after every few hundred one-item saves it was a tenth of a
-    // fill's time. Each commit is as durable with fewer, larger
-    // checkpoints: it is whole in the log before the call returns.
-    Exec("PRAGMA wal_autocheckpoint=10000");
+    // disk; every few hundred one-item saves it was a tenth of a fill's
+    // time. Each commit is as durable with fewer, larger checkpoints: it is
+    // whole in the log before the call returns. Far fewer cost again: a log
+    // of tens of megabytes is new file space on every write, and deleting
+    // it at the end took as long as a checkpoint.
+    Exec("PRAGMA wal_autocheckpoint=3000");
   } catch (...) {
     sqlite3_close_v2(db_);
     throw;
