@@ -5,10 +5,15 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/threads/Thread.h"
+
 namespace host {
 
 WriteBurst::WriteBurst(std::mutex& storeMutex, std::function<void()> release)
-    : storeMutex_(storeMutex), release_(std::move(release)), owner_(getpid()), thread_([this] { Run(); }) {}
+    : storeMutex_(storeMutex),
+      release_(std::move(release)),
+      owner_(static_cast<pid_t>(GetCurrentProcessId())),
+      thread_([this] { Run(); }) {}
 
 WriteBurst::~WriteBurst() {
   {
@@ -17,7 +22,7 @@ WriteBurst::~WriteBurst() {
   }
   wake_.notify_one();
   // A child process has no such thread to join.
-  if (thread_.joinable() && owner_ == getpid()) {
+  if (thread_.joinable() && owner_ == static_cast<pid_t>(GetCurrentProcessId())) {
     thread_.join();
   } else if (thread_.joinable()) {
     thread_.detach();
@@ -26,7 +31,7 @@ WriteBurst::~WriteBurst() {
 
 bool WriteBurst::BeforeWrite() {
   // After fork() the thread that would give the lock back is not here.
-  if (owner_ != getpid()) return false;
+  if (owner_ != static_cast<pid_t>(GetCurrentProcessId())) return false;
   const Clock::time_point now = Clock::now();
   last_ = now;
   if (holding_ || now < giveWayUntil_) return false;

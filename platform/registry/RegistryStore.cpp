@@ -286,6 +286,9 @@ void RegistryStore::StatementCache::Abandon() {
 std::uint64_t RegistryStore::ChangeStamp() {
   std::lock_guard<std::mutex> lock(mutex_);
   UseOwnConnection();
+  // Asked a dozen times for every filter the add-in builds: while neither
+  // the file nor its log was written, no commit can have come.
+  if (stamp_ != 0 && !watch_->TouchedSince(files::FileWatch::Reader::kContent)) return stamp_;
   Statement version(&statements_, db_, "PRAGMA data_version");
   if (!version.Step()) ThrowSqlite(db_, SQLITE_ERROR, "data_version");
   const std::int64_t seen = version.Int(0);
@@ -349,6 +352,13 @@ void RegistryStore::Open() {
   }
   db_ = db;
   pid_ = static_cast<pid_t>(GetCurrentProcessId());
+  WatchFiles();
+}
+
+void RegistryStore::WatchFiles() {
+  std::filesystem::path log = file_;
+  log += "-wal";
+  watch_ = std::make_unique<files::FileWatch>(std::vector<std::filesystem::path>{file_, log});
 }
 
 void RegistryStore::UseOwnConnection() {
@@ -360,7 +370,10 @@ void RegistryStore::UseOwnConnection() {
   Open();
 }
 
-bool RegistryStore::IsStillOnDisk() const {
+bool RegistryStore::IsStillOnDisk() {
+  // Every registry call asks; a file deleted or replaced under its name
+  // changes the old one's link count, which the watch hears.
+  if (!watch_->TouchedSince(files::FileWatch::Reader::kPresence)) return true;
   struct stat st {};
   return stat(file_.c_str(), &st) == 0 && st.st_dev == device_ && st.st_ino == inode_;
 }

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/com/WinTypes.h"
+#include "platform/fs/FileWatch.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -177,7 +178,8 @@ class RegistryStore {
   void Open();
   void UseOwnConnection();
   void ApplyAnsiCodePage();
-  bool IsStillOnDisk() const;
+  bool IsStillOnDisk();
+  void WatchFiles();
 
   std::filesystem::path file_;
   std::mutex mutex_;
@@ -188,6 +190,9 @@ class RegistryStore {
   pid_t pid_ = 0;          // the process that opened db_
   dev_t device_ = 0;       // which file db_ opened, to notice it was replaced
   ino_t inode_ = 0;
+  // The file and its log: while nothing touched them, the file is still
+  // there and nobody committed, without asking the disk or SQLite.
+  std::unique_ptr<files::FileWatch> watch_;
 };
 
 }  // namespace registry
