@@ -1,15 +1,18 @@
 #include "host/FrontEndChoice.h"
 
+#include <dlfcn.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
 
+#include "platform/fs/ModulePath.h"
 #include "platform/ui/CommonControls.h"
 #include "platform/ui/HeadlessFrontEnd.h"
 #include "platform/ui/UserInput.h"
 #include "platform/ui/WindowStyles.h"
-#ifdef ORVANE_WITH_QT
-#include "platform/ui/qt/QtFrontEnd.h"
-#endif
 
 namespace host {
 namespace {
@@ -36,6 +39,42 @@ class AutoPressFrontEnd final : public ui::HeadlessFrontEnd {
   }
 };
 
+#ifdef ORVANE_WITH_QT
+// Beside the platform library, in the build as where it is installed. (Not
+// by the program's run path: under the address sanitizer dlopen is called
+// from the sanitizer's library, and searches by its run path.)
+std::string QtModulePath() {
+  const std::filesystem::path platform = fs_module::ModulePathOf(reinterpret_cast<const void*>(&ui::SetFrontEnd));
+  return platform.empty() ? std::string("libOrvaneQt.so") : (platform.parent_path() / "libOrvaneQt.so").string();
+}
+
+// The desktop front end's module (platform/ui/qt/QtFrontEndModule.cpp),
+// loaded once, on first need; null with what went wrong when it cannot be.
+void* QtModule(std::string* problem) {
+  static void* module = nullptr;
+  static std::string failure;
+  if (module == nullptr && failure.empty()) {
+    module = dlopen(QtModulePath().c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (module == nullptr) failure = std::string("the desktop front end cannot be loaded: ") + dlerror();
+  }
+  if (module == nullptr && problem != nullptr) *problem = failure;
+  return module;
+}
+
+std::shared_ptr<ui::FrontEnd> CreateDesktop(std::string* problem) {
+  void* module = QtModule(problem);
+  if (module == nullptr) return nullptr;
+  using Create = bool (*)(std::shared_ptr<ui::FrontEnd>*, std::string*);
+  auto create = reinterpret_cast<Create>(dlsym(module, "OrvaneCreateQtFrontEnd"));
+  if (create == nullptr) {
+    *problem = "the desktop front end's module is not this program's";
+    return nullptr;
+  }
+  std::shared_ptr<ui::FrontEnd> desktop;
+  return create(&desktop, problem) ? desktop : nullptr;
+}
+#endif
+
 bool HasDisplay() {
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
     const char* value = std::getenv(name);
@@ -57,7 +96,7 @@ std::string ChooseFrontEnd(const std::string& kind) {
   }
 #ifdef ORVANE_WITH_QT
   std::string problem;
-  std::shared_ptr<ui::FrontEnd> desktop = ui::qt::CreateQtFrontEnd(&problem);
+  std::shared_ptr<ui::FrontEnd> desktop = CreateDesktop(&problem);
   if (desktop == nullptr) {
     // Chosen by hand, it must work; chosen for a display, the terminal will do.
     if (!kind.empty()) return problem;
@@ -75,7 +114,11 @@ std::string ChooseFrontEnd(const std::string& kind) {
 
 void EndFrontEnd() {
 #ifdef ORVANE_WITH_QT
-  ui::qt::ShutdownQtFrontEnd();
+  // Only a module that was loaded can have started Qt.
+  void* module = dlopen(QtModulePath().c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD);
+  if (module == nullptr) return;
+  if (auto shutdown = reinterpret_cast<void (*)()>(dlsym(module, "OrvaneShutdownQtFrontEnd"))) shutdown();
+  dlclose(module);  // the reference RTLD_NOLOAD took
 #endif
 }
 

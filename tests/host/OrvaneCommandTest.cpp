@@ -141,6 +141,28 @@ TEST(OrvaneProgram, HelpOnEveryCommand) {
   }
 }
 
+TEST(OrvaneProgram, TheDesktopIsLoadedOnlyForAProgramThatAsksForIt) {
+  // Qt is no library of the program's: a command that shows nothing does
+  // not pay for loading it.
+  FILE* pipe = popen(("ldd " + std::string(ORVANE_PROGRAM)).c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string libraries;
+  char buffer[4096];
+  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) libraries.append(buffer, n);
+  pclose(pipe);
+  EXPECT_NE(libraries.find("libOrvanePlatform"), std::string::npos) << libraries;
+  EXPECT_EQ(libraries.find("libQt6"), std::string::npos) << libraries;
+
+  // Asked for, the desktop is loaded, starts and ends with the command.
+  TestProfile profile;
+  ASSERT_EQ(RunOrvane("install").exitCode, 0);
+  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  const RunResult r = RunOrvane(std::string("--ui qt calc ") + kCairo, true);
+  unsetenv("QT_QPA_PLATFORM");
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out, "2004-03-21 04:31 05:58 12:02 15:30 18:07 19:25\n");
+}
+
 TEST(OrvaneReg, ExportImportRoundTripThroughTheProgram) {
   TestProfile profile;
   ASSERT_EQ(RunOrvane("install").exitCode, 0);
