@@ -246,6 +246,7 @@ sqlite::Database& CalendarStore::Db() {
   db_ = std::make_unique<sqlite::Database>(file_);
   pid_ = static_cast<pid_t>(GetCurrentProcessId());
   knownFields_.clear();  // another connection may be another file
+  loaded_.clear();
   try {
     CreateSchema();
   } catch (...) {
@@ -499,6 +500,13 @@ std::vector<ItemId> CalendarStore::List(FolderKind folder) {
 std::vector<Appointment> CalendarStore::LoadFolder(FolderKind folder) {
   std::lock_guard<std::mutex> lock(mutex_);
   sqlite::Transaction txn(Db(), sqlite::Transaction::Mode::kRead);
+  // After a change the mirror and the reminder schedule each load the whole
+  // calendar, one right after the other: the second takes the first's copy,
+  // the change count, read in the same snapshot, saying nothing changed.
+  const std::uint64_t changes = ReadChangeCount();
+  if (const auto kept = loaded_.find(folder); kept != loaded_.end() && kept->second.first == changes) {
+    return kept->second.second;
+  }
   std::vector<Appointment> items;
   sqlite::Statement rows(*db_, kScanFolder);
   rows.Bind(1, static_cast<std::int64_t>(folder)).Bind(2, static_cast<std::int64_t>(0));
@@ -506,6 +514,7 @@ std::vector<Appointment> CalendarStore::LoadFolder(FolderKind folder) {
     items.push_back(item);
     return true;
   });
+  loaded_[folder] = {changes, items};
   return items;
 }
 
@@ -673,7 +682,12 @@ std::string CalendarStore::QueryPlan(FolderKind folder, std::string_view text) {
 
 std::uint64_t CalendarStore::ChangeCount() {
   std::lock_guard<std::mutex> lock(mutex_);
-  sqlite::Statement query(Db(), kReadChangeCount);
+  Db();
+  return ReadChangeCount();
+}
+
+std::uint64_t CalendarStore::ReadChangeCount() {
+  sqlite::Statement query(*db_, kReadChangeCount);
   return query.Step() ? static_cast<std::uint64_t>(query.Int(0)) : 0;
 }
 

@@ -132,6 +132,7 @@ class CalendarStore : public std::enable_shared_from_this<CalendarStore> {
   void Update(Appointment& item);
   void WriteProperties(ItemId id, const std::vector<UserProperty>& properties);
   std::uint64_t BumpChangeCount();
+  std::uint64_t ReadChangeCount();  // mutex_ held, Db() opened
   void Notify(std::uint64_t changeCount);
   std::vector<FolderField> ReadFolderFields(FolderKind folder);
   // Steps through the items of the folder that may match the filter, with
@@ -150,6 +151,9 @@ class CalendarStore : public std::enable_shared_from_this<CalendarStore> {
   StoreOptions options_;
   // Folder fields known to be in the file, by folder and folded name.
   std::map<std::pair<FolderKind, std::string>, FolderField> knownFields_;
+  // The last whole folder loaded, by folder, with the change count it was
+  // read at.
+  std::map<FolderKind, std::pair<std::uint64_t, std::vector<Appointment>>> loaded_;
   std::map<int, ChangeListener> listeners_;
   int nextListener_ = 1;
   WriteBurst burst_;  // last: its thread uses the members above

@@ -281,6 +281,26 @@ TEST_F(StoreTest, TheProfilesStoreFollowsTheProfile) {
   EXPECT_TRUE(third->Options().userFieldsInFilters);
 }
 
+TEST_F(StoreTest, AFolderLoadedAgainShowsEveryChangeWhoeverMadeIt) {
+  auto store = OpenStore();
+  Appointment item = Prayer("Asr", Date(2004, 3, 21, 15), 3);
+  store->Save(item);
+  ASSERT_EQ(store->LoadFolder(FolderKind::kCalendar).size(), 1u);
+  item.subject = "Asr (moved)";
+  store->Save(item);
+  EXPECT_EQ(store->LoadFolder(FolderKind::kCalendar).at(0).subject, "Asr (moved)");
+  {
+    auto other = OpenStore();
+    Appointment mine = Prayer("Dentist", Date(2004, 3, 22, 9), 0);
+    other->Save(mine);
+    other->Delete(item.id);
+  }
+  const auto calendar = store->LoadFolder(FolderKind::kCalendar);
+  ASSERT_EQ(calendar.size(), 1u);
+  EXPECT_EQ(calendar[0].subject, "Dentist");
+  EXPECT_EQ(store->LoadFolder(FolderKind::kDeletedItems).at(0).subject, "Asr (moved)");
+}
+
 TEST_F(StoreTest, AnotherConnectionGetsItsTurnDuringALongRunOfSaves) {
   // One connection saves without pause, as a fill does; another, opened
   // meanwhile, reads and saves before the run is over.
