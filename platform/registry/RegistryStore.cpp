@@ -286,6 +286,10 @@ void RegistryStore::StatementCache::Abandon() {
 std::uint64_t RegistryStore::ChangeStamp() {
   std::lock_guard<std::mutex> lock(mutex_);
   UseOwnConnection();
+  return StampLocked();
+}
+
+std::uint64_t RegistryStore::StampLocked() {
   // Asked a dozen times for every filter the add-in builds: while neither
   // the file nor its log was written, no commit can have come.
   if (stamp_ != 0 && !watch_->TouchedSince(files::FileWatch::Reader::kContent)) return stamp_;
@@ -402,11 +406,36 @@ RegistryStore::Transaction::Transaction(RegistryStore& store, Mode mode)
   store.UseOwnConnection();
   db_ = store.db_;
   write_ = mode == Mode::kWrite;
-  // IMMEDIATE for writes: a read lock that later asks to write can fail at
-  // once with SQLITE_BUSY, without waiting for the other writer.
-  Statement begin(cache_, db_, write_ ? "BEGIN IMMEDIATE" : "BEGIN");
-  begin.Run();
-  active_ = true;
+  if (write_) {
+    store.reads_ = ReadCache{};
+    Db();
+    return;
+  }
+  // A read begins in SQLite only when it asks what the cache cannot tell.
+  const std::uint64_t stamp = store.StampLocked();
+  if (store.reads_.stamp != stamp) {
+    store.reads_ = ReadCache{};
+    store.reads_.stamp = stamp;
+  }
+}
+
+void RegistryStore::Transaction::Writes() {
+  // Whatever the transaction was opened for, what reads found is stale now.
+  if (write_) return;
+  write_ = true;
+  store_.reads_ = ReadCache{};
+}
+
+sqlite3* RegistryStore::Transaction::Db() {
+  if (!begun_) {
+    // IMMEDIATE for writes: a read lock that later asks to write can fail at
+    // once with SQLITE_BUSY, without waiting for the other writer.
+    Statement begin(cache_, db_, write_ ? "BEGIN IMMEDIATE" : "BEGIN");
+    begin.Run();
+    begun_ = true;
+    active_ = true;
+  }
+  return db_;
 }
 
 RegistryStore::Transaction::~Transaction() {
@@ -423,14 +452,21 @@ RegistryStore::Transaction::~Transaction() {
 }
 
 void RegistryStore::Transaction::Commit() {
-  Statement commit(cache_, db_, "COMMIT");
-  commit.Run();
+  if (active_) {
+    Statement commit(cache_, db_, "COMMIT");
+    commit.Run();
+  }
   active_ = false;
 }
 
 bool RegistryStore::Transaction::KeyExists(KeyId id) {
-  Statement query(cache_, db_, "SELECT 1 FROM reg_keys WHERE id = ?1");
-  return query.Bind(1, id).Step();
+  if (!write_) {
+    if (const auto kept = store_.reads_.keys.find(id); kept != store_.reads_.keys.end()) return kept->second;
+  }
+  Statement query(cache_, Db(), "SELECT 1 FROM reg_keys WHERE id = ?1");
+  const bool exists = query.Bind(1, id).Step();
+  if (!write_) store_.reads_.keys.emplace(id, exists);
+  return exists;
 }
 
 void RegistryStore::Transaction::RequireKey(KeyId id) {
@@ -439,9 +475,15 @@ void RegistryStore::Transaction::RequireKey(KeyId id) {
 
 std::optional<KeyId> RegistryStore::Transaction::FindChild(KeyId parent,
                                                            const std::string& folded) {
-  Statement query(cache_, db_, "SELECT id FROM reg_keys WHERE parent = ?1 AND folded = ?2");
-  if (!query.Bind(1, parent).Bind(2, folded).Step()) return std::nullopt;
-  return query.Int(0);
+  if (!write_) {
+    const auto kept = store_.reads_.children.find({parent, folded});
+    if (kept != store_.reads_.children.end()) return kept->second;
+  }
+  Statement query(cache_, Db(), "SELECT id FROM reg_keys WHERE parent = ?1 AND folded = ?2");
+  std::optional<KeyId> child;
+  if (query.Bind(1, parent).Bind(2, folded).Step()) child = query.Int(0);
+  if (!write_) store_.reads_.children.emplace(std::make_pair(parent, folded), child);
+  return child;
 }
 
 std::optional<KeyId> RegistryStore::Transaction::FindPath(KeyId from, std::string_view path) {
@@ -459,11 +501,12 @@ std::optional<KeyId> RegistryStore::Transaction::FindPath(KeyId from, std::strin
 }
 
 KeyId RegistryStore::Transaction::CreatePath(KeyId from, std::string_view path, bool* created) {
+  Writes();
   std::vector<std::string_view> parts;
   if (!SplitKeyPath(path, &parts)) {
     throw RegistryError(ERROR_INVALID_PARAMETER, "malformed key path");
   }
-  Statement depthOf(cache_, db_, "SELECT depth FROM reg_keys WHERE id = ?1");
+  Statement depthOf(cache_, Db(), "SELECT depth FROM reg_keys WHERE id = ?1");
   if (!depthOf.Bind(1, from).Step()) {
     throw RegistryError(ERROR_KEY_DELETED, "the key has been deleted");
   }
@@ -481,7 +524,7 @@ KeyId RegistryStore::Transaction::CreatePath(KeyId from, std::string_view path, 
       madeLast = false;
       continue;
     }
-    Statement insert(cache_, db_,
+    Statement insert(cache_, Db(),
                      "INSERT INTO reg_keys(parent, name, folded, depth) VALUES(?1, ?2, ?3, ?4)");
     insert.Bind(1, id).Bind(2, part).Bind(3, folded).Bind(4, depth).Run();
     id = sqlite3_last_insert_rowid(db_);
@@ -492,18 +535,19 @@ KeyId RegistryStore::Transaction::CreatePath(KeyId from, std::string_view path, 
 }
 
 bool RegistryStore::Transaction::HasSubkeys(KeyId id) {
-  Statement query(cache_, db_, "SELECT 1 FROM reg_keys WHERE parent = ?1 LIMIT 1");
+  Statement query(cache_, Db(), "SELECT 1 FROM reg_keys WHERE parent = ?1 LIMIT 1");
   return query.Bind(1, id).Step();
 }
 
 void RegistryStore::Transaction::DeleteSubtree(KeyId id, bool includingSelf) {
+  Writes();
   // The values of the key itself go in both cases.
-  Statement values(cache_, db_,
+  Statement values(cache_, Db(),
                    "WITH RECURSIVE sub(id) AS (VALUES(?1)"
                    " UNION ALL SELECT k.id FROM reg_keys k JOIN sub ON k.parent = sub.id)"
                    " DELETE FROM reg_values WHERE key IN (SELECT id FROM sub)");
   values.Bind(1, id).Run();
-  Statement keys(cache_, db_,
+  Statement keys(cache_, Db(),
                  "WITH RECURSIVE sub(id) AS (VALUES(?1)"
                  " UNION ALL SELECT k.id FROM reg_keys k JOIN sub ON k.parent = sub.id)"
                  " DELETE FROM reg_keys WHERE id IN (SELECT id FROM sub)"
@@ -514,7 +558,7 @@ void RegistryStore::Transaction::DeleteSubtree(KeyId id, bool includingSelf) {
 std::string RegistryStore::Transaction::FullPath(KeyId id) {
   std::string path;
   for (std::optional<KeyId> at = id; at;) {
-    Statement row(cache_, db_, "SELECT parent, name FROM reg_keys WHERE id = ?1");
+    Statement row(cache_, Db(), "SELECT parent, name FROM reg_keys WHERE id = ?1");
     if (!row.Bind(1, *at).Step()) {
       throw RegistryError(ERROR_KEY_DELETED, "the key has been deleted");
     }
@@ -525,15 +569,23 @@ std::string RegistryStore::Transaction::FullPath(KeyId id) {
 }
 
 std::optional<StoredValue> RegistryStore::Transaction::GetValue(KeyId key, std::string_view name) {
-  Statement query(cache_, db_, "SELECT name, type, data FROM reg_values WHERE key = ?1 AND folded = ?2");
-  if (!query.Bind(1, key).Bind(2, FoldName(name)).Step()) return std::nullopt;
-  return ReadValue(query);
+  std::string folded = FoldName(name);
+  if (!write_) {
+    const auto kept = store_.reads_.values.find({key, folded});
+    if (kept != store_.reads_.values.end()) return kept->second;
+  }
+  Statement query(cache_, Db(), "SELECT name, type, data FROM reg_values WHERE key = ?1 AND folded = ?2");
+  std::optional<StoredValue> value;
+  if (query.Bind(1, key).Bind(2, folded).Step()) value = ReadValue(query);
+  if (!write_) store_.reads_.values.emplace(std::make_pair(key, std::move(folded)), value);
+  return value;
 }
 
 void RegistryStore::Transaction::SetValue(KeyId key, std::string_view name, DWORD type,
                                           const std::vector<BYTE>& data) {
+  Writes();
   // A value keeps the spelling of its name from when it was first written.
-  Statement upsert(cache_, db_,
+  Statement upsert(cache_, Db(),
       "INSERT INTO reg_values(key, name, folded, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
       " ON CONFLICT(key, folded) DO UPDATE SET type = excluded.type,"
       " data = excluded.data");
@@ -541,13 +593,14 @@ void RegistryStore::Transaction::SetValue(KeyId key, std::string_view name, DWOR
 }
 
 bool RegistryStore::Transaction::DeleteValue(KeyId key, std::string_view name) {
-  Statement remove(cache_, db_, "DELETE FROM reg_values WHERE key = ?1 AND folded = ?2");
+  Writes();
+  Statement remove(cache_, Db(), "DELETE FROM reg_values WHERE key = ?1 AND folded = ?2");
   remove.Bind(1, key).Bind(2, FoldName(name)).Run();
   return sqlite3_changes(db_) > 0;
 }
 
 std::optional<StoredKey> RegistryStore::Transaction::SubkeyAt(KeyId key, DWORD index) {
-  Statement query(cache_, db_,
+  Statement query(cache_, Db(),
                   "SELECT id, name FROM reg_keys WHERE parent = ?1 ORDER BY folded"
                   " LIMIT 1 OFFSET ?2");
   if (!query.Bind(1, key).Bind(2, index).Step()) return std::nullopt;
@@ -555,7 +608,7 @@ std::optional<StoredKey> RegistryStore::Transaction::SubkeyAt(KeyId key, DWORD i
 }
 
 std::optional<StoredValue> RegistryStore::Transaction::ValueAt(KeyId key, DWORD index) {
-  Statement query(cache_, db_,
+  Statement query(cache_, Db(),
                   "SELECT name, type, data FROM reg_values WHERE key = ?1 ORDER BY folded"
                   " LIMIT 1 OFFSET ?2");
   if (!query.Bind(1, key).Bind(2, index).Step()) return std::nullopt;
@@ -563,7 +616,7 @@ std::optional<StoredValue> RegistryStore::Transaction::ValueAt(KeyId key, DWORD 
 }
 
 std::vector<StoredKey> RegistryStore::Transaction::Subkeys(KeyId key) {
-  Statement query(cache_, db_, "SELECT id, name FROM reg_keys WHERE parent = ?1 ORDER BY folded");
+  Statement query(cache_, Db(), "SELECT id, name FROM reg_keys WHERE parent = ?1 ORDER BY folded");
   query.Bind(1, key);
   std::vector<StoredKey> keys;
   while (query.Step()) keys.push_back(StoredKey{query.Int(0), query.Text(1)});
@@ -571,7 +624,7 @@ std::vector<StoredKey> RegistryStore::Transaction::Subkeys(KeyId key) {
 }
 
 std::vector<StoredValue> RegistryStore::Transaction::Values(KeyId key) {
-  Statement query(cache_, db_, "SELECT name, type, data FROM reg_values WHERE key = ?1 ORDER BY folded");
+  Statement query(cache_, Db(), "SELECT name, type, data FROM reg_values WHERE key = ?1 ORDER BY folded");
   query.Bind(1, key);
   std::vector<StoredValue> values;
   while (query.Step()) values.push_back(ReadValue(query));

@@ -11,12 +11,14 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/com/WinTypes.h"
@@ -165,18 +167,33 @@ class RegistryStore {
 
    private:
     std::optional<KeyId> FindChild(KeyId parent, const std::string& folded);
+    // The connection, in the transaction: a read begins it on first need.
+    sqlite3* Db();
+    void Writes();  // before any change
 
     std::unique_lock<std::mutex> lock_;
     RegistryStore& store_;
     sqlite3* db_;
     StatementCache* cache_;
     bool write_ = false;
+    bool begun_ = false;
     bool active_ = false;
   };
 
  private:
+  // What reads found, kept while the change stamp stays what it was when
+  // they were made: the add-in reads the same few settings for every day
+  // it fills, each read a transaction of its own.
+  struct ReadCache {
+    std::uint64_t stamp = 0;
+    std::map<KeyId, bool> keys;                                             // the key exists
+    std::map<std::pair<KeyId, std::string>, std::optional<KeyId>> children;  // by folded name
+    std::map<std::pair<KeyId, std::string>, std::optional<StoredValue>> values;
+  };
+
   void Open();
   void UseOwnConnection();
+  std::uint64_t StampLocked();  // ChangeStamp, mutex_ held
   void ApplyAnsiCodePage();
   bool IsStillOnDisk();
   void WatchFiles();
@@ -193,6 +210,7 @@ class RegistryStore {
   // The file and its log: while nothing touched them, the file is still
   // there and nobody committed, without asking the disk or SQLite.
   std::unique_ptr<files::FileWatch> watch_;
+  ReadCache reads_;  // mutex_ held
 };
 
 }  // namespace registry

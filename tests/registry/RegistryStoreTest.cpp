@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -199,6 +200,41 @@ TEST_F(RegistryTest, AFileThatIsNotARegistryIsReportedAndLeftAlone) {
 }  // namespace
 
 namespace {
+
+// Runs `change` in a child process, as another program would.
+void InAnotherProcess(const std::function<bool()>& change) {
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) _exit(change() ? 0 : 1);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+TEST_F(RegistryTest, ReadsAgainFollowEveryChangeWhoeverMadeIt) {
+  // Read again and again, as the add-in reads its settings for every day.
+  ASSERT_EQ(registry::SetDword(HKEY_CURRENT_USER, "Settings", "Days", 1), ERROR_SUCCESS);
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, u"Settings", 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+  DWORD value = 0;
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(registry::GetDword(HKEY_CURRENT_USER, "Settings", "Days", &value), ERROR_SUCCESS);
+  EXPECT_EQ(value, 1u);
+
+  ASSERT_EQ(SetDword(key, u"Days", 2), ERROR_SUCCESS);  // through another handle of this process
+  EXPECT_EQ(registry::GetDword(HKEY_CURRENT_USER, "Settings", "Days", &value), ERROR_SUCCESS);
+  EXPECT_EQ(value, 2u);
+
+  InAnotherProcess([] { return registry::SetDword(HKEY_CURRENT_USER, "Settings", "Days", 3) == ERROR_SUCCESS; });
+  EXPECT_EQ(registry::GetDword(HKEY_CURRENT_USER, "Settings", "Days", &value), ERROR_SUCCESS);
+  EXPECT_EQ(value, 3u);
+
+  InAnotherProcess([] { return RegDeleteTree(HKEY_CURRENT_USER, "Settings") == ERROR_SUCCESS; });
+  EXPECT_EQ(registry::GetDword(HKEY_CURRENT_USER, "Settings", "Days", &value), ERROR_FILE_NOT_FOUND);
+  EXPECT_FALSE(registry::KeyExists(HKEY_CURRENT_USER, "Settings"));
+  DWORD type = 0, size = sizeof value;
+  EXPECT_EQ(RegQueryValueEx(key, u"Days", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size), ERROR_KEY_DELETED);
+  RegCloseKey(key);
+}
 
 TEST_F(RegistryTest, TheChangeStampMovesWithEveryChangeWhoeverMadeIt) {
   const std::uint64_t first = registry::ChangeStamp();
