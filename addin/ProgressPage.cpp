@@ -210,6 +210,15 @@ void CProgressPage::SetSecondText(const tchar* text, int rightToLeft) {
   SetWindowText(m_secondText, text);
 }
 
+bool CProgressPage::SecondTextDue() {
+  const auto now = std::chrono::steady_clock::now();
+  if (m_secondTextShown != std::chrono::steady_clock::time_point{} && now - m_secondTextShown < kSecondTextInterval) {
+    return false;
+  }
+  m_secondTextShown = now;
+  return true;
+}
+
 void CProgressPage::DestroyPage() {
   if (!IsOpen()) return;
   TraceEnter("CProgressPage::DestroyPage");

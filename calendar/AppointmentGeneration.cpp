@@ -98,10 +98,7 @@ HRESULT COutlookPrayer::Precalculate(bool removeUnselected, bool continueFromLas
       progress.SetOwner(nullptr);
       return hr;
     }
-    if (shown) {
-      progress.SetSecondText(day.FormatAsDate(m_filterDateFormat.c_str(), 0, LOCALE_USER_DEFAULT).c_str(),
-                             m_dayFirst ? 1 : 0);
-    }
+    if (shown && progress.SecondTextDue()) ShowItemDate(progress, day);
     bool remove = removeUnselected;
     // A failing day does not stop the walk, but it is not filled: it is
     // remembered, so that the last generated date stays before it and the

@@ -62,7 +62,7 @@ HRESULT COutlookPrayer::DeleteAppointments(_Items* items, bool progressFlag, boo
     if (failure = AppointmentAt(items, position, &item); FAILED(failure)) break;
     DATE start = 0;
     item->get_Start(&start);
-    if (shown) ShowItemDate(progress, start);
+    if (shown && progress.SecondTextDue()) ShowItemDate(progress, start);
     if (failure = DeleteAppointment(item.Get()); FAILED(failure)) break;
     if (StepItemProgress(progress, shown)) break;
   }

@@ -45,7 +45,7 @@ HRESULT COutlookPrayer::UpdateAppointments(_Items* items, LONG) {
     item->get_Start(&start);
     CComVariant value;
     GetPropertyValue(item.Get(), u"PrayerNum", custom, &value);
-    if (shown) ShowItemDate(progress, start);
+    if (shown && progress.SecondTextDue()) ShowItemDate(progress, start);
     // The item's own day: its prayer's time is taken from that day.
     m_calculator->Recalc(start);
     const HRESULT read = GetPropertyValue(item.Get(), u"PrayerNum", custom, &value);

@@ -228,6 +228,18 @@ TEST_F(ProgressPageTest, TheSecondTextReadsRightToLeftOnlyWhenAskedTo) {
   page.DestroyPage();
 }
 
+TEST_F(ProgressPageTest, AWalksDatesAreShownAtMostEveryFortyMilliseconds) {
+  CProgressPage page;
+  EXPECT_TRUE(page.SecondTextDue()) << "the first date always shows";
+  EXPECT_FALSE(page.SecondTextDue());
+  EXPECT_FALSE(page.SecondTextDue());
+  std::this_thread::sleep_for(CProgressPage::kSecondTextInterval + std::chrono::milliseconds(5));
+  EXPECT_TRUE(page.SecondTextDue()) << "the date after a slow step shows at once";
+  EXPECT_FALSE(page.SecondTextDue());
+  CProgressPage next;
+  EXPECT_TRUE(next.SecondTextDue()) << "each walk's page starts afresh";
+}
+
 TEST_F(ProgressPageTest, CtrlCInTheTerminalPressesCancelInsteadOfEndingTheProgram) {
   const int null = open("/dev/null", O_WRONLY);
   ui::SetFrontEnd(std::make_shared<ui::TerminalFrontEnd>(null));
