@@ -51,6 +51,9 @@ class WriteBurst {
 
  private:
   void Run();
+  // pthread_atfork handlers.
+  static void PrepareFork();
+  static void AfterFork();
 
   std::mutex& storeMutex_;
   std::function<void()> release_;

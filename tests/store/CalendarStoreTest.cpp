@@ -14,6 +14,8 @@
 #include <vector>
 
 #include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "host/store/StoreError.h"
 #include "tests/store/StoreTest.h"
@@ -334,6 +336,31 @@ TEST_F(StoreTest, AnotherConnectionGetsItsTurnDuringALongRunOfSaves) {
   if (failure) std::rethrow_exception(failure);
   EXPECT_GT(before, 0);
   EXPECT_EQ(OpenStore()->Count(FolderKind::kCalendar), static_cast<std::size_t>(saved + 2));
+}
+
+TEST_F(StoreTest, AStoreCarriedIntoAChildProcessSavesAndClosesThere) {
+  auto store = OpenStore();
+  Appointment first = Prayer("Fajr", Date(2004, 3, 21, 5), 0);
+  store->Save(first);  // the parent holds the file for its run of saves
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    bool saved = false;
+    try {
+      Appointment mine = Prayer("Zuhr", Date(2004, 3, 21, 12, 10), 2);
+      store->Save(mine);
+      saved = mine.id > 0;
+      store.reset();  // closed in the child, where the parent's thread is not
+    } catch (...) {
+    }
+    _exit(saved ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  Appointment after = Prayer("Asr", Date(2004, 3, 21, 15, 30), 3);
+  store->Save(after);
+  EXPECT_EQ(store->Count(FolderKind::kCalendar), 3u);
 }
 
 TEST_F(StoreTest, SavesBesideAnotherConnectionLeaveTheFileOpenToNewcomers) {
