@@ -44,19 +44,21 @@ WriteBurst::~WriteBurst() {
     auto& bursts = Bursts().bursts;
     bursts.erase(std::remove(bursts.begin(), bursts.end(), this), bursts.end());
   }
+  if (owner_ != static_cast<pid_t>(GetCurrentProcessId())) {
+    // In a child process the thread is not there, and what describes it is
+    // no longer the thread library's to touch: not to detach it, nor to
+    // destroy the condition it was waiting on (that waits for the waiter
+    // for ever). Both are left as they are.
+    new std::thread(std::move(thread_));
+    wake_.release();
+    return;
+  }
   {
     std::lock_guard<std::mutex> lock(storeMutex_);
     stop_ = true;
   }
-  wake_.notify_one();
-  if (thread_.joinable() && owner_ == static_cast<pid_t>(GetCurrentProcessId())) {
-    thread_.join();
-  } else if (thread_.joinable()) {
-    // In a child process the thread is not there, and what describes it is
-    // no longer the thread library's to touch, not even to detach it: the
-    // handle is left as it is.
-    new std::thread(std::move(thread_));
-  }
+  wake_->notify_one();
+  if (thread_.joinable()) thread_.join();
 }
 
 bool WriteBurst::BeforeWrite() {
@@ -67,7 +69,7 @@ bool WriteBurst::BeforeWrite() {
   if (holding_ || now < giveWayUntil_) return false;
   holding_ = true;
   since_ = now;
-  wake_.notify_one();
+  wake_->notify_one();
   return true;
 }
 
@@ -101,14 +103,14 @@ void WriteBurst::Run() {
   std::unique_lock<std::mutex> lock(storeMutex_);
   while (!stop_) {
     if (!holding_) {
-      wake_.wait(lock);
+      wake_->wait(lock);
       continue;
     }
     const Clock::time_point now = Clock::now();
     const Clock::time_point longest = since_ + kLongest;
     const Clock::time_point due = std::min(last_ + kIdle, longest);
     if (now < due) {
-      wake_.wait_until(lock, due);
+      wake_->wait_until(lock, due);
       continue;
     }
     release_();

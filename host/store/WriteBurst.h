@@ -21,6 +21,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -57,7 +58,7 @@ class WriteBurst {
 
   std::mutex& storeMutex_;
   std::function<void()> release_;
-  std::condition_variable wake_;
+  std::unique_ptr<std::condition_variable> wake_ = std::make_unique<std::condition_variable>();
   pid_t owner_;  // the process whose thread gives the lock back
   bool holding_ = false;
   bool stop_ = false;
