@@ -36,34 +36,12 @@ class Button final : public WindowClass {
   }
 
  private:
-  // The radio buttons of the button's group: from the one with WS_GROUP up
-  // to the next WS_GROUP or the first control that is no radio button.
+  // The radio buttons of the button's group.
   static std::vector<HWND> GroupOf(HWND window) {
     std::lock_guard lock(TableMutex());
     const Window* record = LookupLocked(window);
     const Window* dialog = record != nullptr ? LookupLocked(record->parent) : nullptr;
-    if (dialog == nullptr) return {};
-    const std::vector<HWND>& children = dialog->children;
-    std::size_t at = 0;
-    while (at < children.size() && children[at] != window) ++at;
-    std::size_t first = at;
-    while (first > 0) {
-      const Window* self = LookupLocked(children[first]);
-      const Window* before = LookupLocked(children[first - 1]);
-      if (self == nullptr || (self->style & WS_GROUP) != 0 || before == nullptr ||
-          before->kind != ControlKind::kRadioButton) {
-        break;
-      }
-      --first;
-    }
-    std::vector<HWND> group;
-    for (std::size_t i = first; i < children.size(); ++i) {
-      const Window* control = LookupLocked(children[i]);
-      if (control == nullptr || control->kind != ControlKind::kRadioButton) break;
-      if (i > first && (control->style & WS_GROUP) != 0) break;
-      group.push_back(children[i]);
-    }
-    return group;
+    return dialog != nullptr ? RadioGroupLocked(*dialog, window) : std::vector<HWND>{};
   }
 
   void Click(HWND window) {

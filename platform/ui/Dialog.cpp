@@ -157,25 +157,11 @@ HWND NextRadio(HWND dialog, HWND radio, bool previous) {
   std::lock_guard lock(TableMutex());
   const Window* record = LookupLocked(dialog);
   if (record == nullptr) return nullptr;
-  const std::vector<HWND>& children = record->children;
-  const auto at = std::find(children.begin(), children.end(), radio);
-  if (at == children.end()) return nullptr;
-  std::size_t first = static_cast<std::size_t>(at - children.begin());
-  while (first > 0) {
-    const Window* control = LookupLocked(children[first]);
-    if (control == nullptr || (control->style & WS_GROUP) != 0) break;
-    const Window* before = LookupLocked(children[first - 1]);
-    if (before == nullptr || before->kind != ControlKind::kRadioButton) break;
-    --first;
-  }
+  // The group's buttons that can take the focus.
   std::vector<HWND> group;
-  for (std::size_t i = first; i < children.size(); ++i) {
-    const Window* control = LookupLocked(children[i]);
-    if (control == nullptr || control->kind != ControlKind::kRadioButton) break;
-    if (i > first && (control->style & WS_GROUP) != 0) break;
-    if ((control->style & WS_VISIBLE) != 0 && (control->style & WS_DISABLED) == 0) {
-      group.push_back(children[i]);
-    }
+  for (HWND member : RadioGroupLocked(*record, radio)) {
+    const Window* control = LookupLocked(member);
+    if ((control->style & WS_VISIBLE) != 0 && (control->style & WS_DISABLED) == 0) group.push_back(member);
   }
   const auto self = std::find(group.begin(), group.end(), radio);
   if (group.size() < 2 || self == group.end()) return nullptr;

@@ -152,6 +152,28 @@ Window* TopLevelLocked(Window& window) {
   return at;
 }
 
+std::vector<HWND> RadioGroupLocked(const Window& dialog, HWND radio) {
+  const std::vector<HWND>& children = dialog.children;
+  const auto at = std::find(children.begin(), children.end(), radio);
+  if (at == children.end()) return {};
+  std::size_t first = static_cast<std::size_t>(at - children.begin());
+  while (first > 0) {
+    const Window* control = LookupLocked(children[first]);
+    if (control == nullptr || (control->style & WS_GROUP) != 0) break;
+    const Window* before = LookupLocked(children[first - 1]);
+    if (before == nullptr || before->kind != ControlKind::kRadioButton) break;
+    --first;
+  }
+  std::vector<HWND> group;
+  for (std::size_t i = first; i < children.size(); ++i) {
+    const Window* control = LookupLocked(children[i]);
+    if (control == nullptr || control->kind != ControlKind::kRadioButton) break;
+    if (i > first && (control->style & WS_GROUP) != 0) break;
+    group.push_back(children[i]);
+  }
+  return group;
+}
+
 LRESULT ClassWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   // Held for the call, so a window that destroys itself from its own
   // procedure stays in memory until the procedure has returned.

@@ -133,6 +133,11 @@ std::vector<HWND> TopLevelWindowsOf(DWORD threadId);
 POINT ClientOriginLocked(const Window& window);
 // The top-level window above a window (itself when it is one).
 Window* TopLevelLocked(Window& window);
+// The radio buttons of a radio button's group among its dialog's controls:
+// from the one with WS_GROUP up to the next WS_GROUP or the first control
+// that is no radio button. Empty when the window is no child of the
+// dialog. The caller holds the lock.
+std::vector<HWND> RadioGroupLocked(const Window& dialog, HWND radio);
 
 // The procedure of every window's class, as GetWindowLongPtr(GWLP_WNDPROC)
 // hands it out before anyone subclasses the window.
