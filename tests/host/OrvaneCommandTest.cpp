@@ -18,10 +18,8 @@ struct RunResult {
   std::string out;  // standard output and standard error together
 };
 
-// Standard error joins the output unless stdoutOnly, when it is dropped.
-RunResult RunOrvane(const std::string& arguments, bool stdoutOnly = false) {
-  const std::string command =
-      std::string(ORVANE_PROGRAM) + " " + arguments + (stdoutOnly ? " 2>/dev/null" : " 2>&1");
+// A shell command's standard output and exit code.
+RunResult RunCommand(const std::string& command) {
   RunResult result{-1, {}};
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return result;
@@ -30,6 +28,11 @@ RunResult RunOrvane(const std::string& arguments, bool stdoutOnly = false) {
   const int status = pclose(pipe);
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return result;
+}
+
+// Standard error joins the output unless stdoutOnly, when it is dropped.
+RunResult RunOrvane(const std::string& arguments, bool stdoutOnly = false) {
+  return RunCommand(std::string(ORVANE_PROGRAM) + " " + arguments + (stdoutOnly ? " 2>/dev/null" : " 2>&1"));
 }
 
 const char* const kCairo = "--longitude 31.25E --latitude 30.05N --timezone 2 --date 2004-03-21";
@@ -144,12 +147,7 @@ TEST(OrvaneProgram, HelpOnEveryCommand) {
 TEST(OrvaneProgram, TheDesktopIsLoadedOnlyForAProgramThatAsksForIt) {
   // Qt is no library of the program's: a command that shows nothing does
   // not pay for loading it.
-  FILE* pipe = popen(("ldd " + std::string(ORVANE_PROGRAM)).c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  std::string libraries;
-  char buffer[4096];
-  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) libraries.append(buffer, n);
-  pclose(pipe);
+  const std::string libraries = RunCommand("ldd " + std::string(ORVANE_PROGRAM)).out;
   EXPECT_NE(libraries.find("libOrvanePlatform"), std::string::npos) << libraries;
   EXPECT_EQ(libraries.find("libQt6"), std::string::npos) << libraries;
 
