@@ -1,12 +1,12 @@
 #include "calendar/CalendarQueries.h"
 
-#include "addin/AutomationText.h"
+#include "services/AutomationText.h"
 
 #include <cstdlib>
 
-#include "addin/AddinSettings.h"
-#include "addin/ResourceLibrary.h"
-#include "addin/TraceLog.h"
+#include "settings/AddinSettings.h"
+#include "services/ResourceLibrary.h"
+#include "services/TraceLog.h"
 #include "calendar/MarkedItems.h"
 #include "platform/com/ComPtr.h"
 #include "platform/registry/Registry.h"

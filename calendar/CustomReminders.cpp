@@ -1,9 +1,9 @@
 // Custom reminders: a short appointment every so many minutes between two
 // times of each working day, all with the user's subject, marked 7.
 
-#include "addin/AutomationText.h"
-#include "addin/OutlookPrayer.h"
-#include "addin/TraceLog.h"
+#include "services/AutomationText.h"
+#include "calendar/PrayerCalendar.h"
+#include "services/TraceLog.h"
 #include "calendar/CalendarQueries.h"
 
 namespace {
@@ -22,7 +22,7 @@ int MinuteOfDay(const COleDate& time) {
 
 }  // namespace
 
-HRESULT COutlookPrayer::CheckCustomReminders(_Items* dayItems, bool removeUnselected) {
+HRESULT CPrayerCalendar::CheckCustomReminders(_Items* dayItems, bool removeUnselected) {
   TraceEnter("COutlookPrayer::CheckCustomReminders");
   AddinSettings& settings = Settings();
   if (settings.customState == 2) {
@@ -60,7 +60,7 @@ HRESULT COutlookPrayer::CheckCustomReminders(_Items* dayItems, bool removeUnsele
   return S_OK;
 }
 
-HRESULT COutlookPrayer::CreateCustomReminders(const COleDate& day) {
+HRESULT CPrayerCalendar::CreateCustomReminders(const COleDate& day) {
   TraceEnter("COutlookPrayer::CreateCustomReminders");
   const AddinSettings& settings = Settings();
   // The series is counted in whole minutes of the day, so that it always
@@ -85,9 +85,11 @@ HRESULT COutlookPrayer::CreateCustomReminders(const COleDate& day) {
   return S_OK;
 }
 
-HRESULT COutlookPrayer::AddCustomReminderItem(const COleDate& start, const std::u16string& subject) {
+HRESULT CPrayerCalendar::AddCustomReminderItem(const COleDate& start, const std::u16string& subject) {
   ComPtr<IDispatch> created;
-  if (HRESULT hr = m_application->CreateItem(olAppointmentItem, created.ReleaseAndGetAddressOf()); FAILED(hr)) return hr;
+  _Application* application = m_context.Application();
+  if (application == nullptr) return E_POINTER;
+  if (HRESULT hr = application->CreateItem(olAppointmentItem, created.ReleaseAndGetAddressOf()); FAILED(hr)) return hr;
   ComPtr<_AppointmentItem> item;
   if (!created || FAILED(created.As(&item)) || !item) return E_NOINTERFACE;
   const AddinSettings& settings = Settings();
@@ -103,7 +105,7 @@ HRESULT COutlookPrayer::AddCustomReminderItem(const COleDate& start, const std::
   return item->Save();
 }
 
-HRESULT COutlookPrayer::DeleteCustomReminders(_Items* items) {
+HRESULT CPrayerCalendar::DeleteCustomReminders(_Items* items) {
   if (items == nullptr) return S_OK;
   LONG count = 0;
   if (HRESULT hr = items->get_Count(&count); FAILED(hr)) return hr;

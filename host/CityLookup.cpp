@@ -7,16 +7,13 @@
 #include <vector>
 
 #include "host/AddinLocation.h"
+#include "office/CityMethodCodes.h"
 #include "platform/fs/Module.h"
 #include "platform/text/TextConvert.h"
 #include "platform/ui/Resources.h"
 
 namespace host {
 namespace {
-
-// The city line's method codes, which are not the enumeration's values.
-constexpr long kMethodOfCode[] = {4 /*eWIL*/, 2 /*eQurah*/, 3 /*eKarachi*/,
-                                  0 /*eEgypt*/, 1 /*eISNA*/, 4 /*eWIL*/};
 
 double Coordinate(const std::string& text) {
   int degrees = 0, minutes = 0;
@@ -65,7 +62,7 @@ bool ParseCityLine(const std::string& line, CityMatch* city) {
   city->timeZone = std::strtod(fields[5].c_str(), nullptr);
   city->daylight = !fields[6].empty() && (fields[6][0] == 'Y' || fields[6][0] == 'y');
   const long code = fields.size() > 7 ? std::strtol(fields[7].c_str(), nullptr, 10) : 0;
-  city->method = code >= 0 && code <= 5 ? kMethodOfCode[code] : kMethodOfCode[0];
+  city->method = city_line::MethodOfCode(code);
   return true;
 }
 

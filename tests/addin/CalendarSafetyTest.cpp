@@ -25,7 +25,7 @@ TEST_F(CalendarSafetyTest, PurgingTakesTheItemJustMovedNotTheUsersOwnOfTheSameTi
   AddinSettings& settings = prayer_->Settings();
   settings.prayers = kIshaFlag;
   settings.prescheduleDays = 1;
-  ASSERT_EQ(prayer_->Precalculate(false, false, true, false), S_OK);
+  ASSERT_EQ(prayer_->Calendar().Precalculate(false, false, true, false), S_OK);
   std::vector<host::Appointment> written = Calendar();
   ASSERT_EQ(written.size(), 2u);  // today's and tomorrow's Isha
   // Before these were written, the user had deleted a meeting called "Isha"
@@ -34,11 +34,11 @@ TEST_F(CalendarSafetyTest, PurgingTakesTheItemJustMovedNotTheUsersOwnOfTheSameTi
   ClearStore();
   SaveUserItem(Isha(), written[1].start, host::FolderKind::kDeletedItems);
   SaveUserItem(Isha(), MakeDate(2026, 11, 30, 19, 0), host::FolderKind::kDeletedItems);
-  ASSERT_EQ(prayer_->Precalculate(false, false, true, false), S_OK);
+  ASSERT_EQ(prayer_->Calendar().Precalculate(false, false, true, false), S_OK);
   ASSERT_EQ(Calendar().size(), 2u);
 
   settings.prayers = 0;
-  ASSERT_EQ(prayer_->Precalculate(true, false, true, false), S_OK);
+  ASSERT_EQ(prayer_->Calendar().Precalculate(true, false, true, false), S_OK);
   EXPECT_TRUE(Calendar().empty());
   const std::vector<host::Appointment> deleted = Folder(host::FolderKind::kDeletedItems);
   ASSERT_EQ(deleted.size(), 2u);
@@ -108,7 +108,7 @@ TEST_F(CalendarSafetyTest, QuotesInTheCustomSubjectStayInsideTheFilter) {
     // 11:00 to 17:00 today, 08:00 to 17:00 tomorrow, and the user's Dentist.
     ASSERT_EQ(Calendar().size(), 18u);
     // Found again by their subject: a second fill adds nothing.
-    ASSERT_EQ(prayer_->Precalculate(false, false, true, false), S_OK);
+    ASSERT_EQ(prayer_->Calendar().Precalculate(false, false, true, false), S_OK);
     EXPECT_EQ(Calendar().size(), 18u);
     // Deleting them all leaves the Dentist.
     ASSERT_EQ(prayer_->DeleteCommand(), S_OK);
@@ -149,12 +149,12 @@ TEST_F(CalendarSafetyTest, CustomReminderSeriesEndsWhateverTheStoredValues) {
     settings.customTo = COleDate(c.to);
     settings.customInterval = c.interval;
     settings.customSubject = TEXT("Dhikr");
-    EXPECT_EQ(prayer_->CreateCustomReminders(day), S_OK);
+    EXPECT_EQ(prayer_->Calendar().CreateCustomReminders(day), S_OK);
     EXPECT_EQ(Calendar().size(), c.made) << c.from << " " << c.to << " " << c.interval;
   }
   // A day that could not be computed makes nothing.
   ClearStore();
-  EXPECT_EQ(prayer_->CreateCustomReminders(COleDate(kInvalidDate)), S_OK);
+  EXPECT_EQ(prayer_->Calendar().CreateCustomReminders(COleDate(kInvalidDate)), S_OK);
   EXPECT_TRUE(Calendar().empty());
 }
 
@@ -166,7 +166,7 @@ TEST_F(CalendarSafetyTest, AFridayGetsOneMiddayAppointmentWhateverFlagsAreStored
   for (DWORD prayers : {DWORD{kZuhrFlag}, DWORD{kFridayFlag}, DWORD{kZuhrFlag | kFridayFlag}}) {
     ClearStore();
     settings.prayers = prayers;
-    ASSERT_EQ(prayer_->Precalculate(false, false, true, false), S_OK);
+    ASSERT_EQ(prayer_->Calendar().Precalculate(false, false, true, false), S_OK);
     const std::vector<host::Appointment> items = Calendar();
     EXPECT_EQ(CountOn(items, MakeDate(2026, 12, 11), MakeDate(2026, 12, 12)), 1u) << prayers;
     // Zuhr on the other days only where Zuhr itself is chosen.

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "addin/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "calc/PrayerCalculator.h"
 #include "platform/com/ComObject.h"
 #include "platform/com/ComPtr.h"

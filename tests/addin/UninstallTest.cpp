@@ -54,8 +54,8 @@ class UninstallTest : public AddinTest, public ::testing::WithParamInterface<boo
     settings.customSubject = TEXT("Zuhr time");
     // Twice: the custom reminders' subject is read from the saved settings
     // when user fields cannot be filtered on, and the first run saves them.
-    ASSERT_EQ(prayer->Precalculate(false, false, true, false), S_OK);
-    ASSERT_EQ(prayer->Precalculate(false, false, true, false), S_OK);
+    ASSERT_EQ(prayer->Calendar().Precalculate(false, false, true, false), S_OK);
+    ASSERT_EQ(prayer->Calendar().Precalculate(false, false, true, false), S_OK);
     const auto written = Subjects(host::FolderKind::kCalendar);
     ASSERT_GE(std::count(written.begin(), written.end(), "Zuhr time"), 4) << "11:00 to 14:00";
 

@@ -273,6 +273,20 @@ TEST(OrvaneDialog, WithoutADesktopSaysSoInOneLineInsteadOfWaiting) {
   EXPECT_NE(r.out.find("needs a desktop"), std::string::npos) << r.out;
   EXPECT_EQ(RunOrvane("dialog nothing").exitCode, 2);
   EXPECT_EQ(RunOrvane("--ui desk dialog daylight").exitCode, 2);
+  // An option of another dialog is refused before anything is shown.
+  const RunResult wrong = RunOrvane("--ui headless dialog daylight --edit");
+  EXPECT_EQ(wrong.exitCode, 2);
+  EXPECT_NE(wrong.out.find("--edit is not an option of the daylight dialog"), std::string::npos) << wrong.out;
+}
+
+// The dialogs on offer are the module's to say: its table's names reach
+// --help, with the options each takes.
+TEST(OrvaneDialog, HelpListsTheDialogsTheModuleOffers) {
+  TestProfile profile;
+  const RunResult r = RunOrvane("dialog --help");
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_NE(r.out.find("  daylight "), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("  add-city [--edit] "), std::string::npos) << r.out;
 }
 
 TEST(OrvaneDialog, PrintsWhatTheDialogReturnsInEachLanguageAndSavesNothing) {

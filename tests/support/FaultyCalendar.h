@@ -11,13 +11,14 @@
 #include "office/Outlook.h"
 #include "platform/com/Bstr.h"
 #include "platform/com/ComPtr.h"
+#include "platform/com/RefCounted.h"
 
 using FilterFault = std::function<HRESULT(std::u16string_view filter)>;  // S_OK: let it through
 
 // Passes IUnknown and IDispatch on; the interface it stands in for answers
 // with itself, any other with the inner object's answer.
 template <typename Interface>
-class Relay : public Interface {
+class Relay : public com::CRefCounted<Interface> {
  public:
   explicit Relay(Interface* inner) : inner_(inner) {}
   virtual ~Relay() = default;
@@ -25,16 +26,10 @@ class Relay : public Interface {
     if (object == nullptr) return E_POINTER;
     if (iid == IUnknown::kIID || iid == IDispatch::kIID || iid == Interface::kIID) {
       *object = static_cast<Interface*>(this);
-      AddRef();
+      this->AddRef();
       return S_OK;
     }
     return inner_->QueryInterface(iid, object);
-  }
-  ULONG AddRef() override { return ++refs_; }
-  ULONG Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
   }
   HRESULT GetTypeInfoCount(UINT* count) override { return inner_->GetTypeInfoCount(count); }
   HRESULT GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override { return inner_->GetTypeInfo(index, lcid, info); }
@@ -50,7 +45,6 @@ class Relay : public Interface {
   ComPtr<Interface> inner_;
 
  private:
-  ULONG refs_ = 0;
 };
 
 class FaultyItems final : public Relay<_Items> {

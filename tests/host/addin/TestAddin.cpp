@@ -17,6 +17,7 @@
 #include "platform/com/EventSource.h"
 #include "platform/time/SystemTime.h"
 #include "platform/com/VariantTime.h"
+#include "platform/com/RefCounted.h"
 
 namespace {
 
@@ -46,7 +47,7 @@ std::string Hex(HRESULT hr) {
 class CTestAddin;
 
 // One event sink: forwards the events of one source to the add-in.
-class EventSink final : public IDispatch {
+class EventSink final : public com::CRefCounted<IDispatch> {
  public:
   EventSink(CTestAddin* owner, const IID& events) : owner_(owner), events_(events) {}
 
@@ -59,12 +60,6 @@ class EventSink final : public IDispatch {
     }
     *object = nullptr;
     return E_NOINTERFACE;
-  }
-  ULONG AddRef() override { return ++refs_; }
-  ULONG Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
   }
   HRESULT GetTypeInfoCount(UINT* count) override {
     *count = 0;
@@ -96,7 +91,6 @@ class EventSink final : public IDispatch {
   }
 
  private:
-  ULONG refs_ = 0;
   CTestAddin* owner_;
   IID events_;
   ComPtr<IConnectionPoint> point_;

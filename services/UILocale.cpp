@@ -1,6 +1,6 @@
-#include "addin/UILocale.h"
+#include "services/UILocale.h"
 
-#include "addin/ResourceLibrary.h"
+#include "services/ResourceLibrary.h"
 #include "platform/nls/Nls.h"
 
 HRESULT CreateUILocaleID(_Application* application, tstring* filterDateFormat, bool* dayFirst) {

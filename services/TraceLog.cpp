@@ -1,11 +1,11 @@
-#include "addin/TraceLog.h"
+#include "services/TraceLog.h"
 
 #include <sys/utsname.h>
 #include <time.h>
 
 #include <cstdlib>
 
-#include "addin/ModuleStrings.h"
+#include "services/ModuleStrings.h"
 #include "platform/fs/WindowsPath.h"
 #include "platform/nls/Nls.h"
 #include "platform/registry/Registry.h"

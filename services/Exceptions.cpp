@@ -1,6 +1,6 @@
-#include "addin/Exceptions.h"
+#include "services/Exceptions.h"
 
-#include "addin/TraceLog.h"
+#include "services/TraceLog.h"
 #include "platform/text/Format.h"
 #include "platform/ui/Resources.h"
 #include "platform/win/FormatMessage.h"

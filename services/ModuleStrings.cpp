@@ -1,4 +1,4 @@
-#include "addin/ModuleStrings.h"
+#include "services/ModuleStrings.h"
 
 #include "platform/text/TextConvert.h"
 #include "platform/ui/Resources.h"

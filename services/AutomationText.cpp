@@ -1,6 +1,6 @@
-#include "addin/AutomationText.h"
+#include "services/AutomationText.h"
 
-#include "addin/ResourceLibrary.h"
+#include "services/ResourceLibrary.h"
 #include "platform/text/TextConvert.h"
 #include "platform/ui/Resources.h"
 

@@ -4,7 +4,7 @@
 // It is also what the module serves as resources while no resource library
 // is loaded.
 
-#include "addin/Flavour.h"
+#include "services/Flavour.h"
 #include "platform/ui/ResourceTable.h"
 
 // The module's own resources (its string table).

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "addin/Flavour.h"
+#include "services/Flavour.h"
 #include "platform/com/Bstr.h"
 
 // The module's text as UTF-16, and back.

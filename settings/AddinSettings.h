@@ -2,7 +2,7 @@
 // AddinSettings: every persisted user choice of the add-in, with its
 // defaults, and the prayer flags that name prayers.
 
-#include "addin/Flavour.h"
+#include "services/Flavour.h"
 #include "calc/OleDate.h"
 
 // Bits naming prayers; prayer index i (0 Fajr .. 6 Friday) is bit 1 << i.

@@ -1,11 +1,11 @@
-#include "addin/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 #include <cstring>
 #include <variant>
 #include <vector>
 
-#include "addin/ResourceLibrary.h"
-#include "addin/TraceLog.h"
+#include "services/ResourceLibrary.h"
+#include "services/TraceLog.h"
 #include "locations/DataFileHandler.h"
 #include "platform/ui/Resources.h"
 

@@ -1,4 +1,4 @@
-#include "addin/ResourceLibrary.h"
+#include "services/ResourceLibrary.h"
 
 #include "office/Outlook.h"
 #include "platform/com/ComPtr.h"
@@ -7,7 +7,7 @@
 
 #include <cstdlib>
 
-#include "addin/ModuleStrings.h"
+#include "services/ModuleStrings.h"
 #include "platform/fs/ModulePath.h"
 #include "platform/registry/Registry.h"
 #include "platform/text/Format.h"

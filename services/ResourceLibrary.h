@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "addin/Flavour.h"
+#include "services/Flavour.h"
 #include "platform/com/HResult.h"
 #include "platform/fs/Module.h"
 

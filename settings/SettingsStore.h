@@ -8,7 +8,7 @@
 // value whose name the resource library lacks is skipped, never written as
 // the key's default value.
 
-#include "addin/AddinSettings.h"
+#include "settings/AddinSettings.h"
 #include "platform/com/HResult.h"
 #include "platform/registry/Registry.h"
 #include "resources/OrvaneTypeLib.h"

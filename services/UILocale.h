@@ -2,7 +2,7 @@
 // Locale-dependent texts that follow the user-interface language: the date
 // and time text of calendar filters.
 
-#include "addin/Flavour.h"
+#include "services/Flavour.h"
 #include "calc/OleDate.h"
 
 struct _Application;
