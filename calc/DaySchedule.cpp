@@ -207,12 +207,6 @@ void ScheduleSolver::NoonAndMidnightAltitudes(int day, double* noon, double* mid
 // The sun sets on that date and rises on the next, at least a few minutes
 // apart.
 bool ScheduleSolver::IsWholeNight(int day) {
-  // Days deep in polar day or night need no solving.
-  double noon, midnight;
-  NoonAndMidnightAltitudes(day, &noon, &midnight);
-  if (midnight > kHorizonAltitude + kClearlyAltitude || noon < kHorizonAltitude - kClearlyAltitude) {
-    return false;
-  }
   const double sunset = Solve(day, Sun::kSunset);
   const double sunrise = Solve(day + 1, Sun::kSunrise);
   return Occurs(sunset) && Occurs(sunrise) && sunrise + 24.0 - sunset >= kShortestNight;
@@ -223,6 +217,10 @@ bool ScheduleSolver::IsWholeNight(int day) {
 Night ScheduleSolver::BorrowedNight(int day) {
   for (int distance = 1; distance <= kSearchDays; ++distance) {
     for (const int k : {day - distance, day + distance}) {
+      // Days deep in polar day or night need no solving.
+      double noon, midnight;
+      NoonAndMidnightAltitudes(k, &noon, &midnight);
+      if (midnight > kHorizonAltitude + kClearlyAltitude || noon < kHorizonAltitude - kClearlyAltitude) continue;
       if (!IsWholeNight(k)) continue;
       Night night;
       night.start = Zuhr(day) + (Solve(k, Sun::kSunset) - Zuhr(k));
@@ -308,11 +306,17 @@ double ScheduleSolver::FajrOf(int day, bool* byRule) {
   if (m_engine.FajrByInterval()) {
     fajr = sunrise - m_engine.FajrInterval();
   } else {
-    const double ruled = sunrise - m_fajrPortion * NightAfter(day).Length();
     const double event = Solve(day, Sun::kFajr);
     const bool occurs = Occurs(event) && event < sunrise && event > lastSunset;
-    *byRule = !occurs || (m_bounded && event < ruled);
-    fajr = *byRule ? ruled : event;
+    // The rule's time needs the night after the day; an ordinary day of the
+    // lower latitudes can do without it.
+    if (occurs && !m_bounded) {
+      fajr = event;
+    } else {
+      const double ruled = sunrise - m_fajrPortion * NightAfter(day).Length();
+      *byRule = !occurs || event < ruled;
+      fajr = *byRule ? ruled : event;
+    }
   }
   const double held = Hold(fajr, lastSunset + kMinute, sunrise - kMinute);
   if (held != fajr) *byRule = true;
@@ -340,7 +344,16 @@ NightPair ScheduleSolver::PairAfter(int day) {
 DaySchedule ScheduleSolver::Run() {
   const Night before = NightAfter(m_date - 1);
   const Night after = NightAfter(m_date);
-  const NightPair morning = PairAfter(m_date - 1);
+  // The evening before's Isha matters only where it could come after this
+  // Fajr; not where the sun gives Fajr below 48 degrees at an angle deeper
+  // than Isha's, since it passes Isha's angle going down before Fajr's
+  // coming up, in the same night.
+  NightPair morning;
+  morning.fajr = FajrOf(m_date, &morning.fajrByRule);
+  if (morning.fajrByRule || m_bounded || m_engine.IshaByInterval() ||
+      !(m_engine.IshaAngle() < m_engine.FajrAngle())) {
+    morning = PairAfter(m_date - 1);
+  }
   const NightPair evening = PairAfter(m_date);
 
   const double zuhr = Zuhr(m_date);

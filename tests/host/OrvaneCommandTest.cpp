@@ -128,6 +128,9 @@ TEST(OrvaneCalc, CityKeepsTheSummerTimeOfItsZone) {
       << r.out;
   EXPECT_EQ(RunOrvane("calc --city london --date 2027-06-21", true).out,
             "2027-06-21 03:40 04:43 13:02 17:25 21:21 22:25\n");
+  // The French file names London otherwise; its zone is found by position.
+  EXPECT_EQ(RunOrvane("--ui-language 1036 calc --city londres --date 2027-06-21", true).out,
+            "2027-06-21 03:40 04:43 13:02 17:25 21:21 22:25\n");
   // In winter, or when asked, standard time; and by position alone, as before.
   EXPECT_EQ(RunOrvane("calc --city london --date 2027-06-21 --no-daylight", true).out,
             "2027-06-21 02:40 03:43 12:02 16:25 20:21 21:25\n");
