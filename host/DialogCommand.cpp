@@ -10,6 +10,7 @@
 
 #include "host/AddinLocation.h"
 #include "host/CommandLine.h"
+#include "host/ProfileHost.h"
 #include "host/Commands.h"
 #include "platform/ui/FrontEnd.h"
 
@@ -32,6 +33,8 @@ using ShowDialog = int (*)(const char*, const char* const*, int, unsigned long,
 
 void PrintLine(const char* utf8, void*) { std::printf("%s\n", utf8); }
 
+int Show(const GlobalOptions& global, const std::string& name, std::vector<const char*> options);
+
 }  // namespace
 
 int RunDialog(const GlobalOptions& global, const Arguments& args) {
@@ -47,7 +50,7 @@ int RunDialog(const GlobalOptions& global, const Arguments& args) {
     } else if (arg == "--edit") {
       options.push_back("--edit");
     } else {
-      return cli::UsageError("dialog", "unexpected argument \"" + arg + "\"");
+      return cli::UnknownArgument("dialog", arg);
     }
   }
   bool known = false;
@@ -55,6 +58,12 @@ int RunDialog(const GlobalOptions& global, const Arguments& args) {
   if (!known) return cli::UsageError("dialog", name.empty() ? "which dialog?" : "no dialog \"" + name + "\"");
   if (!options.empty() && name != "add-city") return cli::UsageError("dialog", "--edit is for add-city");
 
+  return host::RunAsProfileHost("dialog", [&] { return Show(global, name, options); });
+}
+
+namespace {
+
+int Show(const GlobalOptions& global, const std::string& name, std::vector<const char*> options) {
   // Nobody could answer a dialog on the terminal: say so instead of waiting.
   if (!ui::CurrentFrontEnd()->ShowsDialogs()) {
     return cli::Failure("the " + name +
@@ -84,3 +93,5 @@ int RunDialog(const GlobalOptions& global, const Arguments& args) {
       return cli::Failure("the " + name + " dialog could not be shown (is the resource library there?)");
   }
 }
+
+}  // namespace
