@@ -4,7 +4,6 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <system_error>
 #include <thread>
@@ -35,7 +34,7 @@ class Waiting {
     const auto waited = Clock::now() - start_;
     if (waited >= std::chrono::duration<double>(g_waitSeconds)) {
       std::fprintf(stderr,
-                   "orvane: gave up after %.0f s: %s still works on this profile (orvane --wait SECONDS "
+                   "orvane: gave up after %g s: %s still works on this profile (orvane --wait SECONDS "
                    "waits longer)\n",
                    g_waitSeconds, busy.c_str());
       return false;

@@ -9,12 +9,14 @@
 
 #include <algorithm>
 #include <fstream>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "host/run/StayingHost.h"
 #include "host/store/CalendarStore.h"
 #include "platform/com/ComRuntime.h"
+#include "platform/com/ServerRegistration.h"
 #include "platform/fs/Profile.h"
 #include "platform/registry/RegFile.h"
 #include "platform/registry/Registry.h"
@@ -132,6 +134,43 @@ TEST_F(StayingHostTest, TheAddinsStartAfreshAtTheFirstMinuteOfEachDay) {
     stay.Tick();
   }
   EXPECT_EQ(Count("Startup"), 2) << "once a day";
+  EXPECT_EQ(stay.Starts(), 2);
+}
+
+// With the add-in itself (Zuhr and Asr, a week ahead, past prayers cleaned
+// up at start-up): at the first minute of the next day the calendar's window
+// has rolled on by a day, with no restart of the host.
+TEST_F(StayingHostTest, WithTheAddinTheCalendarsWindowRollsOnAfterMidnight) {
+  std::string error;
+  ASSERT_EQ(com::RegisterServerModule(ORVANE_ADDIN_2003_MODULE, false, &error), S_OK) << error;
+  ASSERT_EQ(RegDeleteTree(HKEY_CURRENT_USER, "Software\\Microsoft\\Office\\Outlook\\Addins\\OrvaneTest.Addin"),
+            ERROR_SUCCESS);
+  ASSERT_EQ(registry::SetDword(HKEY_CURRENT_USER,
+                               "Software\\Microsoft\\Office\\Outlook\\Addins\\Orvane2003.Outlook2003Prayer",
+                               "LoadBehavior", 3),
+            ERROR_SUCCESS);
+  const auto days = [] {
+    std::set<int> days;
+    for (const host::Appointment& item :
+         host::CalendarStore::Open(profile::File("outlook.db"))->LoadFolder(host::FolderKind::kCalendar)) {
+      days.insert(static_cast<int>(item.start));
+    }
+    return days;
+  };
+  const int first = static_cast<int>(MakeDate(2004, 3, 21));
+  TestClock clock(MakeDate(2004, 3, 21, 23, 58));
+  host::StayingHost stay(host::HostOptions(), clock);  // with its explorer: the add-in works only with one
+  stay.Start();
+  // The day's own prayers are over by 23:58: the seven days after it.
+  std::set<int> expected;
+  for (int day = first + 1; day <= first + 7; ++day) expected.insert(day);
+  EXPECT_EQ(days(), expected);
+  for (int tick = 0; tick < 200; ++tick) {  // to 00:01:20
+    clock.Pass(1);
+    stay.Tick();
+  }
+  expected.insert(first + 8);
+  EXPECT_EQ(days(), expected);
   EXPECT_EQ(stay.Starts(), 2);
 }
 
