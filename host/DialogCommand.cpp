@@ -100,7 +100,7 @@ int RunDialog(const GlobalOptions& global, const Arguments& args) {
   for (const char* option : options) {
     bool taken = false;
     for (const std::string& candidate : dialog->options) taken = taken || candidate == option;
-    if (!taken) return cli::UsageError("dialog", std::string(option) + " is not an option of the " + name + " dialog");
+    if (!taken) return cli::UsageError("dialog", "\"" + std::string(option) + "\" is not an option of the " + name + " dialog");
   }
 
   return host::RunAsProfileHost("dialog", [&] {
