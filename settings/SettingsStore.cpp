@@ -8,6 +8,7 @@
 #include "services/ResourceLibrary.h"
 #include "services/TraceLog.h"
 #include "locations/DataFileHandler.h"
+#include "platform/com/ComPtr.h"
 #include "platform/ui/Resources.h"
 
 namespace {
@@ -89,16 +90,19 @@ const Value kValues[] = {
     {1040, &AddinSettings::customTo, ReadRule::kNone},
     {1042, &AddinSettings::customSubject, ReadRule::kText, 0, 0, kMaxSubject},
     {1043, &AddinSettings::customInterval, ReadRule::kWithin, 0, kMaxMinutes},
+    // 0 a seventh of the night, 1 the middle of the night, 2 the twilight
+    // angle: a rule written by a later version reads as the default.
+    {1055, &AddinSettings::highLatitudeRule, ReadRule::kWithin, 0, 2},
 };
 
 // The order of the reads after the location has been refreshed, and the
 // order of the writes.
 constexpr unsigned kLateReads[] = {149, 308, 336, 145, 146, 147, 148, 143, 144, 117, 121, 118,
                                    119, 120, 141, 159, 160, 241, 133, 137, 134, 135, 136, 142,
-                                   150, 323, 325, 1012, 1013, 1038, 1040, 1042, 1043};
+                                   150, 323, 325, 1012, 1013, 1038, 1040, 1042, 1043, 1055};
 constexpr unsigned kWrites[] = {109, 307, 223, 151, 149, 145, 146, 147, 148, 143, 144, 117, 121,
                                 118, 119, 120, 141, 160, 241, 133, 137, 134, 135, 136, 159, 142,
-                                150, 308, 336, 323, 324, 325, 1012, 1013, 1038, 1040, 1042, 1043};
+                                150, 308, 336, 323, 324, 325, 1012, 1013, 1038, 1040, 1042, 1043, 1055};
 
 const Value& ValueOf(unsigned id) {
   for (const Value& v : kValues) {
@@ -230,26 +234,34 @@ void Read(HKEY key, AddinSettings& settings, unsigned id) {
   Repair(settings, value, name);
 }
 
-// Failures of a write are ignored: the next save tries again.
-void Write(HKEY key, const AddinSettings& settings, unsigned id) {
+// One value as the registry takes it; nothing for a value whose name the
+// resource library lacks.
+void Collect(const AddinSettings& settings, unsigned id, std::vector<RegValueWrite<tchar>>* writes) {
   const tstring name = ValueName(id);
   if (name.empty()) return;
+  RegValueWrite<tchar> write{name, REG_DWORD, {}};
+  const auto bytes = [&](const void* data, std::size_t size) {
+    const BYTE* first = static_cast<const BYTE*>(data);
+    write.data.assign(first, first + size);
+  };
   std::visit(
       [&](auto member) {
         using T = std::remove_cv_t<std::remove_reference_t<decltype(settings.*member)>>;
         if constexpr (std::is_same_v<T, DWORD> || std::is_same_v<T, bool>) {
           const DWORD number = static_cast<DWORD>(settings.*member);
-          RegSetValueEx(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+          bytes(&number, sizeof number);
         } else if constexpr (std::is_same_v<T, COleDate>) {
           const double value = (settings.*member).Value();
-          RegSetValueEx(key, name.c_str(), 0, REG_BINARY, reinterpret_cast<const BYTE*>(&value), sizeof value);
+          write.type = REG_BINARY;
+          bytes(&value, sizeof value);
         } else {
           const tstring& text = settings.*member;
-          RegSetValueEx(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                        static_cast<DWORD>((text.size() + 1) * sizeof(tchar)));
+          write.type = REG_SZ;
+          bytes(text.c_str(), (text.size() + 1) * sizeof(tchar));
         }
       },
       ValueOf(id).field);
+  writes->push_back(std::move(write));
 }
 
 // Finds the primary city file; shows the missing-file message when it is not
@@ -358,7 +370,12 @@ HRESULT CSettingsStore::SaveSettings() {
   if (m_key != nullptr) {
     AddinSettings saved = m_settings;
     saved.firstRun = false;  // the first run is over once anything is saved
-    for (unsigned id : kWrites) Write(m_key, saved, id);
+    // In one transaction: a process stopped while saving leaves the old
+    // settings or the new ones, never some of each. A failure is ignored:
+    // the next save tries again.
+    std::vector<RegValueWrite<tchar>> writes;
+    for (unsigned id : kWrites) Collect(saved, id, &writes);
+    RegSetValues(m_key, writes);
   }
   TraceExit("COutlookPrayer::SaveSettings");
   return S_OK;
@@ -366,8 +383,13 @@ HRESULT CSettingsStore::SaveSettings() {
 
 HRESULT CSettingsStore::UpdateCalcSettings(IPrayerCalculator* calculator) const {
   TraceEnter("COutlookPrayer::UpdateCalcSettings");
+  if (HRESULT hr = ApplyCalcSettings(m_settings, calculator); FAILED(hr)) return hr;
+  TraceExit("COutlookPrayer::UpdateCalcSettings");
+  return S_OK;
+}
+
+HRESULT CSettingsStore::ApplyCalcSettings(const AddinSettings& s, IPrayerCalculator* calculator) {
   if (calculator == nullptr) return E_POINTER;
-  const AddinSettings& s = m_settings;
   // Year 0 reads as 2000, a leap year, so 29 February can be kept; only the
   // month and day count.
   const COleDate start(0, static_cast<int>(s.daylightStartMonth) + 1, static_cast<int>(s.daylightStartDay), 0, 0, 0);
@@ -378,7 +400,11 @@ HRESULT CSettingsStore::UpdateCalcSettings(IPrayerCalculator* calculator) const 
   if (SUCCEEDED(hr)) hr = calculator->put_DaylightSavings(s.daylight ? VARIANT_TRUE : VARIANT_FALSE);
   if (SUCCEEDED(hr)) hr = calculator->put_DaylightStart(start.Value());
   if (SUCCEEDED(hr)) hr = calculator->put_DaylightEnd(end.Value());
-  if (FAILED(hr)) return hr;
-  TraceExit("COutlookPrayer::UpdateCalcSettings");
-  return S_OK;
+  // The rule is the calculator's addition: one without it computes by its
+  // own default, as it always has.
+  ComPtr<IPrayerCalculator2> withRule;
+  if (SUCCEEDED(hr) && SUCCEEDED(calculator->QueryInterface(IPrayerCalculator2::kIID, withRule.ReleaseAndGetVoidAddress()))) {
+    hr = withRule->put_HighLatitudeRule(static_cast<HighLatitudeRule>(s.highLatitudeRule));
+  }
+  return hr;
 }

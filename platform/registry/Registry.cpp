@@ -254,6 +254,23 @@ LONG SetValue(HKEY key, const CharT* name, DWORD type, const BYTE* data, DWORD s
 }
 
 template <class CharT>
+LONG SetValues(HKEY key, const std::vector<RegValueWrite<CharT>>& values) {
+  for (const RegValueWrite<CharT>& value : values) {
+    if (value.data.size() > 0xffffffffu) return ERROR_INVALID_PARAMETER;
+  }
+  return OnKey(key, static_cast<const CharT*>(nullptr), Mode::kWrite,
+               [&](Transaction& txn, Target& target, const std::string&) {
+                 for (const RegValueWrite<CharT>& value : values) {
+                   txn.SetValue(target.id, ToUtf8(value.name.c_str()), value.type,
+                                ToStored(CharT{}, value.type, value.data.data(),
+                                         static_cast<DWORD>(value.data.size())));
+                 }
+                 txn.Commit();
+                 return ERROR_SUCCESS;
+               });
+}
+
+template <class CharT>
 LONG QueryValue(HKEY key, const CharT* name, DWORD* type, BYTE* data, DWORD* size) {
   if (data != nullptr && size == nullptr) return ERROR_INVALID_PARAMETER;
   return OnKey(
@@ -367,6 +384,9 @@ LONG RegSetValueEx(HKEY key, const char16_t* name, DWORD, DWORD type, const BYTE
                    DWORD size) {
   return SetValue(key, name, type, data, size);
 }
+
+LONG RegSetValues(HKEY key, const std::vector<RegValueWrite<char>>& values) { return SetValues(key, values); }
+LONG RegSetValues(HKEY key, const std::vector<RegValueWrite<char16_t>>& values) { return SetValues(key, values); }
 
 LONG RegQueryValueEx(HKEY key, const char* name, DWORD*, DWORD* type, BYTE* data, DWORD* size) {
   return QueryValue(key, name, type, data, size);

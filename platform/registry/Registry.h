@@ -82,6 +82,18 @@ LONG RegSetValueEx(HKEY key, const char* name, DWORD reserved, DWORD type, const
 LONG RegSetValueEx(HKEY key, const char16_t* name, DWORD reserved, DWORD type, const BYTE* data,
                    DWORD size);
 
+// Several values of one key, written in one transaction: all of them or, on
+// failure, none. What is saved together (a set of settings) is then never
+// found half old and half new, whenever the process is stopped.
+template <class CharT>
+struct RegValueWrite {
+  std::basic_string<CharT> name;
+  DWORD type;
+  std::vector<BYTE> data;  // as RegSetValueEx takes it
+};
+LONG RegSetValues(HKEY key, const std::vector<RegValueWrite<char>>& values);
+LONG RegSetValues(HKEY key, const std::vector<RegValueWrite<char16_t>>& values);
+
 // Reads a value. With data null, only *type and *size are filled. When the
 // buffer (*size bytes) is too small, ERROR_MORE_DATA and *size is the size
 // needed. REG_SZ data is terminated whenever the buffer has room.
