@@ -119,6 +119,20 @@ enum : DWORD {
   CBS_SORT = 0x0100,
 };
 
+// Tab strip. Its tabs are texts (UTF-8) with one selected; a person's
+// choice of another tab is told to the dialog as WM_COMMAND with
+// TCN_SELCHANGE (the one notification the runtime sends for tabs).
+enum : UINT {
+  TCM_GETITEMCOUNT = 0x1304,
+  TCM_DELETEALLITEMS = 0x1309,
+  TCM_GETCURSEL = 0x130B,
+  TCM_SETCURSEL = 0x130C,    // wParam index; returns the previous one, -1 when out of the strip
+  TCM_INSERTITEM = 0x133E,   // wParam index (past the end: at the end), lParam the text; returns its index
+};
+enum : WORD {
+  TCN_SELCHANGE = 0xFDD9,  // (WORD)-551
+};
+
 // Up-down. The default range is 100 (lower) to 0 (upper): up counts down
 // until a range is set. UDM_SETRANGE packs the upper bound in the low word
 // and the lower one in the high word. With a buddy edit and UDS_SETBUDDYINT

@@ -59,6 +59,8 @@ std::unique_ptr<WindowClass> MakeControlClass(ControlKind kind) {
       return MakeUpDownClass();
     case ControlKind::kDatePicker:
       return MakeDatePickerClass();
+    case ControlKind::kTab:
+      return MakeTabClass();
     default:
       return std::make_unique<StaticControl>();
   }

@@ -19,6 +19,7 @@ std::unique_ptr<WindowClass> MakeEditClass();
 std::unique_ptr<WindowClass> MakeComboBoxClass(bool editable);
 std::unique_ptr<WindowClass> MakeUpDownClass();
 std::unique_ptr<WindowClass> MakeDatePickerClass();
+std::unique_ptr<WindowClass> MakeTabClass();
 
 // What a person does to the controls, on the control's own thread.
 // StepUpDown: clicks up (positive) or down; false when the dialog refused

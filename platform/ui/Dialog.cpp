@@ -188,8 +188,12 @@ HWND CreateDialogInternal(HINSTANCE instance, UINT templateId, HWND parent,
   dialog->parent = parent;
   dialog->isDialog = true;
   dialog->text = TextOf(instance, dialogTemplate->captionId, dialogTemplate->caption);
+  // A template with WS_CHILD and a parent makes a page: it stands inside its
+  // parent's client area, where the parent places and sizes it, and has
+  // no frame; it is still a dialog of its own (its controls, its focus).
+  const bool page = (dialogTemplate->style & WS_CHILD) != 0 && parent != nullptr;
   // Shown once initialised, not before.
-  dialog->style = dialogTemplate->style & ~WS_VISIBLE & ~WS_CHILD;
+  dialog->style = dialogTemplate->style & ~WS_VISIBLE & (page ? ~DWORD{0} : ~DWORD{WS_CHILD});
   dialog->exStyle = dialogTemplate->exStyle;
   dialog->font = font;
   dialog->instance = instance;
@@ -199,7 +203,7 @@ HWND CreateDialogInternal(HINSTANCE instance, UINT templateId, HWND parent,
   {
     // The template places the client area, on the screen or in the owner's.
     POINT at{dialogTemplate->x, dialogTemplate->y};
-    if (parent != nullptr) ClientToScreen(parent, &at);
+    if (parent != nullptr && !page) ClientToScreen(parent, &at);
     const bool framed = (dialog->style & WS_CAPTION) != 0;
     const int side = framed ? kBorderWidth : 0;
     const int top = framed ? kBorderWidth + kCaptionHeight : 0;

@@ -26,6 +26,7 @@ enum class ControlKind : unsigned {
   kAnimation,
   kPicture,
   kLink,
+  kTab,  // a tab strip: one tab a page, one selected
 };
 
 inline constexpr int IDC_STATIC = -1;  // a label nobody addresses

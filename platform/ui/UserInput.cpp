@@ -122,6 +122,11 @@ bool ReplaceText(HWND control, std::string_view utf8, Mode mode, std::function<v
 bool Select(HWND comboBox, int index, Mode mode) {
   return Run(comboBox, mode, [comboBox, index] {
     const ControlKind kind = KindOf(comboBox);
+    if (kind == ControlKind::kTab) {
+      if (SendMessage(comboBox, TCM_SETCURSEL, static_cast<WPARAM>(index), 0) < 0) return false;
+      detail::NotifyParent(comboBox, TCN_SELCHANGE);
+      return true;
+    }
     if (kind != ControlKind::kComboBox && kind != ControlKind::kDropDownList) return false;
     SetFocus(comboBox);
     if (SendMessage(comboBox, CB_SETCURSEL, static_cast<WPARAM>(index), 0) == CB_ERR) return false;

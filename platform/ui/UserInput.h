@@ -34,7 +34,8 @@ bool Type(HWND control, std::string_view utf8, Mode mode = Mode::kWait);
 // has been typed (or when the control could not take it).
 bool ReplaceText(HWND control, std::string_view utf8, Mode mode = Mode::kWait,
                  std::function<void()> done = {});
-// Picks entry index of a combo box from its list: CBN_SELCHANGE follows.
+// Picks entry index of a combo box from its list (CBN_SELCHANGE follows), or
+// a tab of a tab strip (TCN_SELCHANGE follows).
 bool Select(HWND comboBox, int index, Mode mode = Mode::kWait);
 // Clicks an up-down's arrow: clicks > 0 up, < 0 down.
 bool Step(HWND upDown, int clicks, Mode mode = Mode::kWait);

@@ -302,11 +302,14 @@ BOOL ClientToScreen(HWND window, POINT* point) {
 BOOL SetWindowPos(HWND window, HWND /*after*/, int x, int y, int cx, int cy, UINT flags) {
   const LRESULT done = ui::detail::OnWindowThread(window, [&]() -> LRESULT {
     bool moved = false;
+    bool resized = false;
     {
       std::lock_guard lock(ui::detail::TableMutex());
       Window* record = ui::detail::LookupLocked(window);
       if (record == nullptr) return FALSE;
       RECT rect = record->rect;
+      const LONG width = rect.right - rect.left;
+      const LONG height = rect.bottom - rect.top;
       if ((flags & SWP_NOMOVE) == 0) {
         rect = RECT{x, y, x + (rect.right - rect.left), y + (rect.bottom - rect.top)};
       }
@@ -315,9 +318,17 @@ BOOL SetWindowPos(HWND window, HWND /*after*/, int x, int y, int cx, int cy, UIN
         rect.bottom = rect.top + std::max(cy, 0);
       }
       moved = !(rect == record->rect);
+      resized = rect.right - rect.left != width || rect.bottom - rect.top != height;
       record->rect = rect;
     }
     if (moved) ui::detail::Announce(window, ui::WindowEvent::kChanged);
+    // A window that changed its size is told its new client area, so that
+    // it can lay itself out (a page its host sizes).
+    if (resized) {
+      RECT client{};
+      GetClientRect(window, &client);
+      SendMessage(window, WM_SIZE, 0, MAKELPARAM(static_cast<WORD>(client.right), static_cast<WORD>(client.bottom)));
+    }
     return TRUE;
   });
   if (done == FALSE) return FALSE;

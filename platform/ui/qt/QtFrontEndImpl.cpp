@@ -1,5 +1,9 @@
 #include "platform/ui/qt/QtFrontEndImpl.h"
 
+#include <cmath>
+
+#include "platform/ui/WindowStyles.h"
+
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QScreen>
@@ -113,15 +117,30 @@ void QtFrontEndImpl::Apply(WindowEvent event, const WindowSnapshot& window) {
     }
     return;
   }
+  // A page stands inside its owner's client area, where the owner put it.
+  const bool page = (window.style & WS_CHILD) != 0 && Find(window.owner) != nullptr;
   if (view == nullptr) {
     view = new WindowView(window.handle);
     m_views[window.handle] = view;
     if (WindowView* owner = Find(window.owner)) {
-      view->setParent(owner, Qt::Dialog);
+      if (page) {
+        view->setParent(owner);
+      } else {
+        view->setParent(owner, Qt::Dialog);
+      }
     }
   }
   const bool wasVisible = view->isVisible();
   view->Apply(window);
+  if (page) {
+    WindowView* owner = Find(window.owner);
+    const Scale& scale = owner->WindowScale();
+    view->move(static_cast<int>(std::lround(window.rect.left * scale.x)),
+               static_cast<int>(std::lround(window.rect.top * scale.y)));
+    if (window.visible && !wasVisible) view->show();
+    if (!window.visible && wasVisible) view->hide();
+    return;
+  }
   if (window.visible && !wasVisible) {
     // Centred over the owner, or on the screen.
     const QRect over = view->parentWidget() != nullptr ? view->parentWidget()->frameGeometry()

@@ -11,6 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -195,6 +196,15 @@ QWidget* WindowView::Make(const ControlSnapshot& control) {
       widget = combo;
       break;
     }
+    case ControlKind::kTab: {
+      auto* tabs = new QTabBar(nullptr);
+      tabs->setExpanding(false);
+      tabs->setDrawBase(true);
+      QObject::connect(tabs, &QTabBar::tabBarClicked,
+                       [handle](int index) { if (index >= 0) input::Select(handle, index, Mode::kPost); });
+      widget = tabs;
+      break;
+    }
     case ControlKind::kUpDown:
       widget = new UpDownView(handle, nullptr);
       break;
@@ -296,6 +306,16 @@ void WindowView::Update(ControlView& view, const ControlSnapshot& control) {
       if (combo->isEditable() && combo->currentText() != text && !Typing(control.handle)) {
         combo->setEditText(text);
       }
+      break;
+    }
+    case ControlKind::kTab: {
+      auto* tabs = static_cast<QTabBar*>(widget);
+      QSignalBlocker block(tabs);
+      if (!view.made || view.last.items != control.items) {
+        while (tabs->count() > 0) tabs->removeTab(0);
+        for (const std::string& item : control.items) tabs->addTab(Q(item));
+      }
+      tabs->setCurrentIndex(control.selection);
       break;
     }
     case ControlKind::kDatePicker: {
