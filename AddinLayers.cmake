@@ -17,6 +17,8 @@
 #   layer 6  the subsystems: the calendar's operations, the timetable, the
 #            dialogs of the calculation
 #   layer 7  the dialogs of the locations (they open the daylight dialog)
+#   layer 8  the options page (it opens the dialogs of the layers below and
+#            brings the calendar in line on Apply)
 #   layer 9  the add-in object, its sinks, commands, start-up, uninstall,
 #            progress window, class table and the module's exports (ENTRY
 #            files go into the module itself)
@@ -58,7 +60,8 @@ orvane_addin_library(settings LAYER 4
 orvane_addin_library(controls LAYER 5
   USES settings
   FILES
-    options/LinkControl.cpp options/LinkControl.h)
+    options/LinkControl.cpp options/LinkControl.h
+    options/MinutesList.cpp options/MinutesList.h)
 
 orvane_addin_library(calc_dialogs LAYER 6
   USES controls
@@ -88,8 +91,16 @@ orvane_addin_library(location_dialogs LAYER 7
   FILES
     locations/AddCity.cpp locations/AddCity.h)
 
-orvane_addin_library(addin_core LAYER 9
+orvane_addin_library(options_page LAYER 8
   USES calendar timetable location_dialogs
+  FILES
+    options/PageDialogs.cpp options/PageDialogs.h
+    options/PageOwner.h
+    options/PageTimetable.cpp options/PageTimetable.h
+    options/PrayerPage.cpp options/PrayerPage.h)
+
+orvane_addin_library(addin_core LAYER 9
+  USES calendar timetable location_dialogs options_page
   FILES
     addin/ClassTable.cpp addin/ClassTable.h
     addin/Commands.cpp

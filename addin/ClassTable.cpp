@@ -3,6 +3,7 @@
 #include "services/Flavour.h"
 #include "addin/OutlookPrayer.h"
 #include "calc/PrayerCalculator.h"
+#include "options/PrayerPage.h"
 #include "platform/com/ComObject.h"
 #include "resources/RegistryScripts.h"
 
@@ -18,6 +19,7 @@ const ServedClass kServedClasses[] = {
     {flavour::kAddinClsid, flavour::kAddinClassName, com::GetClassFactory<COutlookPrayer>, kAddinRgs},
     {CLSID_PrayerCalculator, "PrayerCalculator", com::GetClassFactory<CPrayerCalculator>,
      kPrayerCalculatorRgs},
+    {CLSID_PrayerPage, "PrayerPage", com::GetClassFactory<CPrayerPage>, kPrayerPageRgs},
 };
 
 }  // namespace

@@ -1,7 +1,6 @@
 #pragma once
 // The classes this module serves: how to make their class objects and the
-// registry script each registers with. PrayerPage joins
-// this table when it exists.
+// registry script each registers with.
 
 #include <span>
 #include <string_view>

@@ -18,6 +18,7 @@ namespace {
 
 const com::TypeLibInterface kInterfaces[] = {
     {IPrayerCalculator::kIID, "IPrayerCalculator"},
+    {IPrayerPage::kIID, "IPrayerPage"},
 };
 
 const com::TypeLibDescription kTypeLib = {

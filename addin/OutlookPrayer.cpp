@@ -9,6 +9,7 @@
 #include "services/ResourceLibrary.h"
 #include "services/TraceLog.h"
 #include "services/UILocale.h"
+#include "platform/com/ComObject.h"
 #include "platform/com/ComRuntime.h"
 #include "platform/text/TextConvert.h"
 #include "platform/ui/MessageQueue.h"
@@ -57,6 +58,8 @@ COutlookPrayer::COutlookPrayer()
     : m_hadith(static_cast<std::uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count() / 1000000)) {}
 
 COutlookPrayer::~COutlookPrayer() {
+  // A page still shown must not reach back into an object that is gone.
+  ReleaseOptionsPage();
   ReleaseReferences();
   if (m_explorerSink) m_explorerSink->Detach();
   Trace("Exit COutlookPrayer::~COutlookPrayer()");
@@ -297,6 +300,7 @@ HRESULT COutlookPrayer::OnDisconnection(LONG removeMode, void*) {
   // Only an unload by the user needs work; a host that shuts down lets go itself.
   if (removeMode == ext_dm_UserClosed) {
     UpdateCommandBars(3);
+    if (m_optionsPage) m_optionsPage->OwnerGone();
     ReleaseAll();
     if (m_explorerSink) m_explorerSink->Detach();
     m_explorerSink.Reset();
@@ -403,9 +407,38 @@ HRESULT COutlookPrayer::OnButtonClick(CEventSink* sink, DISPID id, DISPPARAMS&) 
 }
 
 
-HRESULT COutlookPrayer::OnOptionsPagesAdd(IDispatch*) {
-  // The options page joins with its control.
-  return m_calendarAvailable ? S_OK : S_FALSE;
+void COutlookPrayer::ReleaseOptionsPage() {
+  if (m_optionsPage != nullptr) m_optionsPage->OwnerGone();
+  m_optionsPage = nullptr;
+  m_optionsPageRef.Reset();
+}
+
+HRESULT COutlookPrayer::OnOptionsPagesAdd(IDispatch* pages) {
+  if (!m_calendarAvailable) return S_FALSE;
+  // A page of an earlier showing of the dialog is let go: it edits no more.
+  ReleaseOptionsPage();
+  auto* page = new (std::nothrow) com::CComObject<CPrayerPage>();
+  if (page == nullptr) return E_OUTOFMEMORY;
+  m_optionsPage = page;
+  m_optionsPageRef = ComPtr<IPrayerPage>(static_cast<IPrayerPage*>(page));
+  page->SetOwner(this);
+  ComPtr<IDispatch> control;
+  if (HRESULT hr = page->QueryInterface(IDispatch::kIID, control.ReleaseAndGetVoidAddress()); FAILED(hr)) return hr;
+  ComPtr<PropertyPages> collection;
+  if (pages == nullptr ||
+      FAILED(pages->QueryInterface(PropertyPages::kIID, collection.ReleaseAndGetVoidAddress())) || !collection) {
+    return E_NOINTERFACE;
+  }
+  CComVariant argument;
+  argument.vt = VT_DISPATCH;
+  argument.pdispVal = control.Get();
+  control->AddRef();  // the argument owns a reference
+  // The tab is labelled with the page's caption (string 102).
+  BSTR caption = nullptr;
+  page->get_Caption(&caption);
+  const HRESULT hr = collection->Add(argument, caption);
+  SysFreeString(caption);
+  return hr;
 }
 
 HRESULT COutlookPrayer::FindTimeInfo(const COleDate& instant) {

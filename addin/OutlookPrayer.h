@@ -15,6 +15,7 @@
 #include "calendar/HadithServer.h"
 #include "calendar/PrayerCalendar.h"
 #include "office/Outlook.h"
+#include "options/PrayerPage.h"
 #include "platform/com/ComPtr.h"
 #include "platform/ui/Window.h"
 #include "settings/SettingsStore.h"
@@ -23,7 +24,10 @@
 // the process: later steps read what FindTimeInfo filled.
 extern TimeInfo g_timeInfo;
 
-class COutlookPrayer : public _IDTExtensibility2, public IProgressOwner, public ICalendarContext {
+class COutlookPrayer : public _IDTExtensibility2,
+                      public IProgressOwner,
+                      public ICalendarContext,
+                      public IPrayerPageOwner {
  public:
   using PrimaryInterface = _IDTExtensibility2;
 
@@ -70,7 +74,7 @@ class COutlookPrayer : public _IDTExtensibility2, public IProgressOwner, public 
   HRESULT OnButtonClick(CEventSink* sink, DISPID id, DISPPARAMS& params);
 
   // The prayer period holding the instant, into g_timeInfo.
-  HRESULT FindTimeInfo(const COleDate& instant);
+  HRESULT FindTimeInfo(const COleDate& instant) override;
   // The calculator's time of prayer index 0..6 for the date last
   // recalculated (the calendar's GetStart).
   HRESULT GetStart(int index, COleDate* start) { return m_prayerCalendar.GetStart(index, start); }
@@ -85,13 +89,15 @@ class COutlookPrayer : public _IDTExtensibility2, public IProgressOwner, public 
   HRESULT ImsakyyaCommand();
 
   // At most one appointment: the next selected prayer after the reminder lead.
-  HRESULT GenerateNext(bool force);
+  HRESULT GenerateNext(bool force) override;
   // Whether the calendar holds the add-in's appointment of prayer `index` on
   // the day of `start`.
   HRESULT HasAppointment(int index, const COleDate& start, bool* exists);
 
   // The add-in's work on the calendar: filling, deleting, updating.
-  CPrayerCalendar& Calendar() { return m_prayerCalendar; }
+  CPrayerCalendar& Calendar() override { return m_prayerCalendar; }
+  // The options page of the Options dialog now showing, or null.
+  CPrayerPage* OptionsPage() const { return m_optionsPage; }
 
   // For the tests and the later steps: what the object holds.
   bool UIPresent() const { return m_uiPresent; }
@@ -139,4 +145,9 @@ class COutlookPrayer : public _IDTExtensibility2, public IProgressOwner, public 
   ComPtr<MAPIFolder> m_deletedItems;
   ComPtr<_Items> m_calendarItems;
   CPrayerCalendar m_prayerCalendar{*this};
+  // The options page of the Options dialog now showing, kept alive by its
+  // reference.
+  CPrayerPage* m_optionsPage = nullptr;
+  ComPtr<IPrayerPage> m_optionsPageRef;
+  void ReleaseOptionsPage();
 };

@@ -121,3 +121,21 @@ struct IPrayerCalculator2 : IPrayerCalculator {
  protected:
   ~IPrayerCalculator2() = default;
 };
+
+// The options page: the add-in's tab in Outlook's Options dialog. A control
+// of its own, registered by both modules; its TypeLib key names an
+// identifier of its own, not the LIBID of either module's type library.
+inline constexpr CLSID CLSID_PrayerPage = MakeGuid("{3A8FB1F7-591F-11D3-AED9-005004D37487}");
+inline constexpr const char* kProgID_PrayerPage = "Orvane.PrayerPage.1";
+inline constexpr const char* kVersionIndependentProgID_PrayerPage = "Orvane.PrayerPage";
+
+// Dual: Caption is also reachable through IDispatch under dispid -518
+// (DISPID_CAPTION, a control's stock property), which Outlook reads to label
+// the tab.
+struct IPrayerPage : IDispatch {
+  static constexpr IID kIID = MakeGuid("{E1D1F4A0-594E-11D3-AED9-005004D37487}");
+  virtual HRESULT get_Caption(BSTR* pVal) = 0;
+
+ protected:
+  ~IPrayerPage() = default;
+};

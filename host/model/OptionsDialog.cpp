@@ -45,6 +45,8 @@ void OptionsDialog::AddPage(std::u16string title, ComPtr<PropertyPage> page) {
 
 bool OptionsDialog::ApplyEnabled() const { return site_->Changed(); }
 
+void OptionsDialog::OnStatusChange(std::function<void()> changed) { site_->SetListener(std::move(changed)); }
+
 HRESULT OptionsDialog::Apply() {
   HRESULT first = S_OK;
   for (const Page& page : pages_) {
@@ -59,8 +61,27 @@ HRESULT OptionsDialog::Apply() {
 
 HRESULT OptionsDialog::Ok() {
   const HRESULT hr = Apply();
-  Close();
+  if (SUCCEEDED(hr)) Close();
   return hr;
+}
+
+HRESULT OptionsDialog::ShowPages(HWND parent, const RECT* position) {
+  HRESULT first = S_OK;
+  for (const Page& page : pages_) {
+    ComPtr<IOleInPlaceObject> inPlace;
+    HRESULT hr = page.page.As(&inPlace);
+    if (SUCCEEDED(hr) && inPlace) hr = inPlace->InPlaceActivate(parent, position);
+    if (FAILED(hr) && SUCCEEDED(first)) first = hr;
+  }
+  return first;
+}
+
+HWND OptionsDialog::PageWindow(std::size_t index) const {
+  if (index >= pages_.size()) return nullptr;
+  ComPtr<IOleInPlaceObject> inPlace;
+  HWND window = nullptr;
+  if (SUCCEEDED(pages_[index].page.As(&inPlace)) && inPlace) inPlace->GetWindow(&window);
+  return window;
 }
 
 void OptionsDialog::Close() {
@@ -68,6 +89,8 @@ void OptionsDialog::Close() {
   open_ = false;
   for (const Page& page : pages_) {
     ComPtr<IOleObject> control;
+    ComPtr<IOleInPlaceObject> inPlace;
+    if (SUCCEEDED(page.page.As(&inPlace)) && inPlace) inPlace->InPlaceDeactivate();
     if (SUCCEEDED(page.page.As(&control)) && control) {
       control->SetClientSite(nullptr);
       control->Close(OLECLOSE_NOSAVE);
@@ -89,6 +112,7 @@ HRESULT CPropertyPageSite::InternalQueryInterface(REFIID iid, void** object) {
 
 HRESULT CPropertyPageSite::OnStatusChange() {
   changed_ = true;
+  if (listener_) listener_();
   return S_OK;
 }
 

@@ -4,6 +4,7 @@
 // a site through which the page enables Apply, and applies the pages that
 // have changes when the user presses OK or Apply.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,12 +34,21 @@ class OptionsDialog {
   // is answered, with the pages added so far kept.
   HRESULT Open();
   const std::vector<Page>& Pages() const { return pages_; }
+  // Shows each page's window in place: inside parent (null: on its own),
+  // at position in its client area (null: where the page puts itself). The
+  // first failure is answered after every page had its turn.
+  HRESULT ShowPages(HWND parent, const RECT* position = nullptr);
+  // The page's window once shown, else null.
+  HWND PageWindow(std::size_t index) const;
   // Whether a page has reported a change since the last Apply.
   bool ApplyEnabled() const;
+  // Called whenever a page reports a change (the window enables Apply).
+  void OnStatusChange(std::function<void()> changed);
   // Apply: every page that says it is dirty applies; the first failure is
   // answered after the others had their turn.
   HRESULT Apply();
-  // OK: Apply, then Close.
+  // OK: Apply, then Close; a page that refused to apply (a value it does
+  // not take) keeps the dialog open, with its failure answered.
   HRESULT Ok();
   // Cancel or after OK: the pages leave their sites and are let go.
   void Close();
@@ -68,9 +78,11 @@ class CPropertyPageSite : public EarlyBoundWith<PropertyPageSite, IOleClientSite
 
   bool Changed() const { return changed_; }
   void Reset() { changed_ = false; }
+  void SetListener(std::function<void()> listener) { listener_ = std::move(listener); }
 
  private:
   bool changed_ = false;
+  std::function<void()> listener_;
 };
 
 // The collection handed with OptionsPagesAdd.
