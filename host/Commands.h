@@ -25,6 +25,7 @@ int RunDelete(const GlobalOptions& global, const Arguments& args);
 int RunImsakyya(const GlobalOptions& global, const Arguments& args);
 int RunUninstall(const GlobalOptions& global, const Arguments& args);
 int RunDialog(const GlobalOptions& global, const Arguments& args);
+int RunOptions(const GlobalOptions& global, const Arguments& args);
 int RunService(const GlobalOptions& global, const Arguments& args);
 
 // Runs a command another orvane of the same profile handed to this staying

@@ -32,6 +32,8 @@ void PrintHelp() {
       "  delete     press the add-in's Delete button: remove the prayer appointments\n"
       "  imsakyya   press the add-in's Imsakyya button: write and open the timetable\n"
       "  uninstall  take the add-in, its items and its settings off the profile\n"
+      "  options    open the Options window with the add-in's page; --get and --set\n"
+      "             read and change its options without a window\n"
       "  dialog     open one dialog of the add-in on its own\n"
       "  service    install, remove or look at the user service that keeps orvane\n"
       "             start --stay running\n"
@@ -63,7 +65,7 @@ constexpr Command kCommands[] = {
     {"install", RunInstall},   {"calc", RunCalc},         {"reg", RunReg},
     {"calendar", RunCalendar}, {"start", RunStart},       {"generate", RunGenerate},
     {"delete", RunDelete},     {"imsakyya", RunImsakyya}, {"uninstall", RunUninstall},
-    {"dialog", RunDialog},     {"service", RunService},
+    {"dialog", RunDialog},     {"service", RunService},   {"options", RunOptions},
 };
 
 const Command* FindCommand(const std::string& name) {
