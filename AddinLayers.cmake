@@ -45,6 +45,7 @@ orvane_addin_library(cities LAYER 3
   USES services
   FILES
     locations/CityInfo.cpp locations/CityInfo.h
+    locations/CityLists.cpp locations/CityLists.h
     locations/DataFileHandler.cpp locations/DataFileHandler.h)
 
 orvane_addin_library(settings LAYER 4
