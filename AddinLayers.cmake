@@ -86,7 +86,8 @@ orvane_addin_library(timetable LAYER 6
 orvane_addin_library(location_dialogs LAYER 7
   USES calc_dialogs
   FILES
-    locations/AddCity.cpp locations/AddCity.h)
+    locations/AddCity.cpp locations/AddCity.h
+    locations/LocationDlg.cpp locations/LocationDlg.h)
 
 orvane_addin_library(addin_core LAYER 9
   USES calendar timetable location_dialogs

@@ -59,6 +59,10 @@ struct AddinSettings {
   COleDate customTo{1020.0 / 1440.0};    // 17:00, time only
   tstring customSubject;
   DWORD customInterval = 60;     // minutes
+  // The prayer appointments were written for settings since changed outside
+  // the add-in (the location chosen by `orvane dialog location`): the add-in
+  // rewrites them at its next start, then clears it.
+  bool updatePending = false;
 
   // Not persisted.
   int customState = 1;
