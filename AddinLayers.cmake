@@ -25,6 +25,7 @@ orvane_addin_library(calc LAYER 1 ONCE
   USES
   FILES
     calc/CalcParams.h
+    calc/DaySchedule.cpp calc/DaySchedule.h
     calc/OleDate.cpp calc/OleDate.h
     calc/OleDateFormat.cpp
     calc/PrayerCalculator.cpp calc/PrayerCalculator.h

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <utility>
 #include <vector>
 
 #include "host/AddinLocation.h"
@@ -57,6 +58,7 @@ bool ParseCityLine(const std::string& line, CityMatch* city) {
   std::string state = fields[1], country = fields[2];
   if (country.empty()) std::swap(state, country);
   city->display = fields[0] + (state.empty() ? "" : ", " + state) + ", " + country;
+  city->name = fields[0];
   city->latitude = Coordinate(fields[3]);
   city->longitude = Coordinate(fields[4]);
   city->timeZone = std::strtod(fields[5].c_str(), nullptr);
@@ -97,6 +99,43 @@ std::optional<CityMatch> FindCity(int office, long uiLanguage, const std::string
   }
   *error = "no city in " + path + " begins with \"" + prefix + "\"";
   return std::nullopt;
+}
+
+std::string FindZoneInTable(const std::string& table, const CityMatch& city) {
+  std::istringstream lines(table);
+  std::vector<std::pair<std::string, std::string>> atPosition;  // zone, English name
+  for (std::string line; std::getline(lines, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    std::vector<std::string> fields;
+    std::istringstream split(line);
+    for (std::string field; std::getline(split, field, '\t');) fields.push_back(field);
+    if (fields.size() < 5) continue;
+    // Read as the city line's own fields are, so that the same text is the
+    // same number.
+    if (Coordinate(fields[3]) == city.latitude && Coordinate(fields[4]) == city.longitude) {
+      atPosition.emplace_back(fields[1], fields[2]);
+    }
+  }
+  if (atPosition.size() == 1) return atPosition.front().first;
+  for (const auto& [zone, name] : atPosition) {
+    if (name == city.name) return zone;
+  }
+  return {};
+}
+
+std::string FindCityZone(int office, const CityMatch& city, std::string* error) {
+  const std::filesystem::path module = FindAddinModule(office);
+  const std::string path = (module.parent_path() / "city_zones.tsv").string();
+  std::ifstream in(path, std::ios::binary);
+  if (module.empty() || !in) {
+    *error = "cannot read " + path;
+    return {};
+  }
+  std::ostringstream text;
+  text << in.rdbuf();
+  std::string zone = FindZoneInTable(text.str(), city);
+  if (zone.empty()) *error = "no zone for " + city.display + " in " + path;
+  return zone;
 }
 
 }  // namespace host
