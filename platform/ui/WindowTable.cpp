@@ -239,6 +239,7 @@ void Announce(HWND window, WindowEvent event) {
     Window* record = LookupLocked(window);
     Window* top = record != nullptr ? TopLevelLocked(*record) : nullptr;
     if (top == nullptr || !top->announced) return;
+    if (top->initializing && event == WindowEvent::kChanged) return;
     snapshot = SnapshotLocked(*top);
   }
   CurrentFrontEnd()->OnWindowEvent(event, snapshot);

@@ -102,6 +102,10 @@ struct Window {
   std::vector<HWND> children;  // in template order
   ControlValues values;
   bool announced = false;  // the front end has been told of it
+  // Filling itself in (WM_INITDIALOG): its changes are told once, when it
+  // is done, not one by one (a list of 465 cities is 465 changes, each a
+  // copy of the whole window for the front end).
+  bool initializing = false;
   bool destroying = false;
   bool modal = false;  // a dialog running DialogBoxParam
   bool ended = false;  // EndDialog was called
