@@ -47,6 +47,7 @@ orvane_addin_library(cities LAYER 3
   FILES
     locations/CityInfo.cpp locations/CityInfo.h
     locations/CityLists.cpp locations/CityLists.h
+    locations/CityZone.cpp locations/CityZone.h
     locations/DataFileHandler.cpp locations/DataFileHandler.h)
 
 orvane_addin_library(settings LAYER 4

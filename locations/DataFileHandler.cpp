@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 
 #include "services/ResourceLibrary.h"
 #include "services/TraceLog.h"
@@ -186,7 +187,10 @@ tstring CityFilePath(unsigned id) {
   const std::string name = CityFileName(id);
   if (!name.empty()) {
     const std::string own = UserCityFolder() + name;
-    if (access(own.c_str(), F_OK) == 0) return Utf8ToT(own);
+    // Only a file: anything else of that name (a folder) cannot be the
+    // user's list, and reading it as an empty one would save an empty list.
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(own, ec)) return Utf8ToT(own);
   }
   return Utf8ToT(resource_library::AddinFolder() + name);
 }

@@ -9,6 +9,7 @@
 
 #include "calc/DaylightDlg.h"
 #include "locations/AddCity.h"
+#include "locations/CityZone.h"
 #include "locations/DataFileHandler.h"
 #include "platform/text/Format.h"
 #include "platform/threads/Thread.h"
@@ -211,6 +212,7 @@ void CLocationDlg::UpdateDialogStateFromCombo(HWND dialog, bool animate) {
 void CLocationDlg::OnCityComboSelChange(HWND dialog) {
   TraceEnter("CLocationDlg::OnCityComboSelChange");
   UpdateDialogStateFromCombo(dialog, true);
+  if (const CCityInfo* city = Selected(dialog)) TakeZoneDaylight(dialog, *city);
   EnableChoices(dialog, true);
   TraceExit("CLocationDlg::OnCityComboSelChange");
 }
@@ -234,6 +236,7 @@ void CLocationDlg::OnAddCity(HWND dialog) {
   LoadCitiesInCombo(dialog);
   SelectCity(dialog, city);
   UpdateDialogStateFromCombo(dialog, true);
+  TakeZoneDaylight(dialog, city);
   TraceExit("CLocationDlg::OnAddCity");
 }
 
@@ -267,6 +270,7 @@ void CLocationDlg::OnUpdateCity(HWND dialog) {
   LoadCitiesInCombo(dialog);
   SelectCity(dialog, edited);
   UpdateDialogStateFromCombo(dialog, true);
+  TakeZoneDaylight(dialog, edited);
   TraceExit("CLocationDlg::OnUpdateCity");
 }
 
@@ -317,6 +321,13 @@ void CLocationDlg::OnAdvancedDayLight(HWND dialog) {
     m_rule = DaylightRule{rule.m_startDay, rule.m_startMonth, rule.m_endDay, rule.m_endMonth};
   }
   TraceExit("CLocationDlg::OnAdvancedDayLight");
+}
+
+void CLocationDlg::TakeZoneDaylight(HWND dialog, const CCityInfo& city) {
+  const std::optional<ZoneDaylight> zone = FindZoneDaylight(city, COleDate::Now().GetYear());
+  if (!zone) return;
+  CheckDlgButton(dialog, kDaylight, zone->observed ? BST_CHECKED : BST_UNCHECKED);
+  if (zone->observed) m_rule = DaylightRule{zone->startDay, zone->startMonth, zone->endDay, zone->endMonth};
 }
 
 bool CLocationDlg::SaveCitiesFile(HWND dialog) {

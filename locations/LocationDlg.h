@@ -107,6 +107,11 @@ class CLocationDlg : public ui::DialogHandler {
   // Selects the entry whose record equals city; its index or -1.
   int SelectCity(HWND dialog, const CCityInfo& city);
   void ShowMap(HWND dialog, short offset);
+  // A city chosen whose zone is known: the daylight box says whether that
+  // zone moves its clocks this year, and the rule takes the zone's period
+  // (south of the equator, October to April; the dialog's default is the
+  // northern summer). Others keep the box from their record and the rule.
+  void TakeZoneDaylight(HWND dialog, const CCityInfo& city);
   void ShowMessage(HWND dialog, const tstring& text, UINT icon);
   void ShowMessage(HWND dialog, UINT textId, UINT icon);
   void EnableChoices(HWND dialog, bool enable);

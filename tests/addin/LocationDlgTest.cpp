@@ -12,6 +12,7 @@
 #include "locations/DataFileHandler.h"
 #include "locations/LocationDlg.h"
 #include "platform/ui/CommonControls.h"
+#include "platform/ui/MessageQueue.h"
 #include "platform/ui/UserInput.h"
 #include "tests/support/AddinTestEnvironment.h"
 #include "tests/support/FlavourFile.h"
@@ -28,7 +29,7 @@ const char* const kCities[] = {
     "London,,United Kingdom,51 30 N,0 8 W,0,Y,0,Y,3",
     "Cairo,,Egypt,30 3 N,31 15 E,2,Y,3,Y,4",
     "Paris,,France,48 52 N,2 20 E,1,Y,0,Y,5",
-    "Karachi,,Pakistan,24 52 N,67 1 E,5,N,2,N,6",
+    "Karachi,,Pakistan,24 52 N,67 3 E,5,N,2,N,6",
     "Sydney,New South Wales,Australia,33 52 S,151 13 E,10,Y,0,N,7",
     "New York,New York,United States,40 43 N,74 0 W,-5,Y,4,N,8",
 };
@@ -127,10 +128,20 @@ class LocationDlgTest : public AddinTest {
     for (const auto& [id, text] : fields) ASSERT_TRUE(m_frontEnd->ReplaceText(addCity, id, text)) << id;
     ASSERT_TRUE(ui::input::Click(GetDlgItem(addCity, IDOK), ui::input::Mode::kPost));
   }
-  // Waits until the add-city dialog has gone and the location dialog is
-  // enabled again.
-  bool BackFromAddCity(HWND dialog) {
-    return m_frontEnd->WaitFor(dialog, [](const ui::WindowSnapshot& w) { return w.enabled; });
+  // Waits until the add-city dialog has gone and the location dialog's
+  // handler has done with what it closed with (the list filled again, the
+  // map moved): a message sent to the dialog is served only after that.
+  bool BackFromAddCity(HWND dialog, HWND addCity) {
+    for (int i = 0; i < 1000 && IsWindow(addCity); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (IsWindow(addCity)) return false;
+    SendMessage(dialog, WM_NULL, 0, 0);
+    return true;
+  }
+  // The message boxes shown since `before` of them had been.
+  std::vector<ui::MessageBoxRequest> Boxes(std::size_t before) {
+    std::vector<ui::MessageBoxRequest> all = m_frontEnd->MessageBoxes();
+    all.erase(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(std::min(before, all.size())));
+    return all;
   }
 
   CCityInfo m_city;
@@ -206,6 +217,32 @@ TEST_F(LocationDlgTest, TheDaylightBoxShowsTheChosenCitysOwnFlag) {
   EXPECT_EQ(m_city.m_name, u"London");  // Cancel hands nothing back
 }
 
+// Sydney's clocks go forward in October and back in April: the default
+// rule, April to October, was its winter, and every time an hour off.
+TEST_F(LocationDlgTest, ACityOfAKnownZoneTakesItsSummerTimeEvenOverTheNewYear) {
+  HWND dialog = Open(kCities[2]);  // London; "now" is 21 March 2004
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(Choose(dialog, "Sydney"));
+  EXPECT_EQ(Control(dialog, CLocationDlg::kDaylight).checked, BST_CHECKED);
+  ASSERT_TRUE(m_frontEnd->Click(dialog, IDOK));
+  ASSERT_EQ(Result(), IDOK);
+  // 2004: ahead from Sunday 31 October, back on Sunday 28 March.
+  EXPECT_EQ(m_rule.startDay, 31);
+  EXPECT_EQ(m_rule.startMonth, 9);
+  EXPECT_EQ(m_rule.endDay, 27);
+  EXPECT_EQ(m_rule.endMonth, 2);
+  EXPECT_TRUE(m_daylight);
+
+  // A zone that keeps its clocks: the box is cleared, the rule stays.
+  dialog = Open(kCities[6]);
+  ASSERT_TRUE(Choose(dialog, "Karachi"));
+  EXPECT_EQ(Control(dialog, CLocationDlg::kDaylight).checked, BST_UNCHECKED);
+  ASSERT_TRUE(m_frontEnd->Click(dialog, IDOK));
+  ASSERT_EQ(Result(), IDOK);
+  EXPECT_EQ(m_rule.startMonth, 9);
+  EXPECT_FALSE(m_daylight);
+}
+
 TEST_F(LocationDlgTest, TheMapMovesOnePixelAFrameAndSlowsForItsLastFifteen) {
   HWND dialog = Open(kCities[2]);  // London, zone 0
   ASSERT_NE(dialog, nullptr);
@@ -243,9 +280,9 @@ TEST_F(LocationDlgTest, TheMapMovesOnePixelAFrameAndSlowsForItsLastFifteen) {
   EXPECT_EQ(pausedAfter, std::vector<long>(expected.end() - 15, expected.end()));
 
   // Choosing the same zone again shows no frame.
-  m_frontEnd->Clear();
+  const std::size_t pausesBefore = m_frontEnd->Pauses(dialog).size();
   ASSERT_TRUE(Choose(dialog, "Medina"));
-  EXPECT_TRUE(m_frontEnd->Pauses(dialog).empty());
+  EXPECT_EQ(m_frontEnd->Pauses(dialog).size(), pausesBefore);
   EXPECT_EQ(Control(dialog, CLocationDlg::kMap).imageOffset.x, -45);
   // A zone between hours: 5.75 would be 86.25 pixels, truncated.
   EXPECT_EQ(CLocationDlg::MapOffsetOf(5.75), -86);
@@ -261,18 +298,18 @@ TEST_F(LocationDlgTest, AnAddedCityTakesTheNextLineNumberInEveryFile) {
   FillAndConfirm(add, {{CAddCity::kName, "Luxor"}, {CAddCity::kCountry, "Egypt"},
                        {CAddCity::kLatitudeDegrees, "25"}, {CAddCity::kLatitudeMinutes, "41"},
                        {CAddCity::kLongitudeDegrees, "32"}, {CAddCity::kLongitudeMinutes, "39"}});
-  ASSERT_TRUE(BackFromAddCity(dialog));
+  ASSERT_TRUE(BackFromAddCity(dialog, add));
   EXPECT_NE(Selected(dialog).find("Luxor"), std::string::npos);
   ASSERT_EQ(Control(dialog, CLocationDlg::kCities).items.size(), 9u);
 
   // The same place again is refused.
   add = OpenAddCity(dialog, CLocationDlg::kAddCity);
-  m_frontEnd->Clear();
+  const std::size_t boxesBefore = m_frontEnd->MessageBoxes().size();
   FillAndConfirm(add, {{CAddCity::kCountry, "Egypt"}});
-  ASSERT_TRUE(BackFromAddCity(dialog));
-  ASSERT_EQ(m_frontEnd->MessageBoxes().size(), 1u);
-  EXPECT_EQ(m_frontEnd->MessageBoxes()[0].text, ResourceUtf8(CLocationDlg::kAlreadyListed));
-  EXPECT_EQ(m_frontEnd->MessageBoxes()[0].style & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+  ASSERT_TRUE(BackFromAddCity(dialog, add));
+  ASSERT_EQ(Boxes(boxesBefore).size(), 1u);
+  EXPECT_EQ(Boxes(boxesBefore)[0].text, ResourceUtf8(CLocationDlg::kAlreadyListed));
+  EXPECT_EQ(Boxes(boxesBefore)[0].style & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
   EXPECT_EQ(Control(dialog, CLocationDlg::kCities).items.size(), 9u);
 
   ASSERT_TRUE(m_frontEnd->Click(dialog, IDOK));
@@ -288,15 +325,18 @@ TEST_F(LocationDlgTest, AnAddedCityTakesTheNextLineNumberInEveryFile) {
     EXPECT_EQ(cities[3].m_name, list == 0 ? u"Cairo" : list == 1 ? u"Cairo (fr)" : u"Cairo (ar)");
   }
   EXPECT_EQ(Read(Installed(0)).size(), 8u);  // the installed file is every user's
+  // A place of no known zone keeps the rule as it was.
+  EXPECT_EQ(m_rule.startMonth, DaylightRule().startMonth);
+  EXPECT_EQ(m_rule.endMonth, DaylightRule().endMonth);
 }
 
 TEST_F(LocationDlgTest, RemovingRenumbersEveryListAndHandsBackTheUsersCityUnderItsNewLine) {
   HWND dialog = Open(kCities[6]);  // Sydney, line 7
   ASSERT_NE(dialog, nullptr);
   ASSERT_TRUE(Choose(dialog, "Paris"));  // line 5
-  m_frontEnd->Clear();
+  const std::size_t boxesBefore = m_frontEnd->MessageBoxes().size();
   ASSERT_TRUE(m_frontEnd->Click(dialog, CLocationDlg::kRemoveCity));
-  EXPECT_TRUE(m_frontEnd->MessageBoxes().empty());
+  EXPECT_TRUE(Boxes(boxesBefore).empty());
   EXPECT_EQ(Entry(dialog, "Paris"), -1);
   EXPECT_FALSE(Selected(dialog).empty());  // the next entry took its place
   ASSERT_TRUE(Choose(dialog, "London"));
@@ -338,7 +378,7 @@ TEST_F(LocationDlgTest, EditingKeepsTheLineAndTouchesOtherListsOnlyWhereTheyHold
   HWND edit = OpenAddCity(dialog, CLocationDlg::kEditCity);
   ASSERT_NE(edit, nullptr);
   FillAndConfirm(edit, {{CAddCity::kName, "Paris-Centre"}});
-  ASSERT_TRUE(BackFromAddCity(dialog));
+  ASSERT_TRUE(BackFromAddCity(dialog, edit));
   EXPECT_NE(Selected(dialog).find("Paris-Centre"), std::string::npos);
 
   ASSERT_TRUE(m_frontEnd->Click(dialog, IDOK));
@@ -360,15 +400,15 @@ TEST_F(LocationDlgTest, AnEditIntoAnotherListedCityIsRefused) {
   ASSERT_NE(dialog, nullptr);
   HWND edit = OpenAddCity(dialog, CLocationDlg::kEditCity);
   ASSERT_NE(edit, nullptr);
-  m_frontEnd->Clear();
+  const std::size_t boxesBefore = m_frontEnd->MessageBoxes().size();
   // Cairo's own details.
   FillAndConfirm(edit, {{CAddCity::kName, "Cairo"}, {CAddCity::kCountry, "Egypt"},
                         {CAddCity::kLatitudeDegrees, "30"}, {CAddCity::kLatitudeMinutes, "3"},
                         {CAddCity::kLongitudeDegrees, "31"}, {CAddCity::kLongitudeMinutes, "15"},
                         {CAddCity::kZoneHours, "2"}, {CAddCity::kZoneMinutes, "0"}});
-  ASSERT_TRUE(BackFromAddCity(dialog));
-  ASSERT_EQ(m_frontEnd->MessageBoxes().size(), 1u);
-  EXPECT_EQ(m_frontEnd->MessageBoxes()[0].text, ResourceUtf8(CLocationDlg::kSameAsAnother));
+  ASSERT_TRUE(BackFromAddCity(dialog, edit));
+  ASSERT_EQ(Boxes(boxesBefore).size(), 1u);
+  EXPECT_EQ(Boxes(boxesBefore)[0].text, ResourceUtf8(CLocationDlg::kSameAsAnother));
   EXPECT_NE(Entry(dialog, "Paris"), -1);
   ASSERT_TRUE(m_frontEnd->Click(dialog, IDOK));
   ASSERT_EQ(Result(), IDOK);
@@ -399,10 +439,10 @@ TEST_F(LocationDlgTest, ASaveThatFailsSaysWhyKeepsTheDialogOpenAndChangesNothing
   ASSERT_TRUE(Choose(dialog, "Paris"));
   ASSERT_TRUE(m_frontEnd->Click(dialog, CLocationDlg::kRemoveCity));
   ASSERT_TRUE(Choose(dialog, "Sydney"));
-  m_frontEnd->Clear();
+  const std::size_t boxesBefore = m_frontEnd->MessageBoxes().size();
   ASSERT_TRUE(m_frontEnd->Click(dialog, IDOK));
-  ASSERT_EQ(m_frontEnd->MessageBoxes().size(), 1u);
-  const ui::MessageBoxRequest box = m_frontEnd->MessageBoxes()[0];
+  ASSERT_EQ(Boxes(boxesBefore).size(), 1u);
+  const ui::MessageBoxRequest box = Boxes(boxesBefore)[0];
   EXPECT_NE(box.text.find(FileName(1)), std::string::npos) << box.text;
   EXPECT_NE(box.text.find(ResourceUtf8(CLocationDlg::kNotAllowed)), std::string::npos) << box.text;
   EXPECT_EQ(box.style & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
