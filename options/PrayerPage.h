@@ -67,14 +67,14 @@ class CPrayerPage : public IPrayerPage, public PropertyPage, public IOleObject, 
   enum : UINT {
     kCaptionString = 102,
     kMessageCaption = 138,
-    kDurationName = 1308,
-    kReminderName = 1309,
-    kCalendarNotInLine = 1402,
+    kDurationName = 1408,
+    kReminderName = 1409,
+    kCalendarNotInLine = 1503,
   };
   static constexpr UINT kBusyNames[4] = {113, 116, 114, 115};
   // Days ahead by the list's position; 255 is the next prayer only.
   static constexpr DWORD kDaysTable[8] = {0, 255, 1, 7, 14, 31, 93, 186};
-  static constexpr UINT kDaysNames[8] = {224, 225, 226, 227, 228, 229, 1400, 1401};
+  static constexpr UINT kDaysNames[8] = {224, 225, 226, 227, 228, 229, 1501, 1502};
   // The prayers by the list's position; the last is the custom choice.
   static constexpr DWORD kPrayersTable[7] = {12, 28, 61, 63, 1, 64, 0};
   static constexpr UINT kPrayersNames[8] = {300, 301, 302, 303, 304, 329, 305, 306};

@@ -62,6 +62,10 @@ struct AddinSettings {
   // How Fajr and Isha are found where the sun does not give them: 0 a
   // seventh of the night, 1 the middle of the night, 2 the twilight angle.
   DWORD highLatitudeRule = 0;
+  // The prayer appointments were written for settings since changed outside
+  // the add-in (the location chosen by `orvane dialog location`): the add-in
+  // rewrites them at its next start, then clears it.
+  bool updatePending = false;
 
   // Not persisted.
   int customState = 1;
