@@ -15,6 +15,7 @@
 #include "platform/nls/Nls.h"
 #include "platform/text/Format.h"
 #include "platform/ui/Cursor.h"
+#include "platform/ui/Images.h"
 #include "platform/ui/Resources.h"
 #include "platform/ui/WindowStyles.h"
 #include "platform/ui/WindowsX.h"
@@ -225,6 +226,11 @@ BOOL CPrayerPage::OnInitDialog(HWND dialog, LPARAM) {
   HWND busy = GetDlgItem(dialog, kBusyStatus);
   for (const UINT name : kBusyNames) ComboBox_AddString(busy, LoadText(name).c_str());
   ComboBox_SetCurSel(busy, static_cast<int>(std::min<DWORD>(settings.busyStatus, 3)));
+  // The sound button and the picture beside it show the library's icons.
+  SendMessage(GetDlgItem(dialog, kSoundButton), BM_SETIMAGE, IMAGE_ICON,
+              reinterpret_cast<LPARAM>(LoadIcon(ResourceInstance(), kSoundIcon)));
+  SendMessage(GetDlgItem(dialog, kPictureButton), BM_SETIMAGE, IMAGE_ICON,
+              reinterpret_cast<LPARAM>(LoadIcon(ResourceInstance(), kReminderIcon)));
   CMinutesList::Fill(GetDlgItem(dialog, kReminderMinutes), settings.reminderMinutes);
   CMinutesList::Fill(GetDlgItem(dialog, kDuration), settings.duration);
   HWND days = GetDlgItem(dialog, kDaysAhead);

@@ -71,6 +71,8 @@ class CPrayerPage : public IPrayerPage, public PropertyPage, public IOleObject, 
     kReminderName = 1409,
     kCalendarNotInLine = 1503,
   };
+  // Icons of the resource library: the sound button's and the picture's.
+  enum : UINT { kSoundIcon = 221, kReminderIcon = 222 };
   static constexpr UINT kBusyNames[4] = {113, 116, 114, 115};
   // Days ahead by the list's position; 255 is the next prayer only.
   static constexpr DWORD kDaysTable[8] = {0, 255, 1, 7, 14, 31, 93, 186};

@@ -157,6 +157,26 @@ TEST_P(OptionsCommandTest, TheWindowOpensHeadlessAndOkLeavesEverythingAsItWas) {
   EXPECT_EQ(Get().at("days"), "7");
 }
 
+TEST_P(OptionsCommandTest, TheCityIsChosenInTheLocationDialogThePageOpens) {
+  int code = -1;
+  std::string out = Run("options --set city=London", &code);
+  ASSERT_EQ(code, 0) << out;
+  const auto options = Get();
+  EXPECT_NE(options.at("city").find("London"), std::string::npos) << options.at("city");
+
+  // A name the list holds several times, or not at all, is refused with the
+  // candidates, and the city stays.
+  out = Run("options --set city=San", &code);
+  EXPECT_NE(code, 0) << out;
+  EXPECT_NE(out.find("city=San"), std::string::npos) << out;
+  EXPECT_NE(out.find("several"), std::string::npos) << out;
+  out = Run("options --set city=Atlantis --set days=31", &code);
+  EXPECT_NE(code, 0) << out;
+  EXPECT_NE(out.find("city=Atlantis"), std::string::npos) << out;
+  EXPECT_NE(Get().at("city").find("London"), std::string::npos);
+  EXPECT_EQ(Get().at("days"), "7");
+}
+
 TEST_P(OptionsCommandTest, AnApplyKilledAnywhereLeavesWhatTheNextStartCompletes) {
   if (GetParam() == 10) GTEST_SKIP() << "the same page and store in both flavours: one is enough for this";
   const std::string all = "--set prayers=fajr,shorouk,zuhr,asr,maghrib,isha";

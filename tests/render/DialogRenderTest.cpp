@@ -6,8 +6,12 @@
 #include <chrono>
 #include <thread>
 
+#include "addin/OutlookPrayer.h"
 #include "addin/ProgressPage.h"
 #include "calc/DaylightDlg.h"
+#include "host/model/Explorer.h"
+#include "host/model/OptionsWindow.h"
+#include "host/model/OutlookSession.h"
 #include "locations/AddCity.h"
 #include "locations/LocationDlg.h"
 #include "platform/nls/Nls.h"
@@ -16,6 +20,9 @@
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/ResourceTable.h"
 #include "platform/ui/WindowStyles.h"
+#include "platform/com/ComObject.h"
+#include "platform/com/ServerRegistration.h"
+#include "platform/fs/Profile.h"
 #include "platform/ui/UserInput.h"
 #include "tests/render/RenderTestSupport.h"
 #include "tests/support/AddinTestEnvironment.h"
@@ -324,6 +331,50 @@ TEST_F(DialogRenderTest, TheDatePickerWritesTheUsersShortDateAndKeepsToItsRange)
   EXPECT_EQ(button, "");  // the icon in place of the text
   ASSERT_TRUE(ui::input::Key(window, VK_ESCAPE));
   run.join();
+}
+
+TEST_F(DialogRenderTest, TheOptionsWindowShowsTheAddinsPageInEachLanguage) {
+  std::string error;
+  ASSERT_EQ(com::RegisterServerModule(ORVANE_ADDIN_MODULE, false, &error), S_OK) << error;
+  for (const Language& language : kLanguages) {
+    UseLanguage(language);
+    host::SessionOptions options;
+    options.storeFile = profile::File("outlook.db");
+    auto session = host::OutlookSession::Create(options);
+    session->NewExplorer(host::FolderKind::kCalendar, true);
+    ComPtr<_IDTExtensibility2> addin;
+    ASSERT_EQ(com::CreateComObject<COutlookPrayer>(nullptr, _IDTExtensibility2::kIID, addin.ReleaseAndGetVoidAddress()),
+              S_OK);
+    ASSERT_EQ(addin->OnConnection(session->Application(), ext_cm_Startup, nullptr, nullptr), S_OK);
+    // The resource library the add-in loaded is its language's.
+    ASSERT_EQ(ReloadResourceLibrary(language.id), S_OK);
+    UILanguageID = language.id;
+
+    host::OptionsDialog dialog(session);
+    ASSERT_EQ(dialog.Open(), S_OK);
+    ASSERT_EQ(dialog.Pages().size(), 1u);
+    std::string failure;
+    std::thread run([&] { host::ShowOptionsWindow(dialog, &failure); });
+    HWND window = m_frontEnd->WaitForDialog(host::kOptionsWindowTemplate);
+    ASSERT_NE(window, nullptr);
+    HWND page = m_frontEnd->WaitForDialog(CPrayerPage::IDD);
+    ASSERT_NE(page, nullptr);
+    const ui::qt::RenderedWindow pageView = Render(page, std::string("options-page-") + language.code);
+    rendertest::ExpectLaidOutWell(pageView, std::string("options page ") + language.code);
+    const ui::qt::RenderedControl* label = rendertest::Find(pageView, CPrayerPage::kLocationText);
+    const ui::qt::RenderedControl* button = rendertest::Find(pageView, CPrayerPage::kLocationButton);
+    ASSERT_TRUE(label && button);
+    EXPECT_EQ(language.id == 1025, label->x > button->x) << language.code;
+    const ui::qt::RenderedWindow whole = Render(window, std::string("options-") + language.code);
+    EXPECT_GT(whole.height, pageView.height);
+    ASSERT_TRUE(ui::input::Key(window, VK_ESCAPE));
+    run.join();
+    EXPECT_EQ(failure, "");
+    dialog.Close();
+    addin->OnDisconnection(ext_dm_HostShutdown, nullptr);
+    addin.Reset();
+    session->Shutdown();
+  }
 }
 
 }  // namespace
