@@ -7,6 +7,7 @@
 #include "services/ResourceLibrary.h"
 #include "services/TraceLog.h"
 #include "locations/DataFileHandler.h"
+#include "platform/com/ComPtr.h"
 #include "platform/ui/Resources.h"
 
 namespace {
@@ -19,6 +20,7 @@ enum class ReadRule {
   kBusyStatus,      // above 3 reads as 0 (free)
   kZeroIsOne,       // 0 reads as 1 (minutes that must not be 0)
   kForceTrue,       // whatever is stored, true
+  kHighLatitudeRule,  // outside 0..2 reads as 0 (a seventh of the night), with a trace line
 };
 
 using Field = std::variant<DWORD AddinSettings::*, bool AddinSettings::*, COleDate AddinSettings::*,
@@ -70,16 +72,18 @@ const Value kValues[] = {
     {1040, &AddinSettings::customTo, ReadRule::kNone},
     {1042, &AddinSettings::customSubject, ReadRule::kNone},
     {1043, &AddinSettings::customInterval, ReadRule::kNone},
+    {1055, &AddinSettings::highLatitudeRule, ReadRule::kHighLatitudeRule},
+    {1308, &AddinSettings::highLatitudeApplied, ReadRule::kNone},
 };
 
 // The order of the reads after the location has been refreshed, and the
 // order of the writes.
 constexpr unsigned kLateReads[] = {149, 308, 336, 145, 146, 147, 148, 143, 144, 117, 121, 118,
                                    119, 120, 141, 159, 160, 241, 133, 137, 134, 135, 136, 142,
-                                   150, 323, 325, 1012, 1013, 1038, 1040, 1042, 1043};
+                                   150, 323, 325, 1012, 1013, 1038, 1040, 1042, 1043, 1055, 1308};
 constexpr unsigned kWrites[] = {109, 307, 223, 151, 149, 145, 146, 147, 148, 143, 144, 117, 121,
                                 118, 119, 120, 141, 160, 241, 133, 137, 134, 135, 136, 159, 142,
-                                150, 308, 336, 323, 324, 325, 1012, 1013, 1038, 1040, 1042, 1043};
+                                150, 308, 336, 323, 324, 325, 1012, 1013, 1038, 1040, 1042, 1043, 1055, 1308};
 
 const Value& ValueOf(unsigned id) {
   for (const Value& v : kValues) {
@@ -180,6 +184,14 @@ void Read(HKEY key, AddinSettings& settings, unsigned id) {
     case ReadRule::kForceTrue:
       settings.*std::get<bool AddinSettings::*>(value.field) = true;
       break;
+    case ReadRule::kHighLatitudeRule: {
+      DWORD& number = settings.*std::get<DWORD AddinSettings::*>(value.field);
+      if (number > eTwilightAngle) {
+        Trace("HighLatitudeRule " + std::to_string(number) + " is no rule: a seventh of the night is used");
+        number = eSeventhOfNight;
+      }
+      break;
+    }
   }
 }
 
@@ -336,6 +348,12 @@ HRESULT CSettingsStore::UpdateCalcSettings(IPrayerCalculator* calculator) const 
   if (SUCCEEDED(hr)) hr = calculator->put_DaylightStart(start.Value());
   if (SUCCEEDED(hr)) hr = calculator->put_DaylightEnd(end.Value());
   if (FAILED(hr)) return hr;
+  // The rule reaches only a calculator that knows of it; another one keeps
+  // computing as it always did.
+  ComPtr<IPrayerCalculator2> withRule;
+  if (SUCCEEDED(calculator->QueryInterface(IPrayerCalculator2::kIID, withRule.ReleaseAndGetVoidAddress())) && withRule) {
+    if (hr = withRule->put_HighLatitudeRule(static_cast<HighLatitudeRule>(s.highLatitudeRule)); FAILED(hr)) return hr;
+  }
   TraceExit("COutlookPrayer::UpdateCalcSettings");
   return S_OK;
 }
