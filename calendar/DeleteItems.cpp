@@ -39,6 +39,10 @@ HRESULT CPrayerCalendar::RestrictOperation(_Items* items, const std::u16string& 
     if (HRESULT hr = DeleteAppointments(result.Get(), progressFlag, showProgress); FAILED(hr)) return hr;
   } else if (mode == kModeCreate) {
     CreateAppointments(result.Get(), modeArgument != nullptr && *static_cast<bool*>(modeArgument));
+  } else if (mode == kModeClearDay) {
+    m_dayOff = true;
+    CreateAppointments(result.Get(), true);
+    m_dayOff = false;
   } else if (mode == kModeUpdate) {
     const LONG value = modeArgument != nullptr ? *static_cast<LONG*>(modeArgument) : 0;
     if (HRESULT hr = UpdateAppointments(result.Get(), value); FAILED(hr)) return hr;
