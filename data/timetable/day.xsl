@@ -46,8 +46,8 @@
           .key span { display: inline-block; width: 8mm; height: 3mm; vertical-align: middle; margin: 0 1mm; border: 1px solid #cfc6ad; }
           sup.mark { font-size: 68%; font-weight: bold; color: #9a3b1b; margin-inline-start: .15em; vertical-align: super; line-height: 0; }
           .notes { margin: 3mm 0 0 0; font-size: 9pt; color: #3d4a42; }
-          .notes p { margin: .8mm 0; }
-          .notes .sign { display: inline-block; min-width: 5mm; font-weight: bold; color: #9a3b1b; direction: ltr; unicode-bidi: isolate; }
+          .notes p { margin: .8mm 0; padding-inline-start: 7mm; text-indent: -7mm; }
+          .notes .sign { display: inline-block; min-width: 7mm; text-indent: 0; font-weight: bold; color: #9a3b1b; direction: ltr; unicode-bidi: isolate; }
           @media print {
             html, body { background: #fff; padding: 0; }
             .sheet { box-shadow: none; max-width: none; padding: 4mm 5mm; }
