@@ -11,7 +11,6 @@
 #include "services/ResourceLibrary.h"
 #include "services/TraceLog.h"
 #include "services/UILocale.h"
-#include "calendar/CalendarQueries.h"
 #include "platform/nls/Nls.h"
 #include "platform/ui/Resources.h"
 
@@ -101,11 +100,13 @@ HRESULT CPrayerCalendar::ApplyHighLatitudeRule() {
   TraceEnter("COutlookPrayer::ApplyHighLatitudeRule");
   if (HRESULT hr = m_context.Store().UpdateCalcSettings(m_context.Calculator()); FAILED(hr)) return hr;
   // Nobody keeps an Isha the old computation placed two hours before
-  // Maghrib: the future prayers are written again, each on its own day.
-  const std::u16string filter =
-      u"[PrayerNum] <= 191 AND [Start] >= " + QuoteFilterText(ToWide(FormatDate(COleDate::Now())));
+  // Maghrib: the prayers are written again, each on its own day. Every item
+  // is handed over, as the options page does: the update leaves those whose
+  // time is past, and takes one the old time had put in the past (an 18:00
+  // Isha at seven in the evening) to its time still ahead.
   LONG unused = 0;
-  if (HRESULT hr = RestrictOperation(m_context.CalendarItems(), filter, kModeUpdate, &unused, false, true); FAILED(hr)) {
+  if (HRESULT hr = RestrictOperation(m_context.CalendarItems(), u"[PrayerNum] <= 191", kModeUpdate, &unused, false, true);
+      FAILED(hr)) {
     return hr;
   }
   settings.highLatitudeApplied = settings.highLatitudeRule;

@@ -266,4 +266,26 @@ TEST_F(HighLatitudeTest, ADayOffTheWorkWeekKeepsTheEveningBeforesIshaAfterMidnig
   }
 }
 
+TEST_F(HighLatitudeTest, AnOldIshaAlreadyPastIsMovedToItsTimeStillAhead) {
+  // At seven in the evening the old 18:00 Isha has passed, but today's Isha
+  // has not: without the start-up clean-up, the item is moved, not left
+  // standing in the past beside a day that counts as having its Isha.
+  {
+    auto store = Store();
+    std::vector<host::Appointment> items{OldItem(108, 5, MakeDate(2027, 6, 21, 18, 0))};
+    store->SaveAll(items);
+    store->AddFolderField(host::FolderKind::kCalendar, "PrayerNum", host::PropertyType::kNumber);
+  }
+  setenv("ORVANE_NOW", "2027-06-21T19:00:00", 1);
+  Connect();
+  prayer_->Settings().prayers = kIshaFlag;
+  prayer_->Settings().startupCleanup = 0;
+  prayer_->Settings().prescheduleDays = 1;
+  ASSERT_EQ(session_->RaiseStartup(), S_OK);
+  const auto isha = Of(108);
+  ASSERT_EQ(isha.size(), 2u);  // today's, moved, and tomorrow's
+  EXPECT_EQ(isha[0].start, MakeDate(2027, 6, 21, 22, 25));
+  EXPECT_EQ(Day(isha[1]), MakeDate(2027, 6, 22));
+}
+
 }  // namespace
