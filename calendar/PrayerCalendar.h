@@ -55,10 +55,11 @@ class CPrayerCalendar {
   HRESULT UpdateAppointments(_Items* items, LONG value);
   // When the calendar's prayer appointments were written with another
   // high-latitude rule than the one set, or before times were placed on the
-  // day they fall on: rewrites the future ones through the update (moving
-  // those whose day changed) and stores the rule as applied. S_OK when
-  // nothing was to do; a failure leaves the rule unapplied, to be tried
-  // again.
+  // day they fall on: hands the rule to the calculator, rewrites the
+  // appointments through the update (which leaves those whose time is past
+  // and moves those whose day changed) and stores the rule as applied. S_OK
+  // when nothing was to do; a failure leaves the rule unapplied, to be
+  // tried again.
   HRESULT ApplyHighLatitudeRule();
 
   // Writing the prayer appointments over the days of the window.
