@@ -39,6 +39,7 @@ orvane_addin_library(services LAYER 2
     services/AutomationText.cpp services/AutomationText.h
     services/Exceptions.cpp services/Exceptions.h
     services/Flavour.h
+    services/HighLatitudeNote.cpp services/HighLatitudeNote.h
     services/ModuleStrings.cpp services/ModuleStrings.h
     services/ResourceLibrary.cpp services/ResourceLibrary.h
     services/TraceLog.cpp services/TraceLog.h

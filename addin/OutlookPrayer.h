@@ -90,8 +90,9 @@ class COutlookPrayer : public _IDTExtensibility2,
 
   // At most one appointment: the next selected prayer after the reminder lead.
   HRESULT GenerateNext(bool force) override;
-  // Whether the calendar holds the add-in's appointment of prayer `index` on
-  // the day of `start`.
+  // Whether the calendar holds the add-in's appointment of prayer `index` of
+  // the date last recalculated, whose time is `start` (on the day it falls
+  // on, never the same prayer of the day before or after).
   HRESULT HasAppointment(int index, const COleDate& start, bool* exists);
 
   // The add-in's work on the calendar: filling, deleting, updating.

@@ -90,9 +90,8 @@ const Value kValues[] = {
     {1040, &AddinSettings::customTo, ReadRule::kNone},
     {1042, &AddinSettings::customSubject, ReadRule::kText, 0, 0, kMaxSubject},
     {1043, &AddinSettings::customInterval, ReadRule::kWithin, 0, kMaxMinutes},
-    // 0 a seventh of the night, 1 the middle of the night, 2 the twilight
-    // angle: a rule written by a later version reads as the default.
-    {1055, &AddinSettings::highLatitudeRule, ReadRule::kWithin, 0, 2},
+    {1055, &AddinSettings::highLatitudeRule, ReadRule::kWithin, eSeventhOfNight, eTwilightAngle},
+    {1308, &AddinSettings::highLatitudeApplied, ReadRule::kNone},
     {1201, &AddinSettings::updatePending, ReadRule::kNone},
 };
 
@@ -100,10 +99,10 @@ const Value kValues[] = {
 // order of the writes.
 constexpr unsigned kLateReads[] = {149, 308, 336, 145, 146, 147, 148, 143, 144, 117, 121, 118,
                                    119, 120, 141, 159, 160, 241, 133, 137, 134, 135, 136, 142,
-                                   150, 323, 325, 1012, 1013, 1038, 1040, 1042, 1043, 1055, 1201};
+                                   150, 323, 325, 1012, 1013, 1038, 1040, 1042, 1043, 1055, 1308, 1201};
 constexpr unsigned kWrites[] = {109, 307, 223, 151, 149, 145, 146, 147, 148, 143, 144, 117, 121,
                                 118, 119, 120, 141, 160, 241, 133, 137, 134, 135, 136, 159, 142,
-                                150, 308, 336, 323, 324, 325, 1012, 1013, 1038, 1040, 1042, 1043, 1055, 1201};
+                                150, 308, 336, 323, 324, 325, 1012, 1013, 1038, 1040, 1042, 1043, 1055, 1308, 1201};
 
 const Value& ValueOf(unsigned id) {
   for (const Value& v : kValues) {
@@ -427,11 +426,12 @@ HRESULT CSettingsStore::ApplyCalcSettings(const AddinSettings& s, IPrayerCalcula
   if (SUCCEEDED(hr)) hr = calculator->put_DaylightSavings(s.daylight ? VARIANT_TRUE : VARIANT_FALSE);
   if (SUCCEEDED(hr)) hr = calculator->put_DaylightStart(start.Value());
   if (SUCCEEDED(hr)) hr = calculator->put_DaylightEnd(end.Value());
-  // The rule is the calculator's addition: one without it computes by its
-  // own default, as it always has.
+  if (FAILED(hr)) return hr;
+  // The rule reaches only a calculator that knows of it; another one keeps
+  // computing as it always did.
   ComPtr<IPrayerCalculator2> withRule;
-  if (SUCCEEDED(hr) && SUCCEEDED(calculator->QueryInterface(IPrayerCalculator2::kIID, withRule.ReleaseAndGetVoidAddress()))) {
-    hr = withRule->put_HighLatitudeRule(static_cast<HighLatitudeRule>(s.highLatitudeRule));
+  if (SUCCEEDED(calculator->QueryInterface(IPrayerCalculator2::kIID, withRule.ReleaseAndGetVoidAddress())) && withRule) {
+    if (hr = withRule->put_HighLatitudeRule(static_cast<HighLatitudeRule>(s.highLatitudeRule)); FAILED(hr)) return hr;
   }
-  return hr;
+  return S_OK;
 }

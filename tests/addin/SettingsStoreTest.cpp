@@ -330,4 +330,66 @@ TEST_F(SettingsStoreTest, CalculatorGetsLocationMethodSchoolAndDaylightRule) {
   EXPECT_EQ(end, COleDate(2000, 10, 31, 0, 0, 0).Value());
 }
 
+// A calculator of the published interface alone, as a client built before
+// the high-latitude rule has it.
+class CFirstCalculator : public CPrayerCalculator {
+ public:
+  HRESULT InternalQueryInterface(REFIID iid, void** object) {
+    if (iid == IPrayerCalculator2::kIID) return E_NOINTERFACE;
+    return CPrayerCalculator::InternalQueryInterface(iid, object);
+  }
+};
+
+TEST_F(SettingsStoreTest, HighLatitudeRuleIsReadRepairedSavedAndHandedToTheCalculator) {
+  // Absent: a seventh of the night, and no rule applied to the calendar yet.
+  {
+    CSettingsStore store;
+    ASSERT_EQ(store.ReadSettings(), S_OK);
+    EXPECT_EQ(store.Settings().highLatitudeRule, static_cast<DWORD>(eSeventhOfNight));
+    EXPECT_EQ(store.Settings().highLatitudeApplied, kNoRuleApplied);
+  }
+  // A value that is no rule reads as the default.
+  SetDword("HighLatitudeRule", 3);
+  {
+    CSettingsStore store;
+    ASSERT_EQ(store.ReadSettings(), S_OK);
+    EXPECT_EQ(store.Settings().highLatitudeRule, static_cast<DWORD>(eSeventhOfNight));
+  }
+
+  // Every rule survives a save and a read, and reaches the calculator.
+  for (DWORD rule : {eMiddleOfNight, eTwilightAngle, eSeventhOfNight}) {
+    CSettingsStore store;
+    ASSERT_EQ(store.ReadSettings(), S_OK);
+    store.Settings().highLatitudeRule = rule;
+    store.Settings().highLatitudeApplied = rule;
+    ASSERT_EQ(store.SaveSettings(), S_OK);
+    CSettingsStore again;
+    ASSERT_EQ(again.ReadSettings(), S_OK);
+    EXPECT_EQ(again.Settings().highLatitudeRule, rule);
+    EXPECT_EQ(again.Settings().highLatitudeApplied, rule);
+    ComPtr<IPrayerCalculator2> calculator;
+    ASSERT_EQ(com::CreateComObject<CPrayerCalculator>(nullptr, IPrayerCalculator2::kIID,
+                                                      calculator.ReleaseAndGetVoidAddress()),
+              S_OK);
+    ASSERT_EQ(again.UpdateCalcSettings(calculator.Get()), S_OK);
+    HighLatitudeRule given = static_cast<HighLatitudeRule>(-1);
+    calculator->get_HighLatitudeRule(&given);
+    EXPECT_EQ(given, static_cast<HighLatitudeRule>(rule));
+  }
+
+  // A calculator without the rule gets everything else, and no failure.
+  CSettingsStore store;
+  ASSERT_EQ(store.ReadSettings(), S_OK);
+  store.Settings().highLatitudeRule = eMiddleOfNight;
+  ComPtr<IPrayerCalculator> first;
+  ASSERT_EQ(com::CreateComObject<CFirstCalculator>(nullptr, IPrayerCalculator::kIID, first.ReleaseAndGetVoidAddress()),
+            S_OK);
+  ComPtr<IPrayerCalculator2> none;
+  EXPECT_EQ(first->QueryInterface(IPrayerCalculator2::kIID, none.ReleaseAndGetVoidAddress()), E_NOINTERFACE);
+  ASSERT_EQ(store.UpdateCalcSettings(first.Get()), S_OK);
+  CalculationMethod method = eEgypt;
+  first->get_Method(&method);
+  EXPECT_EQ(method, eQurah);
+}
+
 }  // namespace
