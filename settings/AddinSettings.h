@@ -59,6 +59,9 @@ struct AddinSettings {
   COleDate customTo{1020.0 / 1440.0};    // 17:00, time only
   tstring customSubject;
   DWORD customInterval = 60;     // minutes
+  // How Fajr and Isha are found where the sun does not give them: 0 a
+  // seventh of the night, 1 the middle of the night, 2 the twilight angle.
+  DWORD highLatitudeRule = 0;
 
   // Not persisted.
   int customState = 1;

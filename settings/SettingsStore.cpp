@@ -1,12 +1,14 @@
 #include "settings/SettingsStore.h"
 
 #include <cstring>
+#include <string>
 #include <variant>
 #include <vector>
 
 #include "services/ResourceLibrary.h"
 #include "services/TraceLog.h"
 #include "locations/DataFileHandler.h"
+#include "platform/com/ComPtr.h"
 #include "platform/ui/Resources.h"
 
 namespace {
@@ -19,7 +21,12 @@ enum class ReadRule {
   kBusyStatus,      // above 3 reads as 0 (free)
   kZeroIsOne,       // 0 reads as 1 (minutes that must not be 0)
   kForceTrue,       // whatever is stored, true
+  kHighLatitude,    // a rule the calculator does not know reads as 0, with a trace line
 };
+
+// The high-latitude rules: 0 a seventh of the night, 1 the middle of the
+// night, 2 the twilight angle.
+constexpr DWORD kHighLatitudeRules = 3;
 
 using Field = std::variant<DWORD AddinSettings::*, bool AddinSettings::*, COleDate AddinSettings::*,
                            tstring AddinSettings::*>;
@@ -70,16 +77,17 @@ const Value kValues[] = {
     {1040, &AddinSettings::customTo, ReadRule::kNone},
     {1042, &AddinSettings::customSubject, ReadRule::kNone},
     {1043, &AddinSettings::customInterval, ReadRule::kNone},
+    {1055, &AddinSettings::highLatitudeRule, ReadRule::kHighLatitude},
 };
 
 // The order of the reads after the location has been refreshed, and the
 // order of the writes.
 constexpr unsigned kLateReads[] = {149, 308, 336, 145, 146, 147, 148, 143, 144, 117, 121, 118,
                                    119, 120, 141, 159, 160, 241, 133, 137, 134, 135, 136, 142,
-                                   150, 323, 325, 1012, 1013, 1038, 1040, 1042, 1043};
+                                   150, 323, 325, 1012, 1013, 1038, 1040, 1042, 1043, 1055};
 constexpr unsigned kWrites[] = {109, 307, 223, 151, 149, 145, 146, 147, 148, 143, 144, 117, 121,
                                 118, 119, 120, 141, 160, 241, 133, 137, 134, 135, 136, 159, 142,
-                                150, 308, 336, 323, 324, 325, 1012, 1013, 1038, 1040, 1042, 1043};
+                                150, 308, 336, 323, 324, 325, 1012, 1013, 1038, 1040, 1042, 1043, 1055};
 
 const Value& ValueOf(unsigned id) {
   for (const Value& v : kValues) {
@@ -180,6 +188,16 @@ void Read(HKEY key, AddinSettings& settings, unsigned id) {
     case ReadRule::kForceTrue:
       settings.*std::get<bool AddinSettings::*>(value.field) = true;
       break;
+    case ReadRule::kHighLatitude: {
+      // A rule written by a later version, or by hand: the default, and a
+      // word in the log, rather than times computed by no rule at all.
+      DWORD& rule = settings.*std::get<DWORD AddinSettings::*>(value.field);
+      if (rule >= kHighLatitudeRules) {
+        Trace("ReadSettings: high-latitude rule " + std::to_string(rule) + " is unknown, 0 is used");
+        rule = 0;
+      }
+      break;
+    }
   }
 }
 
@@ -323,8 +341,13 @@ HRESULT CSettingsStore::SaveSettings() {
 
 HRESULT CSettingsStore::UpdateCalcSettings(IPrayerCalculator* calculator) const {
   TraceEnter("COutlookPrayer::UpdateCalcSettings");
+  if (HRESULT hr = ApplyCalcSettings(m_settings, calculator); FAILED(hr)) return hr;
+  TraceExit("COutlookPrayer::UpdateCalcSettings");
+  return S_OK;
+}
+
+HRESULT CSettingsStore::ApplyCalcSettings(const AddinSettings& s, IPrayerCalculator* calculator) {
   if (calculator == nullptr) return E_POINTER;
-  const AddinSettings& s = m_settings;
   // Year 0 reads as 2000, a leap year, so 29 February can be kept; only the
   // month and day count.
   const COleDate start(0, static_cast<int>(s.daylightStartMonth) + 1, static_cast<int>(s.daylightStartDay), 0, 0, 0);
@@ -335,7 +358,11 @@ HRESULT CSettingsStore::UpdateCalcSettings(IPrayerCalculator* calculator) const 
   if (SUCCEEDED(hr)) hr = calculator->put_DaylightSavings(s.daylight ? VARIANT_TRUE : VARIANT_FALSE);
   if (SUCCEEDED(hr)) hr = calculator->put_DaylightStart(start.Value());
   if (SUCCEEDED(hr)) hr = calculator->put_DaylightEnd(end.Value());
-  if (FAILED(hr)) return hr;
-  TraceExit("COutlookPrayer::UpdateCalcSettings");
-  return S_OK;
+  // The rule is the calculator's addition: one without it computes by its
+  // own default, as it always has.
+  ComPtr<IPrayerCalculator2> withRule;
+  if (SUCCEEDED(hr) && SUCCEEDED(calculator->QueryInterface(IPrayerCalculator2::kIID, withRule.ReleaseAndGetVoidAddress()))) {
+    hr = withRule->put_HighLatitudeRule(static_cast<HighLatitudeRule>(s.highLatitudeRule));
+  }
+  return hr;
 }

@@ -28,8 +28,12 @@ class CSettingsStore {
   HRESULT ReadSettings();
   // Writes every persisted value; always S_OK.
   HRESULT SaveSettings();
-  // Hands location, method, school and daylight rule to the calculator.
+  // Hands location, method, school, daylight rule and (to a calculator with
+  // the addition) the high-latitude rule to the calculator.
   HRESULT UpdateCalcSettings(IPrayerCalculator* calculator) const;
+  // The same for any record (a dialog's copy): the first failing call's
+  // result, else S_OK.
+  static HRESULT ApplyCalcSettings(const AddinSettings& settings, IPrayerCalculator* calculator);
 
   // Outside 1 January 100 .. 31 December 9999: now less one day.
   static void CheckDate(COleDate& date);
