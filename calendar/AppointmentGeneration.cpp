@@ -93,7 +93,15 @@ HRESULT CPrayerCalendar::Precalculate(bool removeUnselected, bool continueFromLa
   long first = 0;
   if (continueFromLastDate && !settings.firstRun && last != -1) {
     const double ahead = (DayStart(settings.lastDate) - DayStart(now)).GetTotalDays();
-    if (ahead > 0) first = static_cast<long>(ahead + 1);
+    if (ahead > static_cast<double>(last)) {
+      // Filled past the end of today's window: the clock went back (a
+      // machine that booted in 2030), or the date came with another store.
+      // What the date says is not in this calendar: fill again from today.
+      Trace("Last generated date past the window, filled again from today: " +
+            TToUtf8(FormatDate(settings.lastDate)));
+    } else if (ahead > 0) {
+      first = static_cast<long>(ahead + 1);
+    }
   }
   FetchWorkingDays();
 
@@ -172,10 +180,16 @@ std::u16string CPrayerCalendar::DayFilter(const COleDate& dayStart) {
 
 HRESULT CPrayerCalendar::CreateAppointments(_Items* dayItems, bool removeUnselected) {
   // The day's items as queried before any creation; one prayer failing
-  // does not stop the others.
-  for (int index : {5, 4, 3, 2, 6, 1, 0}) CheckPrayer(dayItems, index, removeUnselected);
-  CheckCustomReminders(dayItems, removeUnselected);
-  return S_OK;
+  // does not stop the others. But the day is not done: its first failure
+  // goes back, so that the walk does the day again next time instead of
+  // taking a full disk's empty day for a filled one.
+  HRESULT failure = S_OK;
+  auto keep = [&failure](HRESULT hr) {
+    if (FAILED(hr) && SUCCEEDED(failure)) failure = hr;
+  };
+  for (int index : {5, 4, 3, 2, 6, 1, 0}) keep(CheckPrayer(dayItems, index, removeUnselected));
+  keep(CheckCustomReminders(dayItems, removeUnselected));
+  return failure;
 }
 
 HRESULT CPrayerCalendar::CheckPrayer(_Items* dayItems, int index, bool removeUnselected) {

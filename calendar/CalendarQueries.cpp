@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "settings/AddinSettings.h"
+#include "settings/SettingsStore.h"
 #include "services/ResourceLibrary.h"
 #include "services/TraceLog.h"
 #include "calendar/MarkedItems.h"
@@ -106,6 +107,8 @@ std::u16string ReadCustomRemindersSubject() {
             ERROR_SUCCESS &&
         type == REG_SZ) {
       subject = ToWide(buffer);
+      // As the settings keep it: the items were written with this much.
+      if (subject.size() > CSettingsStore::kMaxCustomSubject) subject.resize(CSettingsStore::kMaxCustomSubject);
     }
   }
   RegCloseKey(key);

@@ -25,6 +25,14 @@ int MinuteOfDay(const COleDate& time) {
 HRESULT CPrayerCalendar::CheckCustomReminders(_Items* dayItems, bool removeUnselected) {
   TraceEnter("COutlookPrayer::CheckCustomReminders");
   AddinSettings& settings = Settings();
+  const bool enabled = (settings.prayers & kCustomReminderFlag) != 0;
+  if (!enabled && !removeUnselected && settings.customState != 2) {
+    // Nothing to make, remove or remake: the day's reminders are not even
+    // looked for. (On a store that cannot filter on the mark, the look-up
+    // has no subject to go by before one is saved, and would fail the day.)
+    TraceExit("COutlookPrayer::CheckCustomReminders");
+    return S_OK;
+  }
   if (settings.customState == 2) {
     // The times changed: the day's reminders are made again.
     ComPtr<_Items> old;
@@ -43,7 +51,6 @@ HRESULT CPrayerCalendar::CheckCustomReminders(_Items* dayItems, bool removeUnsel
       return hr;
     }
   }
-  const bool enabled = (settings.prayers & kCustomReminderFlag) != 0;
   if (enabled && !existing) {
     COleDate fajr(kInvalidDate);
     if (HRESULT hr = GetStart(0, &fajr); FAILED(hr)) return hr;
@@ -70,6 +77,9 @@ HRESULT CPrayerCalendar::CreateCustomReminders(const COleDate& day) {
   const int from = MinuteOfDay(settings.customFrom);
   const int to = MinuteOfDay(settings.customTo);
   const DWORD interval = settings.customInterval;
+  // One reminder that cannot be saved does not stop the others; the day
+  // reports it.
+  HRESULT failure = S_OK;
   if (day.IsValid() && from >= 0 && to >= 0 && interval != 0) {
     const COleDate midnight(day.GetYear(), day.GetMonth(), day.GetDay(), 0, 0, 0);
     const COleDate now = COleDate::Now();
@@ -77,10 +87,13 @@ HRESULT CPrayerCalendar::CreateCustomReminders(const COleDate& day) {
     // A reminder exactly at the end time is made too.
     for (DWORD minute = static_cast<DWORD>(from); minute <= static_cast<DWORD>(to); minute += interval) {
       const COleDate t = midnight + COleDateSpan(0, static_cast<int>(minute / 60), static_cast<int>(minute % 60), 0);
-      if (t > now) AddCustomReminderItem(t, subject);
+      if (t > now) {
+        if (HRESULT hr = AddCustomReminderItem(t, subject); FAILED(hr) && SUCCEEDED(failure)) failure = hr;
+      }
       if (interval > kMinutesPerDay) break;  // the next step would leave the day
     }
   }
+  if (FAILED(failure)) return failure;
   TraceExit("COutlookPrayer::CreateCustomReminders");
   return S_OK;
 }

@@ -32,7 +32,7 @@ class CCustomReminders : public ui::DialogHandler {
   static constexpr int kTimes = 48;
   static constexpr DWORD kIntervals[] = {15, 30, 60, 90, 120, 180};
   static constexpr DWORD kDefaultInterval = 60;
-  static constexpr int kSubjectLimit = 99;  // characters
+  static constexpr int kSubjectLimit = static_cast<int>(CSettingsStore::kMaxCustomSubject);  // characters
 
   /// from and to: times of day (only hour and minute count); interval in
   /// minutes.

@@ -38,7 +38,10 @@ HRESULT CPrayerCalendar::RestrictOperation(_Items* items, const std::u16string& 
   } else if (mode == kModeDelete) {
     if (HRESULT hr = DeleteAppointments(result.Get(), progressFlag, showProgress); FAILED(hr)) return hr;
   } else if (mode == kModeCreate) {
-    CreateAppointments(result.Get(), modeArgument != nullptr && *static_cast<bool*>(modeArgument));
+    if (HRESULT hr = CreateAppointments(result.Get(), modeArgument != nullptr && *static_cast<bool*>(modeArgument));
+        FAILED(hr)) {
+      return hr;
+    }
   } else if (mode == kModeUpdate) {
     const LONG value = modeArgument != nullptr ? *static_cast<LONG*>(modeArgument) : 0;
     if (HRESULT hr = UpdateAppointments(result.Get(), value); FAILED(hr)) return hr;

@@ -13,20 +13,22 @@
 
 namespace {
 
-// How a stored value is repaired as soon as it is read.
+// How a stored value is repaired as soon as it is read. A value that a
+// settings editor, an old version or a damaged file left out of range
+// takes the setting's default: a value that schedules nothing (no prayers,
+// no days, an appointment of 49 days, a reminder before the clock began)
+// would stop the calendar without a word.
 enum class ReadRule {
   kNone,
   kCheckDate,       // outside the valid range: now less a day
-  kBelow256,        // 256 or more reads as 0 (prayer flags, preschedule days)
+  kPrayerFlags,     // 256 or more: the default prayers
+  kPreschedule,     // 256 or more: the default days
   kBusyStatus,      // above 3 reads as 0 (free)
-  kZeroIsOne,       // 0 reads as 1 (minutes that must not be 0)
+  kMinutes,         // 0 reads as 1; above a day, the default
+  kWithin,          // outside low..high: the default
+  kText,            // longer than maxLength: cut there
   kForceTrue,       // whatever is stored, true
-  kHighLatitude,    // a rule the calculator does not know reads as 0, with a trace line
 };
-
-// The high-latitude rules: 0 a seventh of the night, 1 the middle of the
-// night, 2 the twilight angle.
-constexpr DWORD kHighLatitudeRules = 3;
 
 using Field = std::variant<DWORD AddinSettings::*, bool AddinSettings::*, COleDate AddinSettings::*,
                            tstring AddinSettings::*>;
@@ -35,49 +37,62 @@ struct Value {
   unsigned id;  // resource string naming the value
   Field field;
   ReadRule rule;
+  DWORD low = 0;           // kWithin: the range taken as it is
+  DWORD high = 0;
+  std::size_t maxLength = 0;  // kText: characters kept
 };
+
+// The most minutes an appointment may last or a reminder come before it:
+// a day.
+constexpr DWORD kMaxMinutes = 1440;
+// The longest texts the dialogs take: a city line, a path, a subject.
+constexpr std::size_t kMaxCityLine = 1039;
+constexpr std::size_t kMaxPath = 259;
+constexpr std::size_t kMaxSubject = CSettingsStore::kMaxCustomSubject;
 
 // Every persisted field: its value name's id, where it lives, its read rule.
 const Value kValues[] = {
     {109, &AddinSettings::lastDate, ReadRule::kCheckDate},
     {324, &AddinSettings::lastNext, ReadRule::kCheckDate},
-    {307, &AddinSettings::prayers, ReadRule::kBelow256},
-    {223, &AddinSettings::prescheduleDays, ReadRule::kBelow256},
-    {151, &AddinSettings::location, ReadRule::kNone},
+    {307, &AddinSettings::prayers, ReadRule::kPrayerFlags},
+    {223, &AddinSettings::prescheduleDays, ReadRule::kPreschedule},
+    {151, &AddinSettings::location, ReadRule::kText, 0, 0, kMaxCityLine},
     {149, &AddinSettings::daylight, ReadRule::kNone},
     {308, &AddinSettings::startupCleanup, ReadRule::kNone},
     {336, &AddinSettings::workingDaysOnly, ReadRule::kNone},
-    {145, &AddinSettings::daylightStartDay, ReadRule::kNone},
-    {146, &AddinSettings::daylightStartMonth, ReadRule::kNone},
-    {147, &AddinSettings::daylightEndDay, ReadRule::kNone},
-    {148, &AddinSettings::daylightEndMonth, ReadRule::kNone},
-    {143, &AddinSettings::asrSchool, ReadRule::kNone},
-    {144, &AddinSettings::method, ReadRule::kNone},
+    {145, &AddinSettings::daylightStartDay, ReadRule::kWithin, 1, 31},
+    {146, &AddinSettings::daylightStartMonth, ReadRule::kWithin, 0, 11},
+    {147, &AddinSettings::daylightEndDay, ReadRule::kWithin, 1, 31},
+    {148, &AddinSettings::daylightEndMonth, ReadRule::kWithin, 0, 11},
+    {143, &AddinSettings::asrSchool, ReadRule::kWithin, eShafii, eHanafi},
+    {144, &AddinSettings::method, ReadRule::kWithin, eEgypt, eCustom},
     {117, &AddinSettings::busyStatus, ReadRule::kBusyStatus},
-    {121, &AddinSettings::duration, ReadRule::kZeroIsOne},
+    {121, &AddinSettings::duration, ReadRule::kMinutes},
     {118, &AddinSettings::reminder, ReadRule::kNone},
-    {119, &AddinSettings::reminderMinutes, ReadRule::kZeroIsOne},
+    {119, &AddinSettings::reminderMinutes, ReadRule::kMinutes},
     {120, &AddinSettings::playSound, ReadRule::kNone},
-    {141, &AddinSettings::soundFile, ReadRule::kNone},
+    {141, &AddinSettings::soundFile, ReadRule::kText, 0, 0, kMaxPath},
     {159, &AddinSettings::fajrPlaySound, ReadRule::kNone},
-    {160, &AddinSettings::fajrSoundFile, ReadRule::kNone},
+    {160, &AddinSettings::fajrSoundFile, ReadRule::kText, 0, 0, kMaxPath},
     {241, &AddinSettings::fridaySettings, ReadRule::kForceTrue},
     {133, &AddinSettings::fridayBusyStatus, ReadRule::kBusyStatus},
-    {137, &AddinSettings::fridayMinutesAfter, ReadRule::kZeroIsOne},
+    {137, &AddinSettings::fridayMinutesAfter, ReadRule::kMinutes},
     {134, &AddinSettings::fridayReminder, ReadRule::kNone},
-    {135, &AddinSettings::fridayReminderMinutes, ReadRule::kZeroIsOne},
+    {135, &AddinSettings::fridayReminderMinutes, ReadRule::kMinutes},
     {136, &AddinSettings::fridayPlaySound, ReadRule::kNone},
-    {142, &AddinSettings::fridaySoundFile, ReadRule::kNone},
-    {150, &AddinSettings::fridayMinutesBefore, ReadRule::kZeroIsOne},
+    {142, &AddinSettings::fridaySoundFile, ReadRule::kText, 0, 0, kMaxPath},
+    {150, &AddinSettings::fridayMinutesBefore, ReadRule::kMinutes},
     {323, &AddinSettings::firstRun, ReadRule::kNone},
     {325, &AddinSettings::lastCleanup, ReadRule::kCheckDate},
-    {1012, &AddinSettings::timetableCalendar, ReadRule::kNone},
-    {1013, &AddinSettings::timetableRange, ReadRule::kNone},
+    {1012, &AddinSettings::timetableCalendar, ReadRule::kWithin, 0, 1},
+    {1013, &AddinSettings::timetableRange, ReadRule::kWithin, 0, 5},
     {1038, &AddinSettings::customFrom, ReadRule::kNone},
     {1040, &AddinSettings::customTo, ReadRule::kNone},
-    {1042, &AddinSettings::customSubject, ReadRule::kNone},
-    {1043, &AddinSettings::customInterval, ReadRule::kNone},
-    {1055, &AddinSettings::highLatitudeRule, ReadRule::kHighLatitude},
+    {1042, &AddinSettings::customSubject, ReadRule::kText, 0, 0, kMaxSubject},
+    {1043, &AddinSettings::customInterval, ReadRule::kWithin, 0, kMaxMinutes},
+    // 0 a seventh of the night, 1 the middle of the night, 2 the twilight
+    // angle: a rule written by a later version reads as the default.
+    {1055, &AddinSettings::highLatitudeRule, ReadRule::kWithin, 0, 2},
 };
 
 // The order of the reads after the location has been refreshed, and the
@@ -144,6 +159,58 @@ bool ReadText(HKEY key, const tstring& name, tstring* out) {
   return true;
 }
 
+// A number out of its range takes the setting's default, and says so in
+// the trace log.
+void TakeDefault(DWORD& number, DWORD AddinSettings::*member, const tstring& name) {
+  const DWORD fallback = AddinSettings{}.*member;
+  Trace("Out of range, the default taken: " + TToUtf8(name) + " = " + std::to_string(number) + " -> " +
+        std::to_string(fallback));
+  number = fallback;
+}
+
+void Repair(AddinSettings& settings, const Value& value, const tstring& name) {
+  switch (value.rule) {
+    case ReadRule::kNone:
+      break;
+    case ReadRule::kCheckDate:
+      CSettingsStore::CheckDate(settings.*std::get<COleDate AddinSettings::*>(value.field));
+      break;
+    case ReadRule::kPrayerFlags:
+    case ReadRule::kPreschedule: {
+      const auto member = std::get<DWORD AddinSettings::*>(value.field);
+      if (settings.*member >= 256) TakeDefault(settings.*member, member, name);
+      break;
+    }
+    case ReadRule::kBusyStatus: {
+      DWORD& number = settings.*std::get<DWORD AddinSettings::*>(value.field);
+      if (number > 3) number = 0;
+      break;
+    }
+    case ReadRule::kMinutes: {
+      const auto member = std::get<DWORD AddinSettings::*>(value.field);
+      if (settings.*member == 0) settings.*member = 1;
+      if (settings.*member > kMaxMinutes) TakeDefault(settings.*member, member, name);
+      break;
+    }
+    case ReadRule::kWithin: {
+      const auto member = std::get<DWORD AddinSettings::*>(value.field);
+      if (settings.*member < value.low || settings.*member > value.high) TakeDefault(settings.*member, member, name);
+      break;
+    }
+    case ReadRule::kText: {
+      tstring& text = settings.*std::get<tstring AddinSettings::*>(value.field);
+      if (text.size() > value.maxLength) {
+        Trace("Too long, cut: " + TToUtf8(name) + " of " + std::to_string(text.size()) + " characters");
+        text.resize(value.maxLength);
+      }
+      break;
+    }
+    case ReadRule::kForceTrue:
+      settings.*std::get<bool AddinSettings::*>(value.field) = true;
+      break;
+  }
+}
+
 void Read(HKEY key, AddinSettings& settings, unsigned id) {
   const Value& value = ValueOf(id);
   const tstring name = ValueName(id);
@@ -164,41 +231,7 @@ void Read(HKEY key, AddinSettings& settings, unsigned id) {
         },
         value.field);
   }
-  switch (value.rule) {
-    case ReadRule::kNone:
-      break;
-    case ReadRule::kCheckDate:
-      CSettingsStore::CheckDate(settings.*std::get<COleDate AddinSettings::*>(value.field));
-      break;
-    case ReadRule::kBelow256: {
-      DWORD& number = settings.*std::get<DWORD AddinSettings::*>(value.field);
-      if (number >= 256) number = 0;
-      break;
-    }
-    case ReadRule::kBusyStatus: {
-      DWORD& number = settings.*std::get<DWORD AddinSettings::*>(value.field);
-      if (number > 3) number = 0;
-      break;
-    }
-    case ReadRule::kZeroIsOne: {
-      DWORD& number = settings.*std::get<DWORD AddinSettings::*>(value.field);
-      if (number == 0) number = 1;
-      break;
-    }
-    case ReadRule::kForceTrue:
-      settings.*std::get<bool AddinSettings::*>(value.field) = true;
-      break;
-    case ReadRule::kHighLatitude: {
-      // A rule written by a later version, or by hand: the default, and a
-      // word in the log, rather than times computed by no rule at all.
-      DWORD& rule = settings.*std::get<DWORD AddinSettings::*>(value.field);
-      if (rule >= kHighLatitudeRules) {
-        Trace("ReadSettings: high-latitude rule " + std::to_string(rule) + " is unknown, 0 is used");
-        rule = 0;
-      }
-      break;
-    }
-  }
+  Repair(settings, value, name);
 }
 
 // Failures of a write are ignored: the next save tries again.
@@ -246,13 +279,9 @@ void CSettingsStore::CheckDate(COleDate& date) {
   }
 }
 
-void CSettingsStore::CheckPrayingAppointments() {
-  if (m_settings.prayers >= 256) m_settings.prayers = 0;
-}
+void CSettingsStore::CheckPrayingAppointments() { Repair(m_settings, ValueOf(307), ValueName(307)); }
 
-void CSettingsStore::CheckPreschedule() {
-  if (m_settings.prescheduleDays >= 256) m_settings.prescheduleDays = 0;
-}
+void CSettingsStore::CheckPreschedule() { Repair(m_settings, ValueOf(223), ValueName(223)); }
 
 short CSettingsStore::GetPrescheduleID() const {
   constexpr DWORD kList[] = {0, 255, 1, 7, 14, 31, 93, 186};

@@ -15,6 +15,9 @@
 
 class CSettingsStore {
  public:
+  // The longest custom reminder subject the settings keep (its dialog's limit).
+  static constexpr std::size_t kMaxCustomSubject = 99;
+
   CSettingsStore() = default;
   ~CSettingsStore();
   CSettingsStore(const CSettingsStore&) = delete;
@@ -37,6 +40,8 @@ class CSettingsStore {
 
   // Outside 1 January 100 .. 31 December 9999: now less one day.
   static void CheckDate(COleDate& date);
+  // 256 or more (no flag the add-in knows, no window it can fill): the
+  // default, with a trace line.
   void CheckPrayingAppointments();
   void CheckPreschedule();
   // The position of the preschedule days in the options page's list, or -1.

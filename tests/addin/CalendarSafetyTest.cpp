@@ -253,4 +253,63 @@ TEST_F(CalendarSafetyTest, ADayThatCouldNotBeQueriedIsNotCountedAsFilled) {
   EXPECT_GE(prayer_->Settings().lastDate.Value(), MakeDate(2026, 12, 9));
 }
 
+// Regression: a save that failed (a full disk) was left out of its day
+// without a word; the last generated date moved to the end of the window,
+// so that later starts added nothing until it passed, and the start said
+// it had succeeded.
+TEST_F(CalendarSafetyTest, ADayWhoseSavesFailedIsNotCountedAsFilledAndIsDoneAgain) {
+  setenv("ORVANE_NOW", "2026-12-07T10:00:00", 1);
+  constexpr HRESULT kDiskFull = static_cast<HRESULT>(0x80070070);
+  bool diskFull = true;
+  Connect();
+  ComPtr<_Application> faulty(new FaultyApplication(
+      session_->Application(), [](std::u16string_view) { return S_OK; },
+      [&](DATE start) {
+        const bool failingDay = (start >= MakeDate(2026, 12, 10) && start < MakeDate(2026, 12, 11)) ||
+                                (start >= MakeDate(2026, 12, 12) && start < MakeDate(2026, 12, 13));
+        return diskFull && failingDay ? kDiskFull : S_OK;
+      }));
+  addin_->OnDisconnection(ext_dm_HostShutdown, nullptr);
+  addin_.Reset();
+  ASSERT_EQ(com::CreateComObject<COutlookPrayer>(nullptr, _IDTExtensibility2::kIID, addin_.ReleaseAndGetVoidAddress()),
+            S_OK);
+  prayer_ = static_cast<COutlookPrayer*>(addin_.Get());
+  ASSERT_EQ(addin_->OnConnection(faulty.Get(), ext_cm_Startup, nullptr, nullptr), S_OK);
+
+  // The walk goes on past the failing days and reports the disk's failure.
+  EXPECT_EQ(prayer_->Calendar().Precalculate(false, true, false, false), kDiskFull);
+  std::vector<host::Appointment> items = Calendar();
+  EXPECT_EQ(CountOn(items, MakeDate(2026, 12, 10), MakeDate(2026, 12, 11)), 0u);
+  EXPECT_EQ(CountOn(items, MakeDate(2026, 12, 12), MakeDate(2026, 12, 13)), 0u);
+  EXPECT_EQ(CountOn(items, MakeDate(2026, 12, 13), MakeDate(2026, 12, 15)), 4u);
+  // Kept before the earliest day that failed.
+  EXPECT_LT(prayer_->Settings().lastDate.Value(), MakeDate(2026, 12, 10));
+  EXPECT_GE(prayer_->Settings().lastDate.Value(), MakeDate(2026, 12, 9));
+
+  // Space again: the next start fills both days, and doubles nothing.
+  diskFull = false;
+  EXPECT_EQ(prayer_->Calendar().Precalculate(false, true, false, false), S_OK);
+  items = Calendar();
+  EXPECT_EQ(CountOn(items, MakeDate(2026, 12, 10), MakeDate(2026, 12, 11)), 2u);
+  EXPECT_EQ(CountOn(items, MakeDate(2026, 12, 12), MakeDate(2026, 12, 13)), 2u);
+  EXPECT_EQ(items.size(), 16u);
+}
+
+// Regression: a start with the clock in 2030 (a machine that booted with
+// a wrong date) moved the last generated date to 2030; back in 2026, starts
+// added nothing for four years.
+TEST_F(CalendarSafetyTest, ALastGeneratedDatePastTheWindowFillsAgainFromToday) {
+  Connect();
+  ASSERT_EQ(prayer_->Calendar().Precalculate(false, true, false, false), S_OK);
+  ASSERT_EQ(Calendar().size(), 16u);
+  Restart("2030-06-01T10:00:00");
+  ASSERT_EQ(prayer_->Calendar().Precalculate(false, true, false, false), S_OK);
+  ASSERT_GT(prayer_->Settings().lastDate.Value(), MakeDate(2030, 6, 1));
+  ClearStore();  // as the start-up clean-up of 2030 left it: nothing of 2026
+  Restart("2026-12-07T10:00:00");
+  EXPECT_EQ(prayer_->Calendar().Precalculate(false, true, false, false), S_OK);
+  EXPECT_EQ(Calendar().size(), 16u);
+  EXPECT_LT(prayer_->Settings().lastDate.Value(), MakeDate(2026, 12, 20));
+}
+
 }  // namespace

@@ -445,7 +445,7 @@ TEST(OrvaneDialog, TheAdvancedDialogKeepsTheCustomMethodAndRepairsAnUnknownRule)
   EXPECT_NE(r.out.find("HighLatitudeRule=0\n"), std::string::npos) << r.out;
   std::ifstream log(profile.Dir() / "drive_c" / "orvnlog.txt", std::ios::binary);
   const std::string text((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
-  EXPECT_NE(text.find("\nReadSettings: high-latitude rule 7 is unknown, 0 is used\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("\nOut of range, the default taken: HighLatitudeRule = 7 -> 0"), std::string::npos) << text;
 }
 
 // With nothing to remind of, the custom reminders dialog refuses OK; the
