@@ -10,6 +10,7 @@
 #include "host/model/CommandBars.h"
 #include "host/model/Explorer.h"
 #include "host/run/OutlookProcess.h"
+#include "host/ProfileHost.h"
 #include "host/ToolbarButton.h"
 #include "platform/win/FormatMessage.h"
 
@@ -48,18 +49,24 @@ ComPtr<CommandBarControl> host::FindToolbarButton(host::CExplorer& window, const
 
 namespace {
 
+int PressNow(const ButtonCommand& command, const host::HostOptions& options);
+
 int Press(const ButtonCommand& command, const GlobalOptions& global, const Arguments& args) {
   for (const std::string& arg : args) {
     if (cli::IsHelp(arg)) {
       std::puts(command.help);
       return 0;
     }
-    return cli::UsageError(command.name, "unexpected argument \"" + arg + "\"");
+    return cli::UnknownArgument(command.name, arg);
   }
   host::HostOptions options;
   options.office = global.office;
   options.uiLanguage = global.uiLanguage;
   options.storeOptions.userFieldsInFilters = global.userFieldsInFilters;
+  return host::RunAsProfileHost(command.name, [&] { return PressNow(command, options); });
+}
+
+int PressNow(const ButtonCommand& command, const host::HostOptions& options) {
   try {
     host::OutlookProcess outlook(options);
     outlook.Start();

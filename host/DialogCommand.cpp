@@ -13,6 +13,7 @@
 #include "host/AddinLocation.h"
 #include "host/CommandLine.h"
 #include "host/Commands.h"
+#include "host/ProfileHost.h"
 #include "platform/ui/FrontEnd.h"
 
 namespace {
@@ -88,7 +89,7 @@ int RunDialog(const GlobalOptions& global, const Arguments& args) {
     } else if (arg[0] == '-') {
       options.push_back(arg.c_str());
     } else {
-      return cli::UsageError("dialog", "unexpected argument \"" + arg + "\"");
+      return cli::UnknownArgument("dialog", arg);
     }
   }
   const Offered* dialog = nullptr;
@@ -99,24 +100,27 @@ int RunDialog(const GlobalOptions& global, const Arguments& args) {
   for (const char* option : options) {
     bool taken = false;
     for (const std::string& candidate : dialog->options) taken = taken || candidate == option;
-    if (!taken) return cli::UsageError("dialog", std::string(option) + " is not an option of the " + name + " dialog");
+    if (!taken) return cli::UsageError("dialog", "\"" + std::string(option) + "\" is not an option of the " + name + " dialog");
   }
 
-  // Nobody could answer a dialog on the terminal: say so instead of waiting.
-  if (!ui::CurrentFrontEnd()->ShowsDialogs()) {
-    return cli::Failure("the " + name + " dialog needs a desktop, and none can be reached (DISPLAY, WAYLAND_DISPLAY)");
-  }
-  const int result = show(name.c_str(), options.data(), static_cast<int>(options.size()),
-                          static_cast<unsigned long>(global.uiLanguage), &PrintLine, nullptr);
-  switch (result) {
-    case 0:
-      return 0;
-    case 1:
-      std::puts("cancelled");
-      return 0;
-    case 2:
-      return cli::UsageError("dialog", "the add-in does not know that dialog");
-    default:
-      return cli::Failure("the " + name + " dialog could not be shown (is the resource library there?)");
-  }
+  return host::RunAsProfileHost("dialog", [&] {
+    // Nobody could answer a dialog on the terminal: say so instead of waiting.
+    if (!ui::CurrentFrontEnd()->ShowsDialogs()) {
+      return cli::Failure("the " + name +
+                          " dialog needs a desktop, and none can be reached (DISPLAY, WAYLAND_DISPLAY)");
+    }
+    const int result = show(name.c_str(), options.data(), static_cast<int>(options.size()),
+                            static_cast<unsigned long>(global.uiLanguage), &PrintLine, nullptr);
+    switch (result) {
+      case 0:
+        return 0;
+      case 1:
+        std::puts("cancelled");
+        return 0;
+      case 2:
+        return cli::UsageError("dialog", "the add-in does not know that dialog");
+      default:
+        return cli::Failure("the " + name + " dialog could not be shown (is the resource library there?)");
+    }
+  });
 }

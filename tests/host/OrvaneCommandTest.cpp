@@ -347,7 +347,7 @@ TEST(OrvaneDialog, WithoutADesktopSaysSoInOneLineInsteadOfWaiting) {
   // An option of another dialog is refused before anything is shown.
   const RunResult wrong = RunOrvane("--ui headless dialog daylight --edit");
   EXPECT_EQ(wrong.exitCode, 2);
-  EXPECT_NE(wrong.out.find("--edit is not an option of the daylight dialog"), std::string::npos) << wrong.out;
+  EXPECT_NE(wrong.out.find("\"--edit\" is not an option of the daylight dialog"), std::string::npos) << wrong.out;
 }
 
 // The dialogs on offer are the module's to say: its table's names reach
