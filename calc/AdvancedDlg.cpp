@@ -10,6 +10,8 @@
 #include "platform/com/VariantTime.h"
 #include "platform/nls/Nls.h"
 #include "platform/text/Format.h"
+#include "platform/ui/CommonControls.h"
+#include "platform/ui/Images.h"
 #include "platform/ui/Resources.h"
 #include "platform/ui/WindowsX.h"
 
@@ -103,6 +105,8 @@ BOOL CAdvancedDlg::OnInitDialog(HWND dialog, LPARAM) {
   CMinutesList::Fill(GetDlgItem(dialog, kFridayBefore), m_values.fridayMinutesBefore);
   CMinutesList::Fill(GetDlgItem(dialog, kFridayAfter), m_values.fridayMinutesAfter);
 
+  SendMessage(GetDlgItem(dialog, kFridaySound), BM_SETIMAGE, IMAGE_ICON,
+              reinterpret_cast<LPARAM>(LoadIcon(ResourceInstance(), kSoundIcon)));
   CheckDlgButton(dialog, kFridayReminder, m_values.fridayReminder ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(dialog, kFridaySettings, m_values.fridaySettings ? BST_CHECKED : BST_UNCHECKED);
   EnableReminder(dialog);

@@ -56,14 +56,16 @@ class CAdvancedDlg : public ui::DialogHandler {
   enum : UINT {
     kFirstMethodName = 200,
     kFirstSchoolName = 221,
-    kFirstRuleName = 1301,
-    kBeforeName = 1305,
-    kAfterName = 1306,
-    kReminderName = 1307,
-    kRuleNote = 1310,
-    kNextDayNote = 1311,
-    kPreviousDayNote = 1312,
+    kFirstRuleName = 1401,
+    kBeforeName = 1405,
+    kAfterName = 1406,
+    kReminderName = 1407,
+    kRuleNote = 1410,
+    kNextDayNote = 1411,
+    kPreviousDayNote = 1412,
   };
+  // The icon of the sound button, from the resource library.
+  enum : UINT { kSoundIcon = 221 };
   // The busy status list shows free, tentative, busy, out of office: the
   // statuses 0 to 3 in that order, from these strings.
   static constexpr UINT kBusyNames[4] = {113, 116, 114, 115};

@@ -21,7 +21,7 @@ class CMinutesList {
   static constexpr int kHighest = 1440;  // a day
   // Resource strings: the message (the field's name, the lowest and the
   // highest number) and its caption.
-  enum : UINT { kOutOfRange = 1304, kCaption = 138 };
+  enum : UINT { kOutOfRange = 1404, kCaption = 138 };
 
   /// Fills the list with the presets and selects value; a value that is not
   /// a preset is inserted in its sorted place (before the first larger

@@ -4,6 +4,7 @@
 
 #include "platform/ui/CommonControls.h"
 #include "platform/ui/ControlClass.h"
+#include "platform/ui/Images.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/WindowStyles.h"
 
@@ -30,6 +31,20 @@ class Button final : public WindowClass {
                         [&](Window& record) { record.values.checked = static_cast<int>(wParam); });
         }
         return 0;
+      case BM_SETIMAGE: {
+        // A push button's picture, drawn with its text.
+        const auto* image = reinterpret_cast<const ImageRecord*>(lParam);
+        const HANDLE_IMAGE previous = m_image;
+        m_image = image;
+        ChangeControl(window, [&](Window& record) {
+          record.values.imageType = image != nullptr ? image->type : 0;
+          record.values.imageId = image != nullptr ? image->id : 0;
+          record.values.imageModule = image != nullptr ? image->module : nullptr;
+        });
+        return reinterpret_cast<LRESULT>(previous);
+      }
+      case BM_GETIMAGE:
+        return reinterpret_cast<LRESULT>(m_image);
       default:
         return DefWindowProc(window, message, wParam, lParam);
     }
@@ -71,6 +86,7 @@ class Button final : public WindowClass {
   }
 
   const ControlKind m_kind;
+  HANDLE_IMAGE m_image = nullptr;
 };
 
 }  // namespace

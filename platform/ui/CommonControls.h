@@ -10,6 +10,8 @@ enum : UINT {
   BM_GETCHECK = 0x00F0,
   BM_SETCHECK = 0x00F1,
   BM_CLICK = 0x00F5,
+  BM_GETIMAGE = 0x00F6,
+  BM_SETIMAGE = 0x00F7,  // wParam IMAGE_BITMAP / IMAGE_ICON, lParam the handle; returns the previous
 };
 enum : WORD {
   BN_CLICKED = 0,

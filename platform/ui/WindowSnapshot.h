@@ -45,6 +45,11 @@ struct ControlSnapshot {
   // Date picker: the date as it shows it (empty: none) and its value.
   std::string dateText;
   DATE date = 0;
+  // The first and last day a person can pick, when the range sets them.
+  bool hasDateMin = false;
+  DATE dateMin = 0;
+  bool hasDateMax = false;
+  DATE dateMax = 0;
   bool timeOnly = false;  // DTS_TIMEFORMAT: a time of day
   // Picture: the image resource (IMAGE_BITMAP or IMAGE_ICON and its id; 0
   // when none) and where it is drawn in the control.

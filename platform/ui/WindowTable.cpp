@@ -58,6 +58,10 @@ ControlSnapshot ControlOf(const Window& control, HWND focus) {
   }
   snapshot.dateText = values.hasDate ? values.dateText : std::string();
   snapshot.date = values.date;
+  snapshot.hasDateMin = values.hasDateMin;
+  snapshot.dateMin = values.dateMin;
+  snapshot.hasDateMax = values.hasDateMax;
+  snapshot.dateMax = values.dateMax;
   snapshot.timeOnly = control.kind == ControlKind::kDatePicker && (control.style & 0x9) == 0x9;
   snapshot.imageType = values.imageType;
   snapshot.imageId = values.imageId;

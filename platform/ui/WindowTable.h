@@ -51,11 +51,14 @@ struct ControlValues {
   int selection = -1;
   // Up-down: the edit it steps, and whether it writes its position there.
   HWND buddy = nullptr;
-  // Date picker: the date shown (valid when hasDate), its range (0: open).
+  // Date picker: the date shown (valid when hasDate), its range (each end
+  // valid when it is set).
   bool hasDate = false;
   DATE date = 0;
   DATE dateMin = 0;
   DATE dateMax = 0;
+  bool hasDateMin = false;
+  bool hasDateMax = false;
   std::string dateText;
   // Picture: the image shown, a resource of the control's module.
   unsigned imageType = 0;

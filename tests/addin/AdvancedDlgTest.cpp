@@ -17,6 +17,7 @@
 #include "platform/text/Format.h"
 #include "platform/ui/CommonControls.h"
 #include "platform/ui/MessageQueue.h"
+#include "platform/ui/Resources.h"
 #include "platform/ui/UserInput.h"
 #include "tests/support/AddinTestEnvironment.h"
 #include "tests/support/RunProgram.h"
@@ -222,11 +223,11 @@ TEST_F(AdvancedDlgTest, TheRulesTimesAndThoseOnAnotherDayAreMarkedAndExplained) 
   // 21 June: the sun reaches neither twilight angle; Fajr and Isha are the rule's.
   EXPECT_EQ(RuleMarks(dialog), kFajrFlag | kIshaFlag);
   EXPECT_EQ(Control(dialog, CAdvancedDlg::kPreviewNotes).text,
-            text::FormatResource(ResourceUtf8(1310), ResourceUtf8(1301)));
+            text::FormatResource(ResourceUtf8(1410), ResourceUtf8(1401)));
   // By the middle of the night Isha comes after midnight.
   ASSERT_TRUE(m_frontEnd->Select(dialog, CAdvancedDlg::kHighLatitude, 1));
   EXPECT_EQ(Control(dialog, CAdvancedDlg::kPreviewNotes).text,
-            text::FormatResource(ResourceUtf8(1310), ResourceUtf8(1302)) + "\n" + ResourceUtf8(1311));
+            text::FormatResource(ResourceUtf8(1410), ResourceUtf8(1402)) + "\n" + ResourceUtf8(1411));
   EXPECT_NE(Control(dialog, CAdvancedDlg::kIsha).text.find("* +1"), std::string::npos);
   // 21 December: both occur, and London keeps them below the rule's bound.
   ASSERT_TRUE(PickDay(dialog, 2027, 12, 21));
@@ -241,7 +242,7 @@ TEST_F(AdvancedDlgTest, TheRulesTimesAndThoseOnAnotherDayAreMarkedAndExplained) 
   ASSERT_NE(dialog, nullptr);
   const std::string isha = Control(dialog, CAdvancedDlg::kIsha).text;
   EXPECT_NE(isha.find(" +1"), std::string::npos) << isha;
-  EXPECT_NE(Control(dialog, CAdvancedDlg::kPreviewNotes).text.find(ResourceUtf8(1311)), std::string::npos);
+  EXPECT_NE(Control(dialog, CAdvancedDlg::kPreviewNotes).text.find(ResourceUtf8(1411)), std::string::npos);
   ASSERT_TRUE(m_frontEnd->Click(dialog, IDCANCEL));
   EXPECT_EQ(Result(), IDCANCEL);
 }
@@ -297,7 +298,7 @@ TEST_F(AdvancedDlgTest, OpensWithTheValuesItWasGivenAndReturnsThemOnOK) {
   EXPECT_EQ(Control(dialog, CAdvancedDlg::kSchool).items,
             (std::vector<std::string>{ResourceUtf8(221), ResourceUtf8(222)}));
   const ui::ControlSnapshot rule = Control(dialog, CAdvancedDlg::kHighLatitude);
-  EXPECT_EQ(rule.items, (std::vector<std::string>{ResourceUtf8(1301), ResourceUtf8(1302), ResourceUtf8(1303)}));
+  EXPECT_EQ(rule.items, (std::vector<std::string>{ResourceUtf8(1401), ResourceUtf8(1402), ResourceUtf8(1403)}));
   EXPECT_EQ(rule.selection, 2);
   const ui::ControlSnapshot busy = Control(dialog, CAdvancedDlg::kFridayBusy);
   EXPECT_EQ(busy.items, (std::vector<std::string>{ResourceUtf8(113), ResourceUtf8(116), ResourceUtf8(114),
@@ -312,6 +313,14 @@ TEST_F(AdvancedDlgTest, OpensWithTheValuesItWasGivenAndReturnsThemOnOK) {
   EXPECT_EQ(reminder.text, "240");
   EXPECT_EQ(Control(dialog, CAdvancedDlg::kFridaySettings).checked, BST_UNCHECKED);
   EXPECT_EQ(Control(dialog, CAdvancedDlg::kFridayReminder).checked, BST_CHECKED);
+  // The sound button carries the library's speaker, an ICO file.
+  const ui::ControlSnapshot sound = Control(dialog, CAdvancedDlg::kFridaySound);
+  EXPECT_EQ(sound.imageType, static_cast<unsigned>(IMAGE_ICON));
+  EXPECT_EQ(sound.imageId, static_cast<unsigned>(CAdvancedDlg::kSoundIcon));
+  const ResourceBinary* icon = ui::FindBinary(sound.imageModule, kResourceIcon, CAdvancedDlg::kSoundIcon);
+  ASSERT_NE(icon, nullptr);
+  ASSERT_GT(icon->size, 6u);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(icon->data), 4), std::string("\0\0\1\0", 4));
 
   // The person changes a little of everything.
   ASSERT_TRUE(m_frontEnd->Select(dialog, CAdvancedDlg::kMethod, eWIL));

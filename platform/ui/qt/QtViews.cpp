@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QFontDatabase>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -14,6 +15,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/com/VariantTime.h"
@@ -255,10 +257,24 @@ void WindowView::Update(ControlView& view, const ControlSnapshot& control) {
   widget->setFont(m_scale.font);
   const QString text = Q(control.text);
   switch (control.kind) {
-    case ControlKind::kButton:
-      static_cast<QPushButton*>(widget)->setText(text);
-      static_cast<QPushButton*>(widget)->setDefault((control.style & 0xF) == BS_DEFPUSHBUTTON);
+    case ControlKind::kButton: {
+      auto* button = static_cast<QPushButton*>(widget);
+      button->setText(text);
+      button->setDefault((control.style & 0xF) == BS_DEFPUSHBUTTON);
+      // A picture beside the text, as large as the button's height allows.
+      QIcon icon;
+      if (control.imageId != 0) {
+        const ResourceBinary* data = FindBinary(
+            control.imageModule, control.imageType == IMAGE_ICON ? kResourceIcon : kResourceBitmap,
+            control.imageId);
+        QPixmap picture;
+        if (data != nullptr && picture.loadFromData(data->data, static_cast<uint>(data->size))) icon = QIcon(picture);
+        const int side = std::clamp(widget->height() - 8, 12, 32);
+        button->setIconSize(QSize(side, side));
+      }
+      button->setIcon(icon);
       break;
+    }
     case ControlKind::kCheckBox:
     case ControlKind::kRadioButton: {
       auto* button = static_cast<QAbstractButton*>(widget);
@@ -300,7 +316,19 @@ void WindowView::Update(ControlView& view, const ControlSnapshot& control) {
     }
     case ControlKind::kDatePicker: {
       auto* picker = static_cast<QDateTimeEdit*>(widget);
+      QSignalBlocker block(picker);
+      // A day outside the range cannot be picked on the desktop either: the
+      // runtime would refuse it while the widget showed it.
       SYSTEMTIME time{};
+      const QDate first = control.hasDateMin && VariantTimeToSystemTime(control.dateMin, &time)
+                              ? QDate(time.wYear, time.wMonth, time.wDay)
+                              : QDate(100, 1, 1);
+      const QDate last = control.hasDateMax && VariantTimeToSystemTime(control.dateMax, &time)
+                             ? QDate(time.wYear, time.wMonth, time.wDay)
+                             : QDate(9999, 12, 31);
+      if (!control.timeOnly && (picker->minimumDate() != first || picker->maximumDate() != last)) {
+        picker->setDateRange(first, last);
+      }
       if (!control.dateText.empty() && VariantTimeToSystemTime(control.date, &time)) {
         picker->setDateTime(QDateTime(QDate(time.wYear, time.wMonth, time.wDay),
                                       QTime(time.wHour, time.wMinute)));
