@@ -150,7 +150,10 @@ void CAdvancedDlg::Preview(HWND dialog, PreviewKind kind) {
     } else {
       (m_calculator.Get()->*kPreviewTimes[i].get)(&time);
     }
-    tstring text = COleDate(time).FormatAsTime(static_cast<const tchar*>(nullptr), 0, LOCALE_USER_DEFAULT);
+    // The user's own writing of a time, without the seconds: the times are
+    // whole minutes, and ":00" on each would only be noise.
+    tstring text =
+        COleDate(time).FormatAsTime(static_cast<const tchar*>(nullptr), TIME_NOSECONDS, LOCALE_USER_DEFAULT);
     if (!text.empty()) {
       const LONG bit = 1L << i;
       if ((ruled & bit) != 0) text += TEXT("*");

@@ -2,6 +2,7 @@
 // through the headless front end; the preview's times against `orvane calc`
 // for the same place, method, school, day and daylight rule.
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -243,6 +244,24 @@ TEST_F(AdvancedDlgTest, TheRulesTimesAndThoseOnAnotherDayAreMarkedAndExplained) 
   const std::string isha = Control(dialog, CAdvancedDlg::kIsha).text;
   EXPECT_NE(isha.find(" +1"), std::string::npos) << isha;
   EXPECT_NE(Control(dialog, CAdvancedDlg::kPreviewNotes).text.find(ResourceUtf8(1411)), std::string::npos);
+  ASSERT_TRUE(m_frontEnd->Click(dialog, IDCANCEL));
+  EXPECT_EQ(Result(), IDCANCEL);
+}
+
+// A user who writes times with seconds sees the times without them, in his
+// own writing otherwise.
+TEST_F(AdvancedDlgTest, ThePreviewsTimesLeaveTheSecondsOut) {
+  Register();
+  ASSERT_TRUE(SetLocaleInfo(LOCALE_USER_DEFAULT, LOCALE_STIMEFORMAT, u"h:mm:ss tt"));
+  CAdvancedDlg& advanced = Make<CAdvancedDlg>(SettingsAt(kCairo));
+  HWND dialog = Open(advanced);
+  ASSERT_NE(dialog, nullptr);
+  for (const int id : kTimes) {
+    const std::string time = Control(dialog, id).text;
+    SCOPED_TRACE(time);
+    EXPECT_EQ(std::count(time.begin(), time.end(), ':'), 1);
+    EXPECT_TRUE(time.ends_with(" AM") || time.ends_with(" PM"));
+  }
   ASSERT_TRUE(m_frontEnd->Click(dialog, IDCANCEL));
   EXPECT_EQ(Result(), IDCANCEL);
 }
