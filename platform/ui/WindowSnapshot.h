@@ -56,6 +56,9 @@ struct ControlSnapshot {
   unsigned imageType = 0;
   unsigned imageId = 0;
   HINSTANCE imageModule = nullptr;
+  // The image's file (BMP or ICO), copied: a front end draws it later, on
+  // its own thread, when the module may have been unloaded.
+  std::string imageData;
   POINT imageOffset{0, 0};
   // Static text: the colour its dialog gave it (0xFFFFFFFF: the default,
   // else 0x00BBGGRR), whether its font is underlined, the cursor over it

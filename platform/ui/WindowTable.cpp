@@ -5,7 +5,9 @@
 #include <unordered_map>
 
 #include "platform/threads/Thread.h"
+#include "platform/ui/CommonControls.h"
 #include "platform/ui/FrontEnd.h"
+#include "platform/ui/Resources.h"
 #include "platform/ui/ThreadQueue.h"
 #include "platform/ui/WindowStyles.h"
 
@@ -65,6 +67,11 @@ ControlSnapshot ControlOf(const Window& control, HWND focus) {
   snapshot.timeOnly = control.kind == ControlKind::kDatePicker && (control.style & 0x9) == 0x9;
   snapshot.imageType = values.imageType;
   snapshot.imageId = values.imageId;
+  if (values.imageId != 0) {
+    const ResourceBinary* image = FindBinary(
+        values.imageModule, values.imageType == IMAGE_ICON ? kResourceIcon : kResourceBitmap, values.imageId);
+    if (image != nullptr) snapshot.imageData.assign(reinterpret_cast<const char*>(image->data), image->size);
+  }
   snapshot.imageModule = values.imageModule;
   snapshot.imageOffset = values.imageOffset;
   snapshot.textColor = values.textColor;

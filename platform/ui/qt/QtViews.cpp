@@ -264,11 +264,11 @@ void WindowView::Update(ControlView& view, const ControlSnapshot& control) {
       // A picture beside the text, as large as the button's height allows.
       QIcon icon;
       if (control.imageId != 0) {
-        const ResourceBinary* data = FindBinary(
-            control.imageModule, control.imageType == IMAGE_ICON ? kResourceIcon : kResourceBitmap,
-            control.imageId);
         QPixmap picture;
-        if (data != nullptr && picture.loadFromData(data->data, static_cast<uint>(data->size))) icon = QIcon(picture);
+        if (picture.loadFromData(reinterpret_cast<const uchar*>(control.imageData.data()),
+                                 static_cast<uint>(control.imageData.size()))) {
+          icon = QIcon(picture);
+        }
         const int side = std::clamp(widget->height() - 8, 12, 32);
         button->setIconSize(QSize(side, side));
       }
@@ -350,11 +350,9 @@ void WindowView::Update(ControlView& view, const ControlSnapshot& control) {
       auto* label = static_cast<QLabel*>(widget);
       const DWORD type = control.style & SS_TYPEMASK;
       if ((type == SS_BITMAP || type == SS_ICON) && control.imageId != 0) {
-        const ResourceBinary* data = FindBinary(
-            control.imageModule, control.imageType == IMAGE_ICON ? kResourceIcon : kResourceBitmap,
-            control.imageId);
         QPixmap picture;
-        if (data != nullptr) picture.loadFromData(data->data, static_cast<uint>(data->size));
+        picture.loadFromData(reinterpret_cast<const uchar*>(control.imageData.data()),
+                             static_cast<uint>(control.imageData.size()));
         label->setPixmap(picture);
         break;
       }
