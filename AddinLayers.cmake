@@ -47,6 +47,8 @@ orvane_addin_library(cities LAYER 3
   USES services
   FILES
     locations/CityInfo.cpp locations/CityInfo.h
+    locations/CityLists.cpp locations/CityLists.h
+    locations/CityZone.cpp locations/CityZone.h
     locations/DataFileHandler.cpp locations/DataFileHandler.h)
 
 orvane_addin_library(settings LAYER 4
@@ -87,7 +89,8 @@ orvane_addin_library(timetable LAYER 6
 orvane_addin_library(location_dialogs LAYER 7
   USES calc_dialogs
   FILES
-    locations/AddCity.cpp locations/AddCity.h)
+    locations/AddCity.cpp locations/AddCity.h
+    locations/LocationDlg.cpp locations/LocationDlg.h)
 
 orvane_addin_library(addin_core LAYER 9
   USES calendar timetable location_dialogs

@@ -35,6 +35,18 @@ HRESULT COutlookPrayer::OnStartup() {
     settings.lastCleanup = g_timeInfo.periodEnd;
     m_store.SaveSettings();
   }
+  if (settings.updatePending) {
+    // The settings changed while the add-in was not running (a city chosen
+    // with `orvane dialog location`): the appointments already written are
+    // rewritten for them, as the options page's Apply rewrites them for a
+    // changed location; past prayers keep what they had. The mark stays
+    // until that is done, so a start that fails here tries again next time.
+    if (HRESULT hr = m_prayerCalendar.RestrictOperation(m_calendarItems.Get(), u"[PrayerNum] <= 191", CPrayerCalendar::kModeUpdate, nullptr, true, true); FAILED(hr)) {
+      return hr;
+    }
+    settings.updatePending = false;
+    m_store.SaveSettings();
+  }
   if (settings.prayers != 0) {
     const HRESULT hr = settings.prescheduleDays == kPrescheduleNextOnly ? GenerateNext(false)
                                                                          : m_prayerCalendar.Precalculate(false, true, false, true);

@@ -1,5 +1,5 @@
-// One resource library: the string table, the dialog templates and the clips
-// of one language. The build compiles this file once per language with
+// One resource library: the string table, the dialog templates, and the
+// pictures (bitmaps, icons, animation clips) of one language. The build compiles this file once per language with
 // ORVANE_STRINGS and ORVANE_DIALOGS naming that language's sources.
 
 #include "platform/ui/CommonControls.h"
@@ -24,7 +24,7 @@ static_assert(SortedById(), "string ids must be sorted and unique");
 constexpr DWORD kControl = WS_CHILD | WS_VISIBLE;
 
 #include ORVANE_DIALOGS
-#include "resources/Animations.inc"
+#include "resources/Images.inc"  // generated from data/images
 
 constexpr ResourceTable kTable = {
     ResourceTable::kVersion,

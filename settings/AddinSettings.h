@@ -67,6 +67,10 @@ struct AddinSettings {
   // kNoRuleApplied for a calendar written before times were placed on the
   // day they fall on (each on the day it was computed for).
   DWORD highLatitudeApplied = kNoRuleApplied;
+  // The prayer appointments were written for settings since changed outside
+  // the add-in (the location chosen by `orvane dialog location`): the add-in
+  // rewrites them at its next start, then clears it.
+  bool updatePending = false;
 
   // Not persisted.
   int customState = 1;

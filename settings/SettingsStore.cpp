@@ -92,16 +92,17 @@ const Value kValues[] = {
     {1043, &AddinSettings::customInterval, ReadRule::kWithin, 0, kMaxMinutes},
     {1055, &AddinSettings::highLatitudeRule, ReadRule::kWithin, eSeventhOfNight, eTwilightAngle},
     {1308, &AddinSettings::highLatitudeApplied, ReadRule::kNone},
+    {1201, &AddinSettings::updatePending, ReadRule::kNone},
 };
 
 // The order of the reads after the location has been refreshed, and the
 // order of the writes.
 constexpr unsigned kLateReads[] = {149, 308, 336, 145, 146, 147, 148, 143, 144, 117, 121, 118,
                                    119, 120, 141, 159, 160, 241, 133, 137, 134, 135, 136, 142,
-                                   150, 323, 325, 1012, 1013, 1038, 1040, 1042, 1043, 1055, 1308};
+                                   150, 323, 325, 1012, 1013, 1038, 1040, 1042, 1043, 1055, 1308, 1201};
 constexpr unsigned kWrites[] = {109, 307, 223, 151, 149, 145, 146, 147, 148, 143, 144, 117, 121,
                                 118, 119, 120, 141, 160, 241, 133, 137, 134, 135, 136, 159, 142,
-                                150, 308, 336, 323, 324, 325, 1012, 1013, 1038, 1040, 1042, 1043, 1055, 1308};
+                                150, 308, 336, 323, 324, 325, 1012, 1013, 1038, 1040, 1042, 1043, 1055, 1308, 1201};
 
 const Value& ValueOf(unsigned id) {
   for (const Value& v : kValues) {
@@ -266,6 +267,23 @@ bool FindCityFile(tstring* path) {
   return false;
 }
 
+// Whether one of the three city files holds a place of the city's names
+// (name, state and country) at the city's line.
+bool NamesPlaceAtLine(const CCityInfo& city) {
+  for (unsigned id : {240u, 242u, 1011u}) {
+    const tstring path = CityFilePath(id);
+    CDataFileHandler file(path.c_str(), CDataFileHandler::kRead);
+    tchar line[CDataFileHandler::kReadBufferSize];
+    CCityInfo there;
+    if (file.ReadCityAtLine(city.m_lineNumber, line, CDataFileHandler::kReadBufferSize) &&
+        there.GetInfoFromLine(line) && there.m_name == city.m_name && there.m_state == city.m_state &&
+        there.m_country == city.m_country) {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 CSettingsStore::~CSettingsStore() {
@@ -336,7 +354,11 @@ HRESULT CSettingsStore::ReadSettings() {
   Read(m_key, m_settings, 151);
 
   // The stored city line is refreshed from the file, which the location
-  // dialog may have edited since.
+  // dialog may have edited since (its coordinates, or the names of another
+  // language). Removing a city renumbers those after it, so the line may
+  // now hold another place: it is taken only while it is the same place,
+  // known by its names in one of the three files, which name the same place
+  // at the same line.
   if (!FindCityFile(&cityFile)) return E_FAIL;
   {
     CCityInfo stored;
@@ -344,7 +366,12 @@ HRESULT CSettingsStore::ReadSettings() {
       CDataFileHandler file(cityFile.c_str(), CDataFileHandler::kRead);
       tchar line[CDataFileHandler::kReadBufferSize];
       if (file.ReadCityAtLine(stored.m_lineNumber, line, CDataFileHandler::kReadBufferSize)) {
-        m_settings.location = line;
+        if (NamesPlaceAtLine(stored)) {
+          m_settings.location = line;
+        } else {
+          Trace("COutlookPrayer::ReadSettings(): line " + std::to_string(stored.m_lineNumber) +
+                " of the city files holds another place; the stored city is kept");
+        }
       }
     }
     TakeCity(m_settings.location.c_str());

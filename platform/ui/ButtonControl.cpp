@@ -24,6 +24,20 @@ class Button final : public WindowClass {
         const Window* record = LookupLocked(window);
         return record != nullptr ? record->values.checked : BST_UNCHECKED;
       }
+      case BM_SETIMAGE: {
+        // Shown in place of the text when the style says BS_ICON or
+        // BS_BITMAP; kept either way, as Windows keeps it.
+        const auto* image = reinterpret_cast<const ImageRecord*>(lParam);
+        if (image != nullptr && image->type != static_cast<unsigned>(wParam)) return 0;
+        const HANDLE_IMAGE previous = m_image;
+        m_image = image;
+        ChangeControl(window, [&](Window& record) { ShowImage(record, image); });
+        return reinterpret_cast<LRESULT>(previous);
+      }
+      case BM_GETIMAGE:
+        return m_image != nullptr && m_image->type == static_cast<unsigned>(wParam)
+                   ? reinterpret_cast<LRESULT>(m_image)
+                   : 0;
       case BM_SETCHECK:
         if (m_kind != ControlKind::kButton) {
           ChangeControl(window,
@@ -71,6 +85,7 @@ class Button final : public WindowClass {
   }
 
   const ControlKind m_kind;
+  HANDLE_IMAGE m_image = nullptr;
 };
 
 }  // namespace

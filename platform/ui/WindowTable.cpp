@@ -46,6 +46,8 @@ ControlSnapshot ControlOf(const Window& control, HWND focus) {
   snapshot.clip = values.clip;
   snapshot.playing = values.playing;
   snapshot.frame = values.frame;
+  snapshot.frameIndex = values.frameIndex;
+  snapshot.clipModule = values.clipModule;
   snapshot.checked = values.checked;
   snapshot.focused = focus == control.handle;
   snapshot.textLimit = values.textLimit;
@@ -58,6 +60,8 @@ ControlSnapshot ControlOf(const Window& control, HWND focus) {
   }
   snapshot.dateText = values.hasDate ? values.dateText : std::string();
   snapshot.date = values.date;
+  snapshot.dateMin = values.dateMin;
+  snapshot.dateMax = values.dateMax;
   snapshot.timeOnly = control.kind == ControlKind::kDatePicker && (control.style & 0x9) == 0x9;
   snapshot.imageType = values.imageType;
   snapshot.imageId = values.imageId;
@@ -235,6 +239,7 @@ void Announce(HWND window, WindowEvent event) {
     Window* record = LookupLocked(window);
     Window* top = record != nullptr ? TopLevelLocked(*record) : nullptr;
     if (top == nullptr || !top->announced) return;
+    if (top->initializing && event == WindowEvent::kChanged) return;
     snapshot = SnapshotLocked(*top);
   }
   CurrentFrontEnd()->OnWindowEvent(event, snapshot);
