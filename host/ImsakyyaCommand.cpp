@@ -185,6 +185,7 @@ int RunImsakyya(const GlobalOptions& global, const Arguments& args) {
     const std::string why = FAILED(hr) ? Why(hr) : std::string();
     outlook.Stop();
     if (FAILED(hr)) return cli::Failure("the timetable was not written: " + why);
+    if (outlook.TellFailures()) return 1;
     if (StampOf(page) == before) {
       return cli::Failure("no timetable was made: the add-in has no location (choose a city in its options)");
     }

@@ -68,6 +68,7 @@ int RunStart(const GlobalOptions& global, const Arguments& args) {
       outlook.Stay(stopRequested);
     }
     outlook.Stop();
+    if (outlook.TellFailures()) return 1;
   } catch (const std::exception& e) {
     return cli::Failure(e.what());
   }

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "host/BusyWaitSetting.h"
 #include "host/CommandLine.h"
 #include "host/Commands.h"
 #include "host/ProfileCheck.h"
@@ -108,7 +109,8 @@ int main(int argc, char** argv) {
   }
   for (const Command& c : kCommands) {
     if (command == c.name) {
-      if (auto problem = host::CheckProfileDatabases()) return cli::Failure(*problem);
+      if (auto problem = host::ApplyBusyWaitSetting()) return cli::Failure(*problem);
+      if (auto problem = host::CheckProfile()) return cli::Failure(*problem);
       host::CalendarStore::SetProcessOptions({global.userFieldsInFilters});
       if (const std::string problem = host::ChooseFrontEnd(global.ui); !problem.empty()) {
         return cli::Failure(problem);

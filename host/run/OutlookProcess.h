@@ -7,7 +7,9 @@
 #include <atomic>
 #include <memory>
 #include <set>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "host/ical/MirrorFollower.h"
 #include "host/model/OutlookSession.h"
@@ -36,7 +38,11 @@ class OutlookProcess {
   OutlookProcess& operator=(const OutlookProcess&) = delete;
 
   // Opens the session, brings calendar.ics up to date, opens the explorer
-  // (unless embedding), connects the add-ins and raises Startup.
+  // (unless embedding), connects the add-ins and raises Startup. Throws,
+  // saying why, when the store could not keep what the add-ins save (a
+  // read-only outlook.db or profile folder) or the list of add-ins cannot
+  // be read: Outlook does not start on a store it cannot write either, and
+  // starting without the add-ins would look like success.
   void Start();
   // Raises each reminder due since the last check, up to `now` (a reminder
   // already overdue when the host starts is raised only while its item has
@@ -49,6 +55,14 @@ class OutlookProcess {
   // Closes the explorer, tells the add-ins and disconnects them, ends the
   // session and leaves calendar.ics current. Once; the destructor calls it.
   void Stop();
+
+  // What went wrong in this run that its user must hear of, one line each:
+  // saves the store refused (a full disk, say), the command bars or
+  // calendar.ics not kept. After Stop; a command that reports any of them
+  // has not done its work and does not exit with success.
+  std::vector<std::string> Failures() const;
+  // Prints each of them on standard error; true when there was any.
+  bool TellFailures() const;
 
   // The host's clock: "now" when the host started (ORVANE_NOW when set),
   // moving on with real time since.

@@ -323,6 +323,30 @@ void CalendarStore::SetOptions(const StoreOptions& options) {
   options_ = options;
 }
 
+template <typename Body>
+auto CalendarStore::Writing(Body&& body) -> decltype(body()) {
+  try {
+    return body();
+  } catch (const StoreError& e) {
+    const StoreError::Reason reason = e.WhyFailed();
+    if (reason != StoreError::Reason::kNotFound && reason != StoreError::Reason::kInvalidItem &&
+        reason != StoreError::Reason::kConflict) {
+      // Its own lock: a write may fail with the store's mutex held.
+      std::lock_guard<std::mutex> lock(failuresMutex_);
+      if (failedWrites_.count++ == 0) {
+        failedWrites_.reason = reason;
+        failedWrites_.message = e.what();
+      }
+    }
+    throw;
+  }
+}
+
+CalendarStore::FailedWrites CalendarStore::WriteFailures() {
+  std::lock_guard<std::mutex> lock(failuresMutex_);
+  return failedWrites_;
+}
+
 void CalendarStore::Save(Appointment& item) {
   std::vector<Appointment> one{std::move(item)};
   try {
@@ -344,8 +368,7 @@ void CalendarStore::SaveAll(std::vector<Appointment>& items) {
   if (items.empty()) return;
   // Work on copies: the caller's items learn their ids only once committed.
   std::vector<Appointment> saved = items;
-  std::uint64_t changes = 0;
-  {
+  const std::uint64_t changes = Writing([&] {
     std::lock_guard<std::mutex> lock(mutex_);
     sqlite::Transaction txn = WriteTransaction();
     for (Appointment& item : saved) {
@@ -355,9 +378,10 @@ void CalendarStore::SaveAll(std::vector<Appointment>& items) {
         Update(item);
       }
     }
-    changes = BumpChangeCount();
+    const std::uint64_t count = BumpChangeCount();
     txn.Commit();
-  }
+    return count;
+  });
   items = std::move(saved);
   Notify(changes);
 }
@@ -457,8 +481,7 @@ std::optional<Appointment> CalendarStore::Load(ItemId id) {
 
 DeleteOutcome CalendarStore::Delete(ItemId id) {
   DeleteOutcome outcome = DeleteOutcome::kRemoved;
-  std::uint64_t changes = 0;
-  {
+  const std::uint64_t changes = Writing([&] {
     std::lock_guard<std::mutex> lock(mutex_);
     sqlite::Transaction txn = WriteTransaction();
     bool moved = false;
@@ -481,9 +504,10 @@ DeleteOutcome CalendarStore::Delete(ItemId id) {
       }
       remove.Run();
     }
-    changes = BumpChangeCount();
+    const std::uint64_t count = BumpChangeCount();
     txn.Commit();
-  }
+    return count;
+  });
   Notify(changes);
   return outcome;
 }
@@ -544,30 +568,32 @@ bool CalendarStore::AddFolderField(FolderKind folder, std::string_view name, Pro
     if (known->second.type == type) return false;
     throw conflict();
   }
-  sqlite::Transaction txn = WriteTransaction();
-  {
-    sqlite::Statement existing(
-        *db_, "SELECT type, name FROM folder_fields WHERE folder = ?1 AND folded = ?2");
-    existing.Bind(1, static_cast<std::int64_t>(folder)).Bind(2, folded);
-    if (existing.Step()) {
-      const std::int64_t stored = existing.Int(0);
-      if (IsKnownPropertyType(static_cast<int>(stored))) {
-        knownFields_[{folder, folded}] = FolderField{existing.Text(1), static_cast<PropertyType>(stored)};
+  return Writing([&] {
+    sqlite::Transaction txn = WriteTransaction();
+    {
+      sqlite::Statement existing(
+          *db_, "SELECT type, name FROM folder_fields WHERE folder = ?1 AND folded = ?2");
+      existing.Bind(1, static_cast<std::int64_t>(folder)).Bind(2, folded);
+      if (existing.Step()) {
+        const std::int64_t stored = existing.Int(0);
+        if (IsKnownPropertyType(static_cast<int>(stored))) {
+          knownFields_[{folder, folded}] = FolderField{existing.Text(1), static_cast<PropertyType>(stored)};
+        }
+        if (stored == static_cast<std::int64_t>(type)) return false;
+        throw conflict();
       }
-      if (stored == static_cast<std::int64_t>(type)) return false;
-      throw conflict();
     }
-  }
-  sqlite::Statement insert(
-      *db_, "INSERT INTO folder_fields(folder, name, folded, type) VALUES(?1, ?2, ?3, ?4)");
-  insert.Bind(1, static_cast<std::int64_t>(folder))
-      .Bind(2, name)
-      .Bind(3, folded)
-      .Bind(4, static_cast<std::int64_t>(type))
-      .Run();
-  txn.Commit();
-  knownFields_[{folder, folded}] = FolderField{std::string(name), type};
-  return true;
+    sqlite::Statement insert(
+        *db_, "INSERT INTO folder_fields(folder, name, folded, type) VALUES(?1, ?2, ?3, ?4)");
+    insert.Bind(1, static_cast<std::int64_t>(folder))
+        .Bind(2, name)
+        .Bind(3, folded)
+        .Bind(4, static_cast<std::int64_t>(type))
+        .Run();
+    txn.Commit();
+    knownFields_[{folder, folded}] = FolderField{std::string(name), type};
+    return true;
+  });
 }
 
 bool CalendarStore::HasFolderField(FolderKind folder, std::string_view name) {
