@@ -1,12 +1,15 @@
 // orvane when the profile's files are in trouble: locked by another
-// program, read-only, on a full disk, or damaged. Each failure is told in
-// words that fit it, with advice that fits it, and the command exits
-// non-zero.
+// program, read-only, on a full disk, damaged, or something other than a
+// file. Each failure is told in words that fit it, with advice that fits
+// it, and the command exits non-zero; nothing that is not a file is ever
+// replaced.
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -190,6 +193,111 @@ TEST_F(FailureTest, ADamagedFileIsToldApartFromAReadOnlyOrFullOne) {
   EXPECT_EQ(code, 1) << out;
   EXPECT_TRUE(Has(out, "cannot be read as a database")) << out;
   EXPECT_TRUE(Has(out, "move it aside")) << out;
+}
+
+// Runs orvane with its standard output a pipe nobody reads any more (as
+// `orvane calendar export - | head -c 0` would leave it, or a full disk):
+// SIGPIPE ignored, as a shell script's trap or a service manager sets it.
+std::string RunIntoClosedPipe(const std::vector<std::string>& arguments, int* exitCode) {
+  int out[2], err[2];
+  if (::pipe(out) != 0 || ::pipe(err) != 0) return "pipe failed";
+  std::vector<std::string> argv{Program()};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  std::vector<char*> args;
+  for (std::string& a : argv) args.push_back(a.data());
+  args.push_back(nullptr);
+  ::close(out[0]);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::signal(SIGPIPE, SIG_IGN);
+    ::dup2(out[1], 1);
+    ::dup2(err[1], 2);
+    ::close(err[0]);
+    ::execv(args[0], args.data());
+    _exit(127);
+  }
+  ::close(out[1]);
+  ::close(err[1]);
+  std::string text;
+  char buffer[4096];
+  for (ssize_t n; (n = ::read(err[0], buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<std::size_t>(n));
+  ::close(err[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  *exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return text;
+}
+
+TEST_F(FailureTest, ExportsToStandardOutputFailWhenItCannotBeWritten) {
+  {
+    // Far more than standard output's buffer: written straight through.
+    auto store = host::CalendarStore::Open(profile_.Dir() / "outlook.db");
+    std::vector<host::Appointment> items;
+    for (int i = 0; i < 300; ++i) {
+      host::Appointment item;
+      item.subject = "Item " + std::to_string(i);
+      item.start = MakeDate(2004, 3, 21, 5, 0) + i;
+      item.end = item.start + 0.01;
+      items.push_back(item);
+    }
+    store->SaveAll(items);
+  }
+  const std::filesystem::path reg = profile_.Dir() / "big.reg";
+  std::ofstream(reg) << "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Big]\n\"Text\"=\""
+                     << std::string(40000, 'x') << "\"\n";
+  int code = 0;
+  std::string out = RunOrvane("reg import " + reg.string(), &code);
+  ASSERT_EQ(code, 0) << out;
+
+  for (const std::vector<std::string>& command : {std::vector<std::string>{"calendar", "export", "-"},
+                                                   std::vector<std::string>{"reg", "export"}}) {
+    SCOPED_TRACE(command[0]);
+    out = RunIntoClosedPipe(command, &code);
+    EXPECT_EQ(code, 1) << out;
+    EXPECT_TRUE(Has(out, "standard output could not be written: Broken pipe")) << out;
+  }
+}
+
+// A named pipe's reader gets the calendar; a device node is written into
+// (and its errors are the command's); neither is replaced by a file. The
+// pipe and the nodes are the test's own, in its own folder.
+TEST_F(FailureTest, ExportToSomethingOtherThanAFileNeverReplacesIt) {
+  const std::filesystem::path fifo = profile_.Dir() / "pipe";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(reader, 0);
+  int code = 0;
+  std::string out = RunOrvane("calendar export " + fifo.string(), &code);
+  EXPECT_EQ(code, 0) << out;
+  std::string received;
+  char buffer[4096];
+  for (ssize_t n; (n = ::read(reader, buffer, sizeof buffer)) > 0;) received.append(buffer, static_cast<std::size_t>(n));
+  ::close(reader);
+  EXPECT_EQ(received.rfind("BEGIN:VCALENDAR", 0), 0u) << received;
+  struct stat st {};
+  ASSERT_EQ(::stat(fifo.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+
+  // The kernel's "null" and "full" devices, as nodes of the test's own.
+  const std::filesystem::path null = profile_.Dir() / "null";
+  const std::filesystem::path full = profile_.Dir() / "full";
+  ASSERT_EQ(::mknod(null.c_str(), S_IFCHR | 0600, makedev(1, 3)), 0) << "mknod needs root";
+  ASSERT_EQ(::mknod(full.c_str(), S_IFCHR | 0600, makedev(1, 7)), 0);
+  out = RunOrvane("calendar export " + null.string(), &code);
+  EXPECT_EQ(code, 0) << out;
+  out = RunOrvane("calendar export " + full.string(), &code);
+  EXPECT_EQ(code, 1) << out;
+  EXPECT_TRUE(Has(out, "No space left on device")) << out;
+  for (const std::filesystem::path& node : {null, full}) {
+    ASSERT_EQ(::stat(node.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode)) << node << " was replaced";
+  }
+
+  const std::filesystem::path folder = profile_.Dir() / "folder";
+  std::filesystem::create_directory(folder);
+  out = RunOrvane("calendar export " + folder.string(), &code);
+  EXPECT_EQ(code, 1) << out;
+  EXPECT_TRUE(std::filesystem::is_directory(folder));
 }
 
 // Saves the disk cannot hold reach the add-in as a full disk, and the start
