@@ -318,4 +318,15 @@ TEST_F(FailureTest, SavesOnAFullDiskFailTheStartNamingTheCause) {
   EXPECT_TRUE(Has(ReadFile(log_), "batch failed 0x80070070")) << ReadFile(log_);
 }
 
+// Registering on a full disk: the code in words first.
+TEST_F(FailureTest, InstallFailuresAreSaidInWords) {
+  int code = 0;
+  std::string out = RunOrvane("reg import " + SmallRegFile(profile_.Dir()).string(), &code);
+  ASSERT_EQ(code, 0) << out;
+  out = RunWithSmallDisk(profile_.Dir(), 48 * 1024, {Program(), "install"}, &code);
+  ASSERT_NE(code, kCannotMount) << out;
+  EXPECT_EQ(code, 1) << out;
+  EXPECT_TRUE(Has(out, "There is not enough space on the disk (0x80070070)")) << out;
+}
+
 }  // namespace
