@@ -1,5 +1,6 @@
 #include "host/ProfileCheck.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -58,6 +59,9 @@ std::optional<std::string> Check(const char* name) {
 }  // namespace
 
 std::optional<std::string> CheckProfile() {
+  std::string note;
+  if (auto problem = profile::MakePrivate(&note)) return problem;
+  if (!note.empty()) std::fprintf(stderr, "orvane: %s\n", note.c_str());
   for (const char* name : {"registry.db", "outlook.db"}) {
     if (auto problem = Check(name)) return problem;
   }

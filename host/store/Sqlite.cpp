@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "host/store/StoreError.h"
+#include "platform/fs/PrivateFile.h"
 
 namespace host::sqlite {
 namespace {
@@ -118,6 +119,7 @@ std::string Statement::Blob(int column) const {
 }
 
 Database::Database(const std::filesystem::path& file) : name_(file.filename().string()) {
+  files::CreatePrivateFile(file);
   const int rc = sqlite3_open_v2(
       file.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
       nullptr);

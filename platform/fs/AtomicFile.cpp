@@ -58,6 +58,9 @@ void WriteFileAtomically(const std::filesystem::path& path, std::string_view con
   const std::filesystem::path folder = target.parent_path();
   struct stat old {};
   const bool existed = ::stat(target.c_str(), &old) == 0;
+  struct stat parent {};
+  const bool privateFolder =
+      ::stat(folder.empty() ? "." : folder.c_str(), &parent) == 0 && (parent.st_mode & 077) == 0;
 
   // Hidden, and unique to this process, so that neither a subscriber nor
   // another writer takes it for the mirror.
@@ -70,7 +73,7 @@ void WriteFileAtomically(const std::filesystem::path& path, std::string_view con
   int fd = -1;
   for (int attempt = 0; attempt < kTemporaryNameAttempts && fd < 0; ++attempt) {
     temporary = folder / (prefix + std::to_string(g_temporaryCounter++));
-    fd = calls.Open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    fd = calls.Open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, privateFolder ? 0600 : 0666);
     if (fd < 0 && errno != EEXIST) break;
   }
   if (fd < 0) Fail(errno, target, "create temporary file");

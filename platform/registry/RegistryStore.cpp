@@ -12,6 +12,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/fs/PrivateFile.h"
 #include "platform/fs/Profile.h"
 #include "platform/registry/Registry.h"
 #include "platform/registry/RegistryError.h"
@@ -231,7 +232,11 @@ std::shared_ptr<RegistryStore> RegistryStore::ForCurrentProfile() {
   const std::filesystem::path file = profile::PathOf("registry.db");
   std::lock_guard<std::mutex> lock(mutex);
   if (current == nullptr || current->file_ != file || !current->IsStillOnDisk()) {
-    current = std::make_shared<RegistryStore>(profile::File("registry.db"));
+    // The registry names the modules every class is loaded from: one in a
+    // folder that someone else owns or may write into is not trusted.
+    const std::filesystem::path folder = profile::Directory();
+    if (auto problem = profile::CheckOwnership(folder)) throw RegistryError(ERROR_ACCESS_DENIED, *problem);
+    current = std::make_shared<RegistryStore>(folder / "registry.db");
   }
   return current;
 }
@@ -317,6 +322,7 @@ std::uint64_t RegistryStore::StampLocked() {
 }
 
 void RegistryStore::Open() {
+  files::CreatePrivateFile(file_);
   sqlite3* db = nullptr;
   const int rc =
       sqlite3_open_v2(file_.c_str(), &db,

@@ -1,5 +1,7 @@
 // The store's file as a whole: writes the disk refuses, which the store
-// names by their cause and keeps count of.
+// names by their cause and keeps count of; a new file's mode.
+
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <filesystem>
@@ -53,6 +55,15 @@ TEST_F(StoreTest, WritesTheDiskRefusesAreNamedByTheirCauseAndCounted) {
   store->Save(later);
   EXPECT_EQ(store->Count(host::FolderKind::kCalendar), 2u);
   EXPECT_TRUE(store->CheckIntegrity().empty());
+}
+
+TEST_F(StoreTest, ANewStoreFileIsForItsUserAlone) {
+  const mode_t old = ::umask(022);
+  OpenStore();
+  ::umask(old);
+  struct stat st {};
+  ASSERT_EQ(::stat((profile_.Dir() / "outlook.db").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
 }  // namespace
