@@ -29,6 +29,13 @@ constexpr int kSchemaVersion = 2;
 // table name and leaves other rows alone.
 #define CHANGE_COUNT_ROW "'change count'"
 
+// The store's identity, made with the file: 32 hexadecimal digits, as
+// Outlook's store ids are written. A table of its own, which hosts that do
+// not know it leave alone, so the layout stays what it was.
+#define STORE_IDENTITY                                    \
+  "CREATE TABLE store_identity(id TEXT NOT NULL);"        \
+  "INSERT INTO store_identity(id) VALUES(upper(hex(randomblob(16))));"
+
 // start_key is Start in whole seconds (DateSeconds.h): unlike the DATE it
 // orders as time does, so the index answers ranges of Start exactly.
 // AUTOINCREMENT: an id is never handed out twice, so a stale id cannot come
@@ -65,13 +72,19 @@ constexpr const char* kSchema =
     " folded TEXT NOT NULL,"
     " type INTEGER NOT NULL,"
     " PRIMARY KEY(folder, folded)) WITHOUT ROWID;"
-    "INSERT INTO sqlite_sequence(name, seq) VALUES(" CHANGE_COUNT_ROW ", 0);";
+    "INSERT INTO sqlite_sequence(name, seq) VALUES(" CHANGE_COUNT_ROW ", 0);"
+    STORE_IDENTITY;
 
 // Layout 1 to 2: the count moves, its table goes.
 constexpr const char* kMoveChangeCount =
     "INSERT INTO sqlite_sequence(name, seq)"
     " SELECT " CHANGE_COUNT_ROW ", value FROM counters WHERE name = 'changes';"
     "DROP TABLE counters;";
+
+constexpr const char* kAddIdentity = STORE_IDENTITY;
+#undef STORE_IDENTITY
+constexpr const char* kHasIdentity = "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'store_identity'";
+constexpr const char* kReadIdentity = "SELECT id FROM store_identity LIMIT 1";
 
 constexpr const char* kReadChangeCount = "SELECT seq FROM sqlite_sequence WHERE name = " CHANGE_COUNT_ROW;
 constexpr const char* kWriteChangeCount = "UPDATE sqlite_sequence SET seq = ?1 WHERE name = " CHANGE_COUNT_ROW;
@@ -247,6 +260,7 @@ sqlite::Database& CalendarStore::Db() {
   pid_ = static_cast<pid_t>(GetCurrentProcessId());
   knownFields_.clear();  // another connection may be another file
   loaded_.clear();
+  identity_.clear();
   try {
     CreateSchema();
   } catch (...) {
@@ -302,10 +316,33 @@ void CalendarStore::CreateSchema() {
                      "outlook.db: written by a later version of the host (layout " +
                          std::to_string(version) + ")");
   }
-  if (version == kSchemaVersion) return;
-  db_->Exec(version == 0 ? kSchema : kMoveChangeCount);
+  bool identified = false;
+  {
+    sqlite::Statement query(*db_, kHasIdentity);
+    identified = query.Step();
+  }
+  // The usual case: nothing to write. A read-only file is read as it is.
+  if (version == kSchemaVersion && (identified || db_->IsReadOnly())) return;
+  if (version == 0) {
+    db_->Exec(kSchema);
+  } else {
+    if (version == 1) db_->Exec(kMoveChangeCount);
+    // A store from before identities were kept gets one now: what was
+    // learnt about it earlier cannot be known to be about this file.
+    if (!identified) db_->Exec(kAddIdentity);
+  }
   db_->Exec(("PRAGMA user_version = " + std::to_string(kSchemaVersion)).c_str());
   txn.Commit();
+}
+
+std::string CalendarStore::Identity() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Db();
+  if (identity_.empty()) {
+    sqlite::Statement query(*db_, kReadIdentity);
+    if (query.Step()) identity_ = query.Text(0);
+  }
+  return identity_;
 }
 
 bool CalendarStore::IsStillOnDisk() const {

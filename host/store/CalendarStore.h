@@ -62,6 +62,12 @@ class CalendarStore : public std::enable_shared_from_this<CalendarStore> {
   CalendarStore& operator=(const CalendarStore&) = delete;
 
   const std::filesystem::path& File() const { return file_; }
+  // The store's identity, made when the file is made and kept in it: a new
+  // store, one put in the place of another, or a file emptied to nothing
+  // (made again on opening) has a new one; a copy of the file has the same.
+  // What a program learnt about a store (how far it filled the calendar)
+  // holds only while the identity is the one it learnt it with.
+  std::string Identity();
   StoreOptions Options();
   void SetOptions(const StoreOptions& options);
 
@@ -164,6 +170,7 @@ class CalendarStore : public std::enable_shared_from_this<CalendarStore> {
   dev_t device_ = 0;  // which file db_ opened, to notice it was replaced
   ino_t inode_ = 0;
   StoreOptions options_;
+  std::string identity_;  // as read from db_'s file
   std::mutex failuresMutex_;
   FailedWrites failedWrites_;  // failuresMutex_ held
   // Folder fields known to be in the file, by folder and folded name.

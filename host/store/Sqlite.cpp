@@ -173,6 +173,8 @@ void Database::Exec(const char* sql) {
 
 std::int64_t Database::LastInsertId() const { return sqlite3_last_insert_rowid(db_); }
 
+bool Database::IsReadOnly() const { return sqlite3_db_readonly(db_, "main") == 1; }
+
 bool Database::TryBeginWrite() {
   sqlite3_busy_handler(db_, nullptr, nullptr);
   const int rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);

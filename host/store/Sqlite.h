@@ -64,6 +64,8 @@ class Database {
 
   void Exec(const char* sql);
   std::int64_t LastInsertId() const;
+  // The file could be opened for reading only (its mode, its disk).
+  bool IsReadOnly() const;
   // BEGIN IMMEDIATE without waiting: false when another connection holds
   // the lock it needs.
   bool TryBeginWrite();

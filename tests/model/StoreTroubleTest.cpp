@@ -1,13 +1,45 @@
-// What the add-in sees of the store's file through the object model: saves
-// the disk refuses, answered with the HRESULT of their cause.
+// What the add-in sees of the store's file through the object model: the
+// store's identity on every folder, new when the store is, and saves the
+// disk refuses answered with the HRESULT of their cause.
 
 #include <cerrno>
+#include <filesystem>
 
 #include "platform/win/WinError.h"
 #include "tests/model/ModelTest.h"
 #include "tests/support/FailingDisk.h"
 
 namespace {
+
+std::string StoreIdOf(MAPIFolder* folder) {
+  CComBSTR id;
+  EXPECT_EQ(folder->get_StoreID(&id), S_OK);
+  return id.Utf8();
+}
+
+TEST_F(SessionTest, EveryFolderOfTheStoreHasItsIdentityAndANewStoreAnother) {
+  const std::string calendar = StoreIdOf(Folder(olFolderCalendar).Get());
+  EXPECT_EQ(calendar.size(), 32u);
+  EXPECT_EQ(StoreIdOf(Folder(olFolderDeletedItems).Get()), calendar);
+  EXPECT_EQ(calendar, session_->Store(session_->StoreGeneration())->Identity());
+
+  // The same file in the next session.
+  Open();
+  EXPECT_EQ(StoreIdOf(Folder(olFolderCalendar).Get()), calendar);
+
+  // Closed, another file put in its place, added again: another store. The
+  // folder of the old one has no store to answer for.
+  ComPtr<MAPIFolder> old = Folder(olFolderCalendar);
+  session_->CloseStore();
+  std::filesystem::remove(profile_.Dir() / "outlook.db");
+  session_->AddStore();
+  const std::string replaced = StoreIdOf(Folder(olFolderCalendar).Get());
+  EXPECT_NE(replaced, calendar);
+  CComBSTR stale;
+  EXPECT_EQ(old->get_StoreID(&stale), host::MAPI_E_NOT_FOUND);
+  EXPECT_EQ(stale.Get(), nullptr);
+  EXPECT_EQ(Folder(olFolderCalendar)->get_StoreID(nullptr), E_POINTER);
+}
 
 // A failed save is a failure the add-in can name: a full disk, a read-only
 // one; the session keeps count for the host to report at the end.
