@@ -45,7 +45,9 @@ std::filesystem::path Locate() {
   if (const char* user = std::getenv("HOME"); user != nullptr && *user != '\0') {
     home = user;
   } else {
-    home = HomeFromPasswordDatabase();
+    // Asked on every registry call: the user a process runs as stays.
+    static const std::filesystem::path own = HomeFromPasswordDatabase();
+    home = own;
   }
   if (home.empty()) {
     throw std::runtime_error("no home folder: HOME is not set and the password database has none for user " +
