@@ -2,10 +2,12 @@
 # so a fresh Debian machine needs nothing but `make run` or `make test`.
 
 JOBS    ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
+FUZZ_JOBS    ?= 1
 PREFIX  ?= $(HOME)/.local
 CMAKE   ?= cmake
 
-.PHONY: all deps build build-test run test bench install clean
+.PHONY: all deps build build-test run test bench install fuzz clean
 
 all: build
 
@@ -40,5 +42,15 @@ bench: build
 install: build
 	$(CMAKE) --install build --prefix $(PREFIX)
 
+# Every fuzz target built with clang and libFuzzer, run for FUZZ_SECONDS
+# each (FUZZ_JOBS at a time) on its corpus in fuzz/corpus/, which keeps the
+# new inputs; a crash stops it with the input saved in fuzz/crashes/.
+fuzz:
+	./scripts/install-deps --fuzz
+	$(CMAKE) -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	  -DORVANE_FUZZ=ON -DORVANE_TESTS=OFF -DORVANE_BENCH=OFF
+	$(CMAKE) --build build-fuzz -j $(JOBS) --target orvane_fuzz_targets
+	FUZZ_SECONDS=$(FUZZ_SECONDS) FUZZ_JOBS=$(FUZZ_JOBS) ./scripts/fuzz build-fuzz
+
 clean:
-	rm -rf build build-test
+	rm -rf build build-test build-fuzz

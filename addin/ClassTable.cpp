@@ -1,6 +1,6 @@
 #include "addin/ClassTable.h"
 
-#include "addin/Flavour.h"
+#include "services/Flavour.h"
 #include "addin/OutlookPrayer.h"
 #include "calc/PrayerCalculator.h"
 #include "platform/com/ComObject.h"

@@ -1,11 +1,11 @@
 // What the tool bar's Generate and Delete buttons do, and the check they
 // share: whether the calendar holds any of the add-in's items.
 
-#include "addin/AutomationText.h"
-#include "addin/Exceptions.h"
+#include "services/AutomationText.h"
+#include "services/Exceptions.h"
 #include "addin/OutlookPrayer.h"
-#include "addin/ResourceLibrary.h"
-#include "addin/TraceLog.h"
+#include "services/ResourceLibrary.h"
+#include "services/TraceLog.h"
 #include "calendar/CalendarQueries.h"
 #include "locations/CityInfo.h"
 #include "platform/shell/ShellExecute.h"
@@ -54,7 +54,7 @@ HRESULT COutlookPrayer::GenerateCommand() {
     FindTimeInfo(COleDate::Now());
     if (settings.prescheduleDays == kPrescheduleNextOnly) return GenerateNext(true);
     // A walk whose days could not be filled is reported, not taken for done.
-    return Precalculate(false, false, true, true);
+    return m_prayerCalendar.Precalculate(false, false, true, true);
   } else {
     ShowCommandMessage(334);
   }
@@ -64,7 +64,7 @@ HRESULT COutlookPrayer::GenerateCommand() {
 HRESULT COutlookPrayer::DeleteCommand() {
   bool any = false;
   if (HRESULT hr = IsTherePrayerAppointments(&any); FAILED(hr)) return hr;
-  if (any) return Delete();
+  if (any) return m_prayerCalendar.Delete();
   ShowCommandMessage(331);
   return S_OK;
 }

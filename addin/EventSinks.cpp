@@ -51,14 +51,6 @@ HRESULT CEventSink::QueryInterface(REFIID iid, void** object) {
   return E_NOINTERFACE;
 }
 
-ULONG CEventSink::AddRef() { return ++m_refs; }
-
-ULONG CEventSink::Release() {
-  const ULONG left = --m_refs;
-  if (left == 0) delete this;
-  return left;
-}
-
 HRESULT CEventSink::GetTypeInfoCount(UINT* count) {
   if (count == nullptr) return E_POINTER;
   *count = 0;

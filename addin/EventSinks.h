@@ -7,10 +7,11 @@
 #include "office/Outlook.h"
 #include "platform/com/ComPtr.h"
 #include "platform/com/ConnectionPoint.h"
+#include "platform/com/RefCounted.h"
 
 class COutlookPrayer;
 
-class CEventSink : public IDispatch {
+class CEventSink : public com::CRefCounted<IDispatch> {
  public:
   // Which events, and from which kind of source.
   enum class Source { kApplication, kFolders, kExplorer, kButton };
@@ -22,8 +23,6 @@ class CEventSink : public IDispatch {
   bool IsAttached() const { return static_cast<bool>(m_point); }
 
   HRESULT QueryInterface(REFIID iid, void** object) override;
-  ULONG AddRef() override;
-  ULONG Release() override;
   HRESULT GetTypeInfoCount(UINT* count) override;
   HRESULT GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
   HRESULT GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
@@ -37,7 +36,6 @@ class CEventSink : public IDispatch {
  private:
   const IID& EventInterface() const;
 
-  ULONG m_refs = 0;
   COutlookPrayer* m_owner;  // not counted: the owner detaches us before it goes
   Source m_source;
   ComPtr<IConnectionPoint> m_point;

@@ -3,9 +3,9 @@
 #include <string>
 
 #include "addin/ClassTable.h"
-#include "addin/Flavour.h"
-#include "addin/ResourceLibrary.h"
-#include "addin/TraceLog.h"
+#include "services/Flavour.h"
+#include "services/ResourceLibrary.h"
+#include "services/TraceLog.h"
 #include "addin/Uninstall.h"
 #include "platform/com/ComObject.h"
 #include "platform/com/Registrar.h"

@@ -1,13 +1,14 @@
 #include "addin/OutlookPrayer.h"
 
-#include "addin/AutomationText.h"
+#include "addin/ProgressPage.h"
+#include "services/AutomationText.h"
 
 #include <chrono>
 #include <new>
 
-#include "addin/ResourceLibrary.h"
-#include "addin/TraceLog.h"
-#include "addin/UILocale.h"
+#include "services/ResourceLibrary.h"
+#include "services/TraceLog.h"
+#include "services/UILocale.h"
 #include "platform/com/ComRuntime.h"
 #include "platform/text/TextConvert.h"
 #include "platform/ui/MessageQueue.h"
@@ -126,7 +127,7 @@ HRESULT COutlookPrayer::OnConnection(IDispatch* application, LONG, IDispatch*, v
 
 HRESULT COutlookPrayer::OnConnection() {
   Trace("Enter COutlookPrayer::OnConnection");
-  if (HRESULT hr = CreateUILocaleID(m_application.Get(), &m_filterDateFormat, &m_dayFirst); FAILED(hr)) return hr;
+  if (HRESULT hr = m_prayerCalendar.RefreshDateFormat(); FAILED(hr)) return hr;
   CComBSTR mapi("MAPI");
   if (HRESULT hr = m_application->GetNamespace(mapi.Get(), m_nameSpace.ReleaseAndGetAddressOf()); FAILED(hr)) {
     return hr;
@@ -407,32 +408,6 @@ HRESULT COutlookPrayer::OnOptionsPagesAdd(IDispatch*) {
   return m_calendarAvailable ? S_OK : S_FALSE;
 }
 
-DWORD COutlookPrayer::PrayConvert(int index) { return index >= 0 && index <= 6 ? 1u << index : 0; }
-
-int COutlookPrayer::PrayConvert(PrayerFlags flag) {
-  for (int index = 0; index <= 6; ++index) {
-    if (static_cast<DWORD>(flag) == (1u << index)) return index;
-  }
-  return -1;
-}
-
-HRESULT COutlookPrayer::GetStart(int index, COleDate* start) {
-  DATE time = 0;
-  HRESULT hr = S_OK;
-  switch (index) {
-    case 0: hr = m_calculator->get_Fajr(&time); break;
-    case 1: hr = m_calculator->get_Shorouk(&time); break;
-    case 2:
-    case 6: hr = m_calculator->get_Zuhr(&time); break;
-    case 3: hr = m_calculator->get_Asr(&time); break;
-    case 4: hr = m_calculator->get_Maghrib(&time); break;
-    case 5: hr = m_calculator->get_Isha(&time); break;
-    default: return S_OK;
-  }
-  if (SUCCEEDED(hr)) *start = time;
-  return hr;
-}
-
 HRESULT COutlookPrayer::FindTimeInfo(const COleDate& instant) {
   if (!m_calculator) return E_UNEXPECTED;
   if (HRESULT hr = m_calculator->Recalc(instant); FAILED(hr)) return hr;
@@ -452,7 +427,7 @@ HRESULT COutlookPrayer::FindTimeInfo(const COleDate& instant) {
   }
   for (int i = 0; i < 5; ++i) {
     if (times[i] <= instant && times[i + 1] > instant) {
-      g_timeInfo.currentPrayer = PrayConvert(i);
+      g_timeInfo.currentPrayer = CPrayerCalendar::PrayConvert(i);
       g_timeInfo.periodStart = times[i];
       g_timeInfo.periodEnd = times[i + 1];
       g_timeInfo.position = 1;
@@ -467,6 +442,12 @@ HRESULT COutlookPrayer::FindTimeInfo(const COleDate& instant) {
   if (HRESULT hr = m_calculator->get_Fajr(&fajr); FAILED(hr)) return hr;
   g_timeInfo.periodEnd = fajr;
   return S_OK;
+}
+
+std::unique_ptr<ICalendarProgress> COutlookPrayer::NewProgress() {
+  auto progress = std::make_unique<CProgressPage>();
+  progress->SetOwner(static_cast<IProgressOwner*>(this));
+  return progress;
 }
 
 void COutlookPrayer::ProcessWindowMessages(HWND) {

@@ -11,25 +11,19 @@
 
 #include "addin/EventSinks.h"
 #include "addin/ProgressOwner.h"
-#include "addin/SettingsStore.h"
+#include "calendar/CalendarContext.h"
 #include "calendar/HadithServer.h"
+#include "calendar/PrayerCalendar.h"
 #include "office/Outlook.h"
-#include "platform/ui/Window.h"
 #include "platform/com/ComPtr.h"
+#include "platform/ui/Window.h"
+#include "settings/SettingsStore.h"
 
-// The current prayer period, as FindTimeInfo last found it.
-struct TimeInfo {
-  DWORD currentPrayer = kIshaFlag;  // PrayerFlags: the prayer whose period holds the instant
-  COleDate periodStart{kInvalidDate};
-  COleDate periodEnd{kInvalidDate};
-  LONG position = 0;  // 0 before today's Fajr, 1 between Fajr and Isha, 2 after Isha
-};
-// One record for the process: later steps read what FindTimeInfo filled.
+// The current prayer period, as FindTimeInfo last found it. One record for
+// the process: later steps read what FindTimeInfo filled.
 extern TimeInfo g_timeInfo;
 
-class CProgressPage;
-
-class COutlookPrayer : public _IDTExtensibility2, public IProgressOwner {
+class COutlookPrayer : public _IDTExtensibility2, public IProgressOwner, public ICalendarContext {
  public:
   using PrimaryInterface = _IDTExtensibility2;
 
@@ -53,9 +47,21 @@ class COutlookPrayer : public _IDTExtensibility2, public IProgressOwner {
   HRESULT OnStartupComplete(void* custom) override;
   HRESULT OnBeginShutdown(void* custom) override;
 
-  // IProgressOwner
+  // IProgressOwner, and the calendar's cancel flag.
   void SetCancelFlag(LONG value) override { m_cancel.store(value); }
   LONG GetCancelFlag() override { return m_cancel.load(); }
+
+  // ICalendarContext: what the calendar's operations borrow.
+  CSettingsStore& Store() override { return m_store; }
+  IPrayerCalculator* Calculator() override { return m_calculator.Get(); }
+  const TimeInfo& CurrentPeriod() const override { return g_timeInfo; }
+  _Application* Application() override { return m_application.Get(); }
+  _Items* CalendarItems() override { return m_calendarItems.Get(); }
+  MAPIFolder* DeletedItemsFolder() override { return m_deletedItems.Get(); }
+  CHadithServer& Hadith() override { return m_hadith; }
+  std::unique_ptr<ICalendarProgress> NewProgress() override;
+  // Keeps the window's paint messages flowing while a long loop runs.
+  void ProcessWindowMessages(HWND window) override;
 
   // From the sinks.
   HRESULT OnApplicationEvent(DISPID id, DISPPARAMS& params);
@@ -65,24 +71,9 @@ class COutlookPrayer : public _IDTExtensibility2, public IProgressOwner {
 
   // The prayer period holding the instant, into g_timeInfo.
   HRESULT FindTimeInfo(const COleDate& instant);
-  // The calculator's time of prayer index 0..6 (6, the Friday prayer, takes
-  // Zuhr's) for the date last recalculated; another index leaves *start as
-  // it is and succeeds.
-  HRESULT GetStart(int index, COleDate* start);
-  // Index 0..6 to its flag, and a flag back to its index (-1 for none).
-  static DWORD PrayConvert(int index);
-  static int PrayConvert(PrayerFlags flag);
-
-  // Deleting the add-in's items (from the calendar, then from Deleted Items).
-  enum : int { kModeDelete = 1, kModeCreate = 2, kModeUpdate = 4 };
-  HRESULT Delete();
-  HRESULT RestrictOperation(_Items* items, const std::u16string& filter, int mode, void* modeArgument,
-                            bool progressFlag, bool showProgress);
-  HRESULT DeleteAppointments(_Items* items, bool progressFlag, bool showProgress);
-  HRESULT DeleteAppointment(IDispatch* item);
-  // Rewrites every item of the collection from the current settings; the
-  // value is not used.
-  HRESULT UpdateAppointments(_Items* items, LONG value);
+  // The calculator's time of prayer index 0..6 for the date last
+  // recalculated (the calendar's GetStart).
+  HRESULT GetStart(int index, COleDate* start) { return m_prayerCalendar.GetStart(index, start); }
 
   // The tool bar's commands, and the check they share.
   HRESULT IsTherePrayerAppointments(bool* any);
@@ -99,40 +90,16 @@ class COutlookPrayer : public _IDTExtensibility2, public IProgressOwner {
   // the day of `start`.
   HRESULT HasAppointment(int index, const COleDate& start, bool* exists);
 
-  // Writing the prayer appointments over the days of the window.
-  HRESULT Precalculate(bool removeUnselected, bool continueFromLastDate, bool force, bool showProgress);
-  HRESULT CreateAppointments(_Items* dayItems, bool removeUnselected);
-  HRESULT CheckPrayer(_Items* dayItems, int index, bool removeUnselected);
-  HRESULT CreateAppointment(int index);
-  // 1 when the prayer is already past and nothing was written.
-  HRESULT PutPrayerParameters(_AppointmentItem* item, int index);
-  HRESULT AddProperty(_AppointmentItem* item, const std::u16string& name, LONG type, const VARIANT& value);
-  // -1 when the item has neither the property nor a prayer's subject.
-  HRESULT GetPropertyValue(_AppointmentItem* item, const std::u16string& name, const VARIANT& custom, VARIANT* value);
-
-  // Custom reminders: every so many minutes between two times of the day.
-  HRESULT CheckCustomReminders(_Items* dayItems, bool removeUnselected);
-  HRESULT CreateCustomReminders(const COleDate& day);
-  HRESULT AddCustomReminderItem(const COleDate& start, const std::u16string& subject);
-  HRESULT DeleteCustomReminders(_Items* items);
-
-  // Outlook's work week, when only working days get appointments.
-  bool FetchWorkingDays();
-  bool IsDayWorkingDay(int dayOfWeek, DWORD workingDays) const;
-  DWORD WorkingDays() const { return m_workingDays; }
-
-  // Keeps the window's paint messages flowing while a long loop runs.
-  static void ProcessWindowMessages(HWND window);
+  // The add-in's work on the calendar: filling, deleting, updating.
+  CPrayerCalendar& Calendar() { return m_prayerCalendar; }
 
   // For the tests and the later steps: what the object holds.
   bool UIPresent() const { return m_uiPresent; }
   bool CalendarAvailable() const { return m_calendarAvailable; }
   AddinSettings& Settings() { return m_store.Settings(); }
   const AddinSettings& Settings() const { return m_store.Settings(); }
-  _Items* CalendarItems() const { return m_calendarItems.Get(); }
-  MAPIFolder* DeletedItemsFolder() const { return m_deletedItems.Get(); }
-  const tstring& FilterDateFormat() const { return m_filterDateFormat; }
-  bool DayFirst() const { return m_dayFirst; }
+  const tstring& FilterDateFormat() const { return m_prayerCalendar.FilterDateFormat(); }
+  bool DayFirst() const { return m_prayerCalendar.DayFirst(); }
 
  private:
   HRESULT OnConnection();
@@ -153,22 +120,6 @@ class COutlookPrayer : public _IDTExtensibility2, public IProgressOwner {
   void CheckFirstEntryTime();
   HRESULT OnReminder(IDispatch* item);
   HRESULT OnOptionsPagesAdd(IDispatch* pages);
-  // In Deleted Items, the item just moved there: same subject, same start,
-  // same mark (none when `mark` is null). None found is S_OK with null.
-  static HRESULT FindDeletedTwin(_Items* deleted, std::u16string_view subject, DATE start, const double* mark,
-                                 IDispatch** match);
-  // The progress window of a walk over `count` items, with its text; false
-  // when it could not be shown.
-  bool ShowItemProgress(CProgressPage& progress, int mode, LONG count, bool delayed, UINT text);
-  // After an item: the bar stepped and the window painted (when shown);
-  // true when the user cancelled.
-  bool StepItemProgress(CProgressPage& progress, bool shown);
-  // The item's date as the window's second line.
-  void ShowItemDate(CProgressPage& progress, DATE start) const;
-  // The appointment at a 1-based position; E_NOINTERFACE for another kind.
-  static HRESULT AppointmentAt(_Items* items, LONG position, ComPtr<_AppointmentItem>* item);
-  // The filter of the add-in's items of the day that starts at `dayStart`.
-  static std::u16string DayFilter(const COleDate& dayStart);
 
   ComPtr<_Application> m_application;
   ComPtr<CApplicationEventsSink> m_applicationSink;
@@ -183,11 +134,9 @@ class COutlookPrayer : public _IDTExtensibility2, public IProgressOwner {
   bool m_uiPresent = true;
   bool m_calendarAvailable = true;
   CHadithServer m_hadith;
-  DWORD m_workingDays = 124;  // Monday to Friday
   std::atomic<LONG> m_cancel{0};
   ComPtr<MAPIFolder> m_calendar;
   ComPtr<MAPIFolder> m_deletedItems;
   ComPtr<_Items> m_calendarItems;
-  tstring m_filterDateFormat;
-  bool m_dayFirst = false;
+  CPrayerCalendar m_prayerCalendar{*this};
 };

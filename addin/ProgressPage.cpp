@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "addin/ResourceLibrary.h"
-#include "addin/TraceLog.h"
+#include "services/ResourceLibrary.h"
+#include "services/TraceLog.h"
 #include "platform/threads/Event.h"
 #include "platform/threads/Thread.h"
 #include "platform/ui/CommonControls.h"

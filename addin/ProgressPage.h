@@ -13,22 +13,18 @@
 #include <chrono>
 
 #include "addin/ProgressOwner.h"
+#include "calendar/CalendarContext.h"
 #include "platform/com/ComPtr.h"
 #include "platform/text/TChar.h"
 #include "platform/threads/Handle.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/Font.h"
 
-class CProgressPage : public ui::DialogHandler {
+// The modes (kModeDelete, kModeCreate, kModeUpdate) are the calendar
+// walk's: what the loop does while the window shows.
+class CProgressPage : public ui::DialogHandler, public ICalendarProgress {
  public:
   enum : UINT { IDD = 160 };
-
-  // Modes: what the calendar loop does while the window shows.
-  enum : int {
-    kModeDelete = 1,  // removes items: clip 223, Cancel enabled
-    kModeCreate = 2,  // writes items: clip 224, Cancel enabled
-    kModeUpdate = 4,  // rewrites items: clip 224, cannot be cancelled
-  };
 
   // Controls of template 160 and the clips of the resource library.
   enum : int {
@@ -63,35 +59,35 @@ class CProgressPage : public ui::DialogHandler {
   /// (nothing is left running); E_UNEXPECTED when a window is already open.
   /// step: percent of the bar added by each Stepit. delayed: show the window
   /// only once the operation has lasted 1500 ms.
-  HRESULT CreatePage(int mode, float step, bool delayed);
+  HRESULT CreatePage(int mode, float step, bool delayed) override;
 
   /// Main thread. Advances the bar by one step. The fractions of a percent
   /// are kept until they make a whole one, and the bar stops at 100.
-  void Stepit();
+  void Stepit() override;
 
   /// Main thread. Puts text into the text line, sized to it, and moves the
   /// second text beside it: to its left when language is Arabic (1025), the
   /// line then ending where it ended in the template; to its right
   /// otherwise, the line starting where it started.
-  void SetText(const tchar* text, LONG language);
+  void SetText(const tchar* text, LONG language) override;
 
   /// Main thread. Puts text into the second text; rightToLeft 1 gives it the
   /// right-to-left reading order (WS_EX_RTLREADING), any other value the
   /// left-to-right one.
-  void SetSecondText(const tchar* text, int rightToLeft);
+  void SetSecondText(const tchar* text, int rightToLeft) override;
   /// Main thread. Whether a walk's next date is worth showing: the first,
   /// then one every kSecondTextInterval. A walk passes a day or an item in a
   /// millisecond or two and each text is a round trip to the window's
   /// thread (a sixteenth of a fast fill); a person sees no difference, and
   /// the date after a slow step is shown at once.
-  bool SecondTextDue();
+  bool SecondTextDue() override;
   static constexpr std::chrono::milliseconds kSecondTextInterval{40};
 
   /// Main thread. Closes the animation, has the window destroy itself and
   /// returns once its thread has ended. Does nothing when no window is open.
-  void DestroyPage();
+  void DestroyPage() override;
 
-  HWND Window() const { return m_hWnd; }
+  HWND Window() const override { return m_hWnd; }
   DWORD ThreadId() const { return m_threadId; }
 
  private:

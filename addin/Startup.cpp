@@ -5,9 +5,9 @@
 
 #include "addin/OutlookPrayer.h"
 
-#include "addin/AutomationText.h"
-#include "addin/TraceLog.h"
-#include "addin/UILocale.h"
+#include "services/AutomationText.h"
+#include "services/TraceLog.h"
+#include "services/UILocale.h"
 #include "calendar/CalendarQueries.h"
 #include "platform/text/TextConvert.h"
 
@@ -28,7 +28,7 @@ HRESULT COutlookPrayer::OnStartup() {
   if ((settings.startupCleanup & 1) != 0) {
     const std::u16string filter = u"[PrayerNum] <= 191 AND [Start] <= \"" + ToWide(FormatDate(COleDate::Now())) + u"\"";
     const COleDate lastDate = settings.lastDate;
-    if (HRESULT hr = RestrictOperation(m_calendarItems.Get(), filter, kModeDelete, nullptr, true, true); FAILED(hr)) {
+    if (HRESULT hr = m_prayerCalendar.RestrictOperation(m_calendarItems.Get(), filter, CPrayerCalendar::kModeDelete, nullptr, true, true); FAILED(hr)) {
       return hr;
     }
     settings.lastDate = lastDate;
@@ -37,7 +37,7 @@ HRESULT COutlookPrayer::OnStartup() {
   }
   if (settings.prayers != 0) {
     const HRESULT hr = settings.prescheduleDays == kPrescheduleNextOnly ? GenerateNext(false)
-                                                                         : Precalculate(false, true, false, true);
+                                                                         : m_prayerCalendar.Precalculate(false, true, false, true);
     if (FAILED(hr)) return hr;
   }
   TraceExit("COutlookPrayer::OnStartup");
@@ -53,9 +53,9 @@ void COutlookPrayer::CheckFirstEntryTime() {
   if (FAILED(m_application->CreateItem(olAppointmentItem, created.ReleaseAndGetAddressOf())) || !created) return;
   ComPtr<_AppointmentItem> item;
   if (FAILED(created.As(&item)) || !item) return;
-  AddProperty(item.Get(), u"PrayerNum", olNumber, CComVariant::I4(0));
+  CPrayerCalendar::AddProperty(item.Get(), u"PrayerNum", olNumber, CComVariant::I4(0));
   item->Save();
-  DeleteAppointment(item.Get());
+  m_prayerCalendar.DeleteAppointment(item.Get());
   settings.firstRun = false;
   m_store.SaveSettings();
 }
@@ -73,10 +73,10 @@ HRESULT COutlookPrayer::GenerateNext(bool force) {
     day += COleDateSpan(1, 0, 0, 0);
     if (HRESULT hr = m_calculator->Recalc(day); FAILED(hr)) return hr;
   }
-  int index = g_timeInfo.position == 1 ? PrayConvert(static_cast<PrayerFlags>(g_timeInfo.currentPrayer)) + 1 : 0;
-  FetchWorkingDays();
+  int index = g_timeInfo.position == 1 ? CPrayerCalendar::PrayConvert(static_cast<PrayerFlags>(g_timeInfo.currentPrayer)) + 1 : 0;
+  m_prayerCalendar.FetchWorkingDays();
   for (int tries = 0; tries < 42; ++tries) {
-    DWORD flag = PrayConvert(index);
+    DWORD flag = CPrayerCalendar::PrayConvert(index);
     if (day.GetDayOfWeek() == 6 && flag == kZuhrFlag) flag |= kFridayFlag;
     if ((flag & settings.prayers) != 0) {
       COleDate start(kInvalidDate);
@@ -88,9 +88,9 @@ HRESULT COutlookPrayer::GenerateNext(bool force) {
         // next-prayer time can be older than what the calendar holds (the
         // start-up clean-up sets it back a day).
         bool exists = false;
-        if (IsDayWorkingDay(start.GetDayOfWeek(), m_workingDays) && SUCCEEDED(HasAppointment(index, start, &exists)) &&
+        if (m_prayerCalendar.IsDayWorkingDay(start.GetDayOfWeek(), m_prayerCalendar.WorkingDays()) && SUCCEEDED(HasAppointment(index, start, &exists)) &&
             !exists) {
-          CreateAppointment(index);
+          m_prayerCalendar.CreateAppointment(index);
         }
         settings.lastNext = start;
         m_store.SaveSettings();
@@ -111,7 +111,7 @@ HRESULT COutlookPrayer::HasAppointment(int index, const COleDate& start, bool* e
   *exists = false;
   const COleDate dayStart(start.GetYear(), start.GetMonth(), start.GetDay(), 0, 0, 0);
   ComPtr<_Items> day;
-  if (HRESULT hr = ManualRestrict(m_calendarItems.Get(), DayFilter(dayStart), day.ReleaseAndGetAddressOf()); FAILED(hr)) {
+  if (HRESULT hr = ManualRestrict(m_calendarItems.Get(), CPrayerCalendar::DayFilter(dayStart), day.ReleaseAndGetAddressOf()); FAILED(hr)) {
     return hr;
   }
   if (!day) return S_OK;
@@ -136,10 +136,10 @@ HRESULT COutlookPrayer::OnReminder(IDispatch* object) {
   custom.vt = VT_I2;
   custom.iVal = -1;
   CComVariant value;
-  if (HRESULT hr = GetPropertyValue(item.Get(), u"PrayerNum", custom, &value); FAILED(hr) || hr == -1) {
+  if (HRESULT hr = CPrayerCalendar::GetPropertyValue(item.Get(), u"PrayerNum", custom, &value); FAILED(hr) || hr == -1) {
     return FAILED(hr) ? hr : E_FAIL;  // not one of the add-in's items
   }
   FindTimeInfo(COleDate::Now());
   return Settings().prescheduleDays == kPrescheduleNextOnly ? GenerateNext(false)
-                                                            : Precalculate(false, true, false, false);
+                                                            : m_prayerCalendar.Precalculate(false, true, false, false);
 }

@@ -13,11 +13,11 @@
 #include <chrono>
 #include <thread>
 
-#include "addin/AutomationText.h"
-#include "addin/Exceptions.h"
-#include "addin/ModuleStrings.h"
-#include "addin/ResourceLibrary.h"
-#include "addin/TraceLog.h"
+#include "services/AutomationText.h"
+#include "services/Exceptions.h"
+#include "services/ModuleStrings.h"
+#include "services/ResourceLibrary.h"
+#include "services/TraceLog.h"
 #include "calendar/CalendarQueries.h"
 #include "platform/com/ComRuntime.h"
 #include "platform/registry/Registry.h"

@@ -11,16 +11,16 @@
 #include "platform/com/ComRuntime.h"
 #include "platform/com/ServerRegistration.h"
 #include "resources/OrvaneTypeLib.h"
+#include "tests/support/TemporaryProfile.h"
 
 namespace {
 
 void BM_RecalcThroughInterface(benchmark::State& state) {
-  std::string home = (std::filesystem::temp_directory_path() / "orvane-bench-XXXXXX").string();
-  if (mkdtemp(home.data()) == nullptr) {
+  TemporaryProfile profile("orvane-bench");
+  if (!profile.Ok()) {
     state.SkipWithError("no temporary folder");
     return;
   }
-  setenv("ORVANE_HOME", home.c_str(), 1);
   std::string error;
   if (FAILED(com::RegisterServerModule(ORVANE_ADDIN_2003_PATH, false, &error))) {
     state.SkipWithError(error.c_str());
@@ -45,7 +45,6 @@ void BM_RecalcThroughInterface(benchmark::State& state) {
     }
   }
   CoFreeUnusedLibraries();
-  std::filesystem::remove_all(home);
 }
 BENCHMARK(BM_RecalcThroughInterface);
 

@@ -1,8 +1,11 @@
 // How long the engine takes for one day, alone and as the calculator uses it
-// (a fresh engine built for every day of a year).
+// (a fresh engine built for every day of a year), and the day's schedule the
+// calculator computes over it, at an ordinary place and in polar day and
+// night (where it looks for the nearest night).
 
 #include <benchmark/benchmark.h>
 
+#include "calc/DaySchedule.h"
 #include "calc/PrayerEngine.h"
 
 namespace {
@@ -36,5 +39,24 @@ void BM_FreshEngineEveryDayOfAYear(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * 365);
 }
 BENCHMARK(BM_FreshEngineEveryDayOfAYear);
+
+// Every day of a year at a latitude (the argument, degrees north).
+void BM_DayScheduleEveryDayOfAYear(benchmark::State& state) {
+  CalcParams params;
+  params.Longitude = -18.95;
+  params.Latitude = static_cast<double>(state.range(0));
+  params.TimeZone = 1.0;
+  params.Method = eWIL;
+  COleDate first;
+  first.SetDateTime(2026, 1, 1, 0, 0, 0);
+  for (auto _ : state) {
+    COleDate day = first;
+    for (int i = 0; i < 365; ++i, day += COleDateSpan(1.0)) {
+      benchmark::DoNotOptimize(ComputeDaySchedule(params, day));
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * 365);
+}
+BENCHMARK(BM_DayScheduleEveryDayOfAYear)->Arg(30)->Arg(55)->Arg(70)->Arg(80);
 
 }  // namespace

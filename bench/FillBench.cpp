@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "bench/BenchProfile.h"
+#include "tests/support/FirstStoreLayout.h"
 #include "host/store/CalendarStore.h"
 #include "platform/registry/Registry.h"
 
@@ -172,19 +173,10 @@ void BM_Fill186DaysOrvaneStart(benchmark::State& state) {
 BENCHMARK(BM_Fill186DaysOrvaneStart)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 
 // The store's layout of an item and its PrayerNum, without the store.
-constexpr const char* kFloorSchema =
-    "PRAGMA journal_mode=WAL;"
-    "PRAGMA synchronous=NORMAL;"
-    "PRAGMA foreign_keys=ON;"
-    "CREATE TABLE items(id INTEGER PRIMARY KEY AUTOINCREMENT, uid TEXT NOT NULL UNIQUE,"
-    " folder INTEGER NOT NULL, start REAL NOT NULL, start_key INTEGER NOT NULL, end REAL NOT NULL,"
-    " subject TEXT NOT NULL, body TEXT NOT NULL, busy_status INTEGER NOT NULL,"
-    " reminder_set INTEGER NOT NULL, reminder_minutes INTEGER NOT NULL,"
-    " reminder_play_sound INTEGER NOT NULL, reminder_sound_file TEXT NOT NULL);"
-    "CREATE INDEX items_folder_start ON items(folder, start_key);"
-    "CREATE TABLE item_properties(item INTEGER NOT NULL REFERENCES items(id) ON DELETE CASCADE,"
-    " position INTEGER NOT NULL, name TEXT NOT NULL, folded TEXT NOT NULL, type INTEGER NOT NULL,"
-    " number REAL, text TEXT, PRIMARY KEY(item, position), UNIQUE(item, folded)) WITHOUT ROWID;";
+const std::string kFloorSchema = std::string("PRAGMA journal_mode=WAL;"
+                                             "PRAGMA synchronous=NORMAL;"
+                                             "PRAGMA foreign_keys=ON;") +
+                                 kFirstLayoutItemTables;
 
 // As many items as the fill saved, each committed on its own.
 void BM_StorageFloorOneTransactionEach(benchmark::State& state) {
@@ -199,7 +191,7 @@ void BM_StorageFloorOneTransactionEach(benchmark::State& state) {
     BenchProfile profile;
     sqlite3* db = nullptr;
     if (sqlite3_open(profile.File().c_str(), &db) != SQLITE_OK ||
-        sqlite3_exec(db, kFloorSchema, nullptr, nullptr, nullptr) != SQLITE_OK) {
+        sqlite3_exec(db, kFloorSchema.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
       sqlite3_close(db);
       return state.SkipWithError("cannot make the database");
     }

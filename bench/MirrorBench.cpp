@@ -12,6 +12,7 @@
 
 #include "host/ical/CalendarMirror.h"
 #include "host/ical/MirrorReader.h"
+#include "tests/support/TemporaryProfile.h"
 
 namespace {
 
@@ -39,25 +40,8 @@ std::vector<host::Appointment> PrayerCalendar(int count) {
   return items;
 }
 
-class Profile {
- public:
-  Profile() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "orvane-bench-XXXXXX").string();
-    if (mkdtemp(pattern.data()) != nullptr) m_dir = pattern;
-    setenv("ORVANE_HOME", m_dir.c_str(), 1);
-  }
-  ~Profile() {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_dir, ignored);
-  }
-  const std::filesystem::path& Dir() const { return m_dir; }
-
- private:
-  std::filesystem::path m_dir;
-};
-
 void BM_BuildMirror(benchmark::State& state) {
-  Profile profile;
+  TemporaryProfile profile("orvane-bench");
   const auto items = PrayerCalendar(static_cast<int>(state.range(0)));
   std::size_t bytes = 0;
   for (auto _ : state) {
@@ -71,7 +55,7 @@ void BM_BuildMirror(benchmark::State& state) {
 BENCHMARK(BM_BuildMirror)->Arg(500)->Arg(kItems)->Unit(benchmark::kMillisecond);
 
 void BM_WriteMirror(benchmark::State& state) {
-  Profile profile;
+  TemporaryProfile profile("orvane-bench");
   const auto items = PrayerCalendar(static_cast<int>(state.range(0)));
   const std::filesystem::path path = profile.Dir() / "calendar.ics";
   for (auto _ : state) host::WriteMirror(path, items);
@@ -80,7 +64,7 @@ void BM_WriteMirror(benchmark::State& state) {
 BENCHMARK(BM_WriteMirror)->Arg(500)->Arg(kItems)->Unit(benchmark::kMillisecond);
 
 void BM_ReadMirror(benchmark::State& state) {
-  Profile profile;
+  TemporaryProfile profile("orvane-bench");
   const std::string text = host::BuildICalendar(PrayerCalendar(static_cast<int>(state.range(0))));
   for (auto _ : state) benchmark::DoNotOptimize(host::ParseMirror(text).events.size());
   state.SetItemsProcessed(state.iterations() * state.range(0));

@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 
-#include "addin/ResourceLibrary.h"
+#include "services/ResourceLibrary.h"
 #include "calc/PrayerCalculator.h"
 #include "platform/com/ComObject.h"
 #include "platform/com/ComRuntime.h"

@@ -45,4 +45,9 @@ struct CalcParams {
   double CustomIshaAngle = 0.0;     // degrees below the horizon
   double CustomFajrInterval = 0.0;  // hours before sunrise
   double CustomIshaInterval = 0.0;  // hours after sunset
+  // How Fajr and Isha are found where the sun does not give them, and bounded
+  // above 48 degrees (HighLatitudeRule; other values compute as the default).
+  // The engine itself leaves it alone: its events that do not occur take
+  // fixed times.
+  int HighLatitude = eSeventhOfNight;
 };

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "addin/ResourceLibrary.h"
-#include "addin/TraceLog.h"
+#include "services/ResourceLibrary.h"
+#include "services/TraceLog.h"
 #include "platform/text/TChar.h"
 #include "platform/ui/Resources.h"
 #include "platform/ui/WindowsX.h"
@@ -120,4 +120,19 @@ void CDaylightDlg::ShowMessage(HWND dialog, UINT textId) {
   LoadString(ResourceInstance(), kCaption, caption, 256);
   const UINT style = MB_OK | (UILanguageID == 1025 ? MB_RTLREADING | MB_RIGHT : 0);
   MessageBox(dialog, text, caption, style);
+}
+
+DialogResult ShowDaylightDialog(const DialogRun& run) {
+  const AddinSettings& settings = run.store.Settings();
+  CDaylightDlg dialog(static_cast<int>(settings.daylightStartDay), static_cast<int>(settings.daylightStartMonth),
+                      static_cast<int>(settings.daylightEndDay), static_cast<int>(settings.daylightEndMonth));
+  const std::intptr_t result = dialog.DoModal(GetActiveWindow());
+  if (result == -1) return kDialogNotShown;
+  if (result != IDOK) return kDialogCancelled;
+  const std::pair<UINT, int> fields[] = {{145, dialog.m_startDay},
+                                         {146, dialog.m_startMonth},
+                                         {147, dialog.m_endDay},
+                                         {148, dialog.m_endMonth}};
+  for (const auto& [name, value] : fields) run.PrintValue(name, std::to_string(value));
+  return kDialogOk;
 }

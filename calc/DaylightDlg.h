@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "platform/ui/Dialog.h"
+#include "settings/DialogRun.h"
 
 class CDaylightDlg : public ui::DialogHandler {
  public:
@@ -51,3 +52,7 @@ class CDaylightDlg : public ui::DialogHandler {
   void UpdateRanges(HWND dialog);
   void ShowMessage(HWND dialog, UINT textId);
 };
+
+// `orvane dialog daylight`: the dialog on the profile's rule; after OK the
+// four values under their registry names.
+DialogResult ShowDaylightDialog(const DialogRun& run);

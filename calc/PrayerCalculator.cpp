@@ -1,6 +1,5 @@
 #include "calc/PrayerCalculator.h"
 
-#include "calc/PrayerEngine.h"
 #include "platform/com/DispatchThunks.h"
 
 namespace {
@@ -9,6 +8,16 @@ using com::CallThunk;
 using com::GetThunk;
 using K = DispKind;
 using C = IPrayerCalculator;
+using C2 = IPrayerCalculator2;
+
+// PrayerTime takes a prayer number and hands a date back, which the generic
+// thunks do not cover.
+HRESULT PrayerTimeThunk(void* object, VARIANT* args, VARIANT* result) {
+  DATE value = 0;
+  const HRESULT hr = static_cast<C2*>(object)->PrayerTime(args[0].lVal, &value);
+  if (SUCCEEDED(hr)) com::ToVariant(VT_DATE, value, result);
+  return hr;
+}
 
 // The members of IPrayerCalculator as automation sees them, with the help
 // strings of the type library.
@@ -54,6 +63,19 @@ constexpr DispMember kDispatchTable[] = {
      GetThunk<&C::get_DaylightSavings, VT_BOOL>},
     {"DaylightSavings", 14, K::kPropertyPut, {VT_BOOL}, 1, VT_EMPTY, "property DaylightSavings",
      CallThunk<&C::put_DaylightSavings>},
+    // IPrayerCalculator2
+    {"HighLatitudeRule", 19, K::kPropertyGet, {}, 0, VT_I4, "property HighLatitudeRule",
+     GetThunk<&C2::get_HighLatitudeRule, VT_I4>},
+    {"HighLatitudeRule", 19, K::kPropertyPut, {VT_I4}, 1, VT_EMPTY, "property HighLatitudeRule",
+     CallThunk<&C2::put_HighLatitudeRule>},
+    {"PrayerTime", 20, K::kMethod, {VT_I4}, 1, VT_DATE,
+     "method PrayerTime - the time of a prayer (0 Fajr to 5 Isha) with the date it falls on", PrayerTimeThunk},
+    {"NextDayTimes", 21, K::kPropertyGet, {}, 0, VT_I4, "property NextDayTimes",
+     GetThunk<&C2::get_NextDayTimes, VT_I4>},
+    {"PreviousDayTimes", 22, K::kPropertyGet, {}, 0, VT_I4, "property PreviousDayTimes",
+     GetThunk<&C2::get_PreviousDayTimes, VT_I4>},
+    {"RuleTimes", 23, K::kPropertyGet, {}, 0, VT_I4, "property RuleTimes", GetThunk<&C2::get_RuleTimes, VT_I4>},
+    {"PolarTimes", 24, K::kPropertyGet, {}, 0, VT_I4, "property PolarTimes", GetThunk<&C2::get_PolarTimes, VT_I4>},
 };
 
 }  // namespace
@@ -63,6 +85,8 @@ std::span<const DispMember> CPrayerCalculator::DispatchTable() { return kDispatc
 HRESULT CPrayerCalculator::InternalQueryInterface(REFIID iid, void** object) {
   if (iid == IPrayerCalculator::kIID || iid == IDispatch::kIID) {
     *object = static_cast<IPrayerCalculator*>(this);
+  } else if (iid == IPrayerCalculator2::kIID) {
+    *object = static_cast<IPrayerCalculator2*>(this);
   } else if (iid == ISupportErrorInfo::kIID) {
     *object = static_cast<ISupportErrorInfo*>(this);
   } else {
@@ -89,7 +113,9 @@ HRESULT CPrayerCalculator::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LC
 
 HRESULT CPrayerCalculator::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
                                   VARIANT* result, EXCEPINFO*, UINT* argumentError) {
-  return com::TableInvoke(kDispatchTable, static_cast<IPrayerCalculator*>(this), id, flags, params,
+  // One object for both interfaces' members: IPrayerCalculator2 begins with
+  // IPrayerCalculator, at the same address.
+  return com::TableInvoke(kDispatchTable, static_cast<IPrayerCalculator2*>(this), id, flags, params,
                           result, argumentError);
 }
 
@@ -152,9 +178,35 @@ HRESULT CPrayerCalculator::get_Asr(DATE* pVal) { return GetTime(kAsrTime, pVal);
 HRESULT CPrayerCalculator::get_Maghrib(DATE* pVal) { return GetTime(kMaghribTime, pVal); }
 HRESULT CPrayerCalculator::get_Isha(DATE* pVal) { return GetTime(kIshaTime, pVal); }
 
+HRESULT CPrayerCalculator::get_HighLatitudeRule(HighLatitudeRule* pVal) {
+  return Answer(pVal, m_highLatitudeRule);
+}
+HRESULT CPrayerCalculator::put_HighLatitudeRule(HighLatitudeRule newVal) {
+  m_highLatitudeRule = newVal;
+  return S_OK;
+}
+HRESULT CPrayerCalculator::PrayerTime(LONG nPrayer, DATE* pVal) {
+  const bool known = nPrayer >= 0 && nPrayer < static_cast<LONG>(kDayTimesCount);
+  return Answer(pVal, known ? m_prayerTimes[static_cast<std::size_t>(nPrayer)].Value() : kInvalidDate);
+}
+HRESULT CPrayerCalculator::get_NextDayTimes(LONG* pVal) {
+  return Answer(pVal, static_cast<LONG>(m_schedule.TimesOnDay(1)));
+}
+HRESULT CPrayerCalculator::get_PreviousDayTimes(LONG* pVal) {
+  return Answer(pVal, static_cast<LONG>(m_schedule.TimesOnDay(-1)));
+}
+HRESULT CPrayerCalculator::get_RuleTimes(LONG* pVal) {
+  return Answer(pVal, static_cast<LONG>(m_schedule.ruleTimes));
+}
+HRESULT CPrayerCalculator::get_PolarTimes(LONG* pVal) {
+  return Answer(pVal, static_cast<LONG>(m_schedule.polarTimes));
+}
+
 HRESULT CPrayerCalculator::Recalc(DATE dt) {
   m_date = dt;
   m_times.fill(COleDate(kInvalidDate));
+  m_prayerTimes.fill(COleDate(kInvalidDate));
+  m_schedule = DaySchedule{};
   if (!m_date.IsValid()) return S_OK;
 
   CalcParams params;
@@ -168,18 +220,26 @@ HRESULT CPrayerCalculator::Recalc(DATE dt) {
   params.DaylightEndMonth = m_daylightEnd.GetMonth();
   params.Method = m_method;
   params.AsrMethod = m_asrMethod;  // the custom angles and intervals stay 0
-  const DayTimes times = ComputeDayTimes(params, m_date);
+  params.HighLatitude = m_highLatitudeRule;
+  m_schedule = ComputeDaySchedule(params, m_date);
 
-  // The engine's times lie on day zero; attach them to the requested date.
-  const int year = m_date.GetYear();
-  const int month = m_date.GetMonth();
-  const int day = m_date.GetDay();
+  // The schedule's times lie on day zero: IPrayerCalculator's getters attach
+  // them to the requested date, PrayerTime to the date each falls on.
+  COleDate day;
+  if (!day.SetDateTime(m_date.GetYear(), m_date.GetMonth(), m_date.GetDay(), 0, 0, 0)) return S_OK;
   for (std::size_t i = 0; i < kDayTimesCount; ++i) {
-    if (!times[i].IsValid()) continue;
+    const ScheduledTime& scheduled = m_schedule.times[i];
+    if (!scheduled.time.IsValid()) continue;
+    const int hour = scheduled.time.GetHour();
+    const int minute = scheduled.time.GetMinute();
     COleDate attached;
-    if (attached.SetDateTime(year, month, day, times[i].GetHour(), times[i].GetMinute(),
-                             times[i].GetSecond())) {
+    if (attached.SetDateTime(day.GetYear(), day.GetMonth(), day.GetDay(), hour, minute, 0)) {
       m_times[i] = attached;
+    }
+    const COleDate own = day + COleDateSpan(static_cast<double>(scheduled.dayOffset));
+    COleDate onOwnDay;
+    if (own.IsValid() && onOwnDay.SetDateTime(own.GetYear(), own.GetMonth(), own.GetDay(), hour, minute, 0)) {
+      m_prayerTimes[i] = onOwnDay;
     }
   }
   return S_OK;

@@ -3,13 +3,18 @@
 // as properties, and the six times of the date of the last Recalc. Every
 // Recalc builds and discards its own engine, so nothing but the properties
 // carries from one call to the next. Apartment-threaded: no locking.
+//
+// IPrayerCalculator's getters give each time on the requested date, as they
+// always did; IPrayerCalculator2, for clients that ask for it, adds the
+// high-latitude rule and the day each time falls on.
 
 #include <span>
 
 #include "calc/CalcParams.h"
+#include "calc/DaySchedule.h"
 #include "resources/OrvaneTypeLib.h"
 
-class CPrayerCalculator : public IPrayerCalculator, public ISupportErrorInfo {
+class CPrayerCalculator : public IPrayerCalculator2, public ISupportErrorInfo {
  public:
   using PrimaryInterface = IPrayerCalculator;
 
@@ -62,6 +67,15 @@ class CPrayerCalculator : public IPrayerCalculator, public ISupportErrorInfo {
   HRESULT get_DaylightSavings(VARIANT_BOOL* pVal) override;
   HRESULT put_DaylightSavings(VARIANT_BOOL newVal) override;
 
+  // IPrayerCalculator2
+  HRESULT get_HighLatitudeRule(HighLatitudeRule* pVal) override;
+  HRESULT put_HighLatitudeRule(HighLatitudeRule newVal) override;
+  HRESULT PrayerTime(LONG nPrayer, DATE* pVal) override;
+  HRESULT get_NextDayTimes(LONG* pVal) override;
+  HRESULT get_PreviousDayTimes(LONG* pVal) override;
+  HRESULT get_RuleTimes(LONG* pVal) override;
+  HRESULT get_PolarTimes(LONG* pVal) override;
+
  private:
   HRESULT GetTime(DayTimeIndex which, DATE* pVal) const;
 
@@ -75,6 +89,10 @@ class CPrayerCalculator : public IPrayerCalculator, public ISupportErrorInfo {
   double m_twilightAngle = 18.0;
   CalculationMethod m_method = eEgypt;
   AsrSchool m_asrMethod = eShafii;
+  HighLatitudeRule m_highLatitudeRule = eSeventhOfNight;
   DayTimes m_times = {COleDate(kInvalidDate), COleDate(kInvalidDate), COleDate(kInvalidDate),
                       COleDate(kInvalidDate), COleDate(kInvalidDate), COleDate(kInvalidDate)};
+  // The same times with the dates they fall on, and where they came from.
+  DayTimes m_prayerTimes = m_times;
+  DaySchedule m_schedule;
 };

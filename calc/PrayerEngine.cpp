@@ -9,19 +9,6 @@ constexpr double kRadToHours = 3.819718634205488;   // 12 / pi
 
 constexpr double kSunriseSunsetZenithDeg = 90.83;  // refraction and semi-diameter
 
-// Where each solve of pass one starts, and the fixed time an event takes when
-// it does not occur that day. Isha falls back to Maghrib's 18:00, not to its
-// seed.
-struct SeedAndFallback {
-  double seed;
-  double fallback;
-};
-constexpr SeedAndFallback kFajrSeed{4.0, 4.0};
-constexpr SeedAndFallback kShoroukSeed{6.0, 6.0};
-constexpr SeedAndFallback kAsrSeed{15.0, 15.0};
-constexpr SeedAndFallback kMaghribSeed{18.0, 18.0};
-constexpr SeedAndFallback kIshaSeed{20.0, 18.0};
-
 // Twilight angles (degrees below the horizon) of the fixed methods. eQurah's
 // Isha angle is loaded but unused: its Isha is Maghrib plus 90 minutes.
 struct MethodAngles {
@@ -38,8 +25,15 @@ constexpr MethodAngles kMethodAngles[] = {
 constexpr double kQurahIshaInterval = 1.5;  // hours after Maghrib
 constexpr double kCustomDefaultAngle = 18.0;
 
-// A result of 24 or more is "no event" and takes the fixed time.
-double OrFallback(double hours, double fallback) { return hours >= 24.0 ? fallback : hours; }
+// A result of 24 or more is "no event" and takes the fixed time; the event's
+// bit is then set in *missed.
+double OrFallback(double hours, double fallback, unsigned bit, unsigned* missed) {
+  if (hours < 24.0) return hours;
+  *missed |= bit;
+  return fallback;
+}
+
+constexpr unsigned Bit(DayTimeIndex index) { return 1u << index; }
 
 }  // namespace
 
@@ -159,11 +153,20 @@ double CPrayerEngine::ComputeTransit(int n) {
   return zuhr;
 }
 
+double CPrayerEngine::NoonDeclination(int n) const {
+  return std::asin(PositionAt(n + (12.0 + m_longitudeHours) / 24.0).sinDeclination);
+}
+
 void CPrayerEngine::ComputeAsrZenith() {
   m_asrZenith = std::atan(m_shadowFactor + std::tan(m_noonZenith));
 }
 
 double CPrayerEngine::SolveEventTime(int n, double zenith, double guess) const {
+  return SolveEventTimeOnSide(n, zenith, guess, guess >= 12.0);
+}
+
+double CPrayerEngine::SolveEventTimeOnSide(int n, double zenith, double guess,
+                                           bool eveningSide) const {
   const double j = n + (guess + m_longitudeHours) / 24.0;
   const SunPosition sun = PositionAt(j);
   const double cosDeclination = std::sqrt(1.0 - sun.sinDeclination * sun.sinDeclination);
@@ -171,7 +174,7 @@ double CPrayerEngine::SolveEventTime(int n, double zenith, double guess) const {
                       (std::cos(m_latitude) * cosDeclination);
   if (std::fabs(cosH) > 1.0) return kNoEvent;
   double h = std::acos(cosH) * kRadToHours;
-  if (guess < 12.0) h = 24.0 - h;  // morning side of noon
+  if (!eveningSide) h = 24.0 - h;  // morning side of noon
   const double t = h + HourOffset(j, sun.rightAscension) + m_effectiveTimeZone + m_longitudeHours;
   // One correction only; exactly 24.0 stays, and callers read it as no event.
   if (t < 0.0) return t + 24.0;
@@ -181,28 +184,37 @@ double CPrayerEngine::SolveEventTime(int n, double zenith, double guess) const {
 
 CPrayerEngine::Pass CPrayerEngine::ComputePass(int n, const Pass& guesses) {
   Pass p{};
+  unsigned* missed = &m_missedEvents;
+  *missed = 0;
   p.zuhr = ComputeTransit(n);
   ComputeAsrZenith();
-  p.shorouk = OrFallback(SolveEventTime(n, m_sunriseZenith, guesses.shorouk), kShoroukSeed.fallback);
-  p.asr = OrFallback(SolveEventTime(n, m_asrZenith, guesses.asr), kAsrSeed.fallback);
-  p.maghrib = OrFallback(SolveEventTime(n, m_sunsetZenith, guesses.maghrib), kMaghribSeed.fallback);
-  p.fajr = m_fajrByInterval
-               ? p.shorouk - m_fajrInterval
-               : OrFallback(SolveEventTime(n, m_fajrZenith, guesses.fajr), kFajrSeed.fallback);
-  p.isha = m_ishaByInterval
-               ? p.maghrib + m_ishaInterval
-               : OrFallback(SolveEventTime(n, m_ishaZenith, guesses.isha), kIshaSeed.fallback);
+  p.shorouk = OrFallback(SolveEventTime(n, m_sunriseZenith, guesses.shorouk),
+                         kShoroukSeed.fixedTime, Bit(kShoroukTime), missed);
+  p.asr = OrFallback(SolveEventTime(n, m_asrZenith, guesses.asr), kAsrSeed.fixedTime,
+                     Bit(kAsrTime), missed);
+  p.maghrib = OrFallback(SolveEventTime(n, m_sunsetZenith, guesses.maghrib),
+                         kMaghribSeed.fixedTime, Bit(kMaghribTime), missed);
+  p.fajr = m_fajrByInterval ? p.shorouk - m_fajrInterval
+                            : OrFallback(SolveEventTime(n, m_fajrZenith, guesses.fajr),
+                                         kFajrSeed.fixedTime, Bit(kFajrTime), missed);
+  p.isha = m_ishaByInterval ? p.maghrib + m_ishaInterval
+                            : OrFallback(SolveEventTime(n, m_ishaZenith, guesses.isha),
+                                         kIshaSeed.fixedTime, Bit(kIshaTime), missed);
   return p;
 }
 
-DayTimes CPrayerEngine::ComputeDay(int ordinalDay) {
+void CPrayerEngine::SetClockFor(int ordinalDay) {
   m_effectiveTimeZone =
       (m_daylightSavings && InDaylightRange(ordinalDay)) ? m_timeZone + 1.0 : m_timeZone;
+}
+
+DayTimes CPrayerEngine::ComputeDay(int ordinalDay) {
+  SetClockFor(ordinalDay);
 
   // Pass one solves the day before from fixed seeds; pass two solves the day
   // itself, each event guessed from its pass-one time.
-  const Pass seeds{kFajrSeed.seed, kShoroukSeed.seed, 12.0,
-                   kAsrSeed.seed,  kMaghribSeed.seed, kIshaSeed.seed};
+  const Pass seeds{kFajrSeed.start, kShoroukSeed.start, 12.0,
+                   kAsrSeed.start,  kMaghribSeed.start, kIshaSeed.start};
   const Pass first = ComputePass(ordinalDay - 1, seeds);
   const Pass second = ComputePass(ordinalDay, first);
 

@@ -20,6 +20,19 @@ class CPrayerEngine {
   // The sun does not reach the asked zenith distance on that day.
   static constexpr double kNoEvent = 4294967295.0;
 
+  // Where pass one of an event's solve starts, and the fixed time the event
+  // takes when it does not occur. Isha falls back to Maghrib's 18:00, not to
+  // its seed.
+  struct Seed {
+    double start;
+    double fixedTime;
+  };
+  static constexpr Seed kFajrSeed{4.0, 4.0};
+  static constexpr Seed kShoroukSeed{6.0, 6.0};
+  static constexpr Seed kAsrSeed{15.0, 15.0};
+  static constexpr Seed kMaghribSeed{18.0, 18.0};
+  static constexpr Seed kIshaSeed{20.0, 18.0};
+
   // The shadow factor of an Asr school: 1 for eShafii, 2 for anything else.
   static double ShadowFactor(int asrMethod) { return asrMethod == eShafii ? 1.0 : 2.0; }
 
@@ -40,7 +53,18 @@ class CPrayerEngine {
 
   // The six times of the date whose ordinal day (1 = 1 January) in the
   // engine's year is given, as time-of-day values rounded to the minute.
+  // An event that does not occur takes its fixed time; MissedEvents says
+  // which did.
   DayTimes ComputeDay(int ordinalDay);
+
+  // The events of the last ComputeDay that did not occur and took their
+  // fixed times: bit (1 << index) for each DayTimes index (Zuhr never).
+  unsigned MissedEvents() const { return m_missedEvents; }
+
+  // Fixes the clock offset for the date with that ordinal day: the time zone,
+  // plus one hour inside the daylight-saving range. ComputeDay does this
+  // itself; a caller that drives the solver day by day does it first.
+  void SetClockFor(int ordinalDay);
 
   // Clock time of the sun's transit on day n, in hours; sets NoonZenith.
   double ComputeTransit(int n);
@@ -49,8 +73,14 @@ class CPrayerEngine {
   // a guess of 12 or more is the evening side. kNoEvent when it never does.
   // The guess is also the moment at which the sun's position is taken.
   double SolveEventTime(int n, double zenith, double guess) const;
+  // The same, with the side of noon given rather than read from the guess,
+  // for a guess that lies outside the day (an evening event after midnight,
+  // a morning one before it).
+  double SolveEventTimeOnSide(int n, double zenith, double guess, bool eveningSide) const;
   // AsrZenith from NoonZenith and the shadow factor.
   void ComputeAsrZenith();
+  // The sun's declination (radians) at the local mean noon of day n.
+  double NoonDeclination(int n) const;
 
   // Hours to a time-of-day date (30 December 1899 at hh:mm), rounded to the
   // nearest minute with halves upward; kInvalidDate outside 00:00..23:59.
@@ -67,6 +97,10 @@ class CPrayerEngine {
   bool IshaByInterval() const { return m_ishaByInterval; }
   double FajrInterval() const { return m_fajrInterval; }
   double IshaInterval() const { return m_ishaInterval; }
+  double LongitudeHours() const { return m_longitudeHours; }
+  double SunriseZenith() const { return m_sunriseZenith; }
+  double FajrZenith() const { return m_fajrZenith; }
+  double IshaZenith() const { return m_ishaZenith; }
 
  private:
   struct SunPosition {
@@ -117,6 +151,8 @@ class CPrayerEngine {
   int m_firstDaylightDay = 91;
   int m_lastDaylightDay = 306;
   bool m_daylightRangeValid = true;
+
+  unsigned m_missedEvents = 0;
 };
 
 // Builds an engine for the date's year as the calculator does (daylight

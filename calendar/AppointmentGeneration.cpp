@@ -2,13 +2,12 @@
 // each day's prayers, and one appointment with its subject, times, reminder,
 // sound, the Friday prayer's timing and hadith, and the PrayerNum mark.
 
-#include "addin/OutlookPrayer.h"
+#include "calendar/PrayerCalendar.h"
 
-#include "addin/AutomationText.h"
-#include "addin/ProgressPage.h"
-#include "addin/ResourceLibrary.h"
-#include "addin/TraceLog.h"
-#include "addin/UILocale.h"
+#include "services/AutomationText.h"
+#include "services/ResourceLibrary.h"
+#include "services/TraceLog.h"
+#include "services/UILocale.h"
 #include "calendar/CalendarQueries.h"
 #include "locations/CityInfo.h"
 #include "platform/nls/Nls.h"
@@ -31,7 +30,39 @@ COleDate DayStart(const COleDate& day) {
 
 }  // namespace
 
-HRESULT COutlookPrayer::Precalculate(bool removeUnselected, bool continueFromLastDate, bool force, bool showProgress) {
+DWORD CPrayerCalendar::PrayConvert(int index) { return index >= 0 && index <= 6 ? 1u << index : 0; }
+
+int CPrayerCalendar::PrayConvert(PrayerFlags flag) {
+  for (int index = 0; index <= 6; ++index) {
+    if (static_cast<DWORD>(flag) == (1u << index)) return index;
+  }
+  return -1;
+}
+
+HRESULT CPrayerCalendar::GetStart(int index, COleDate* start) {
+  IPrayerCalculator* calculator = m_context.Calculator();
+  if (calculator == nullptr) return E_UNEXPECTED;
+  DATE time = 0;
+  HRESULT hr = S_OK;
+  switch (index) {
+    case 0: hr = calculator->get_Fajr(&time); break;
+    case 1: hr = calculator->get_Shorouk(&time); break;
+    case 2:
+    case 6: hr = calculator->get_Zuhr(&time); break;
+    case 3: hr = calculator->get_Asr(&time); break;
+    case 4: hr = calculator->get_Maghrib(&time); break;
+    case 5: hr = calculator->get_Isha(&time); break;
+    default: return S_OK;
+  }
+  if (SUCCEEDED(hr)) *start = time;
+  return hr;
+}
+
+HRESULT CPrayerCalendar::RefreshDateFormat() {
+  return CreateUILocaleID(m_context.Application(), &m_filterDateFormat, &m_dayFirst);
+}
+
+HRESULT CPrayerCalendar::Precalculate(bool removeUnselected, bool continueFromLastDate, bool force, bool showProgress) {
   TraceEnter("COutlookPrayer::Precalculate");
   AddinSettings& settings = Settings();
   CCityInfo city;
@@ -40,7 +71,8 @@ HRESULT COutlookPrayer::Precalculate(bool removeUnselected, bool continueFromLas
     settings.latitude = city.m_latitude;
     settings.timeZone = city.m_timeZone;
   }
-  if (HRESULT hr = m_store.UpdateCalcSettings(m_calculator.Get()); FAILED(hr)) return hr;
+  IPrayerCalculator* calculator = m_context.Calculator();
+  if (HRESULT hr = m_context.Store().UpdateCalcSettings(calculator); FAILED(hr)) return hr;
 
   const COleDate now = COleDate::Now();
   long last = static_cast<long>(settings.prescheduleDays);
@@ -49,24 +81,33 @@ HRESULT COutlookPrayer::Precalculate(bool removeUnselected, bool continueFromLas
   } else {
     settings.prescheduleEnd = now + COleDateSpan(last, 0, 0, 0);
   }
-  CProgressPage progress;
-  progress.SetOwner(static_cast<IProgressOwner*>(this));
-  m_cancel.store(0);
+  const std::unique_ptr<ICalendarProgress> progress = m_context.NewProgress();
+  m_context.SetCancelFlag(0);
+  const TimeInfo& period = m_context.CurrentPeriod();
 
   // Already filled from within the current prayer period: nothing to redo.
-  if (last >= 0 && !continueFromLastDate && settings.lastDate > g_timeInfo.periodStart + COleDateSpan(last, 0, 0, 0) &&
+  if (last >= 0 && !continueFromLastDate && settings.lastDate > period.periodStart + COleDateSpan(last, 0, 0, 0) &&
       !force) {
     last = -1;
   }
   long first = 0;
   if (continueFromLastDate && !settings.firstRun && last != -1) {
     const double ahead = (DayStart(settings.lastDate) - DayStart(now)).GetTotalDays();
-    if (ahead > 0) first = static_cast<long>(ahead + 1);
+    if (ahead > static_cast<double>(last)) {
+      // Filled past the end of today's window: the clock went back (a
+      // machine that booted in 2030), or the date came with another store.
+      // What the date says is not in this calendar: fill again from today.
+      Trace("Last generated date past the window, filled again from today: " +
+            TToUtf8(FormatDate(settings.lastDate)));
+    } else if (ahead > 0) {
+      first = static_cast<long>(ahead + 1);
+    }
   }
   FetchWorkingDays();
 
   ComPtr<IDispatch> probe;
-  if (HRESULT hr = ManualFind(m_calendarItems.Get(), u"[PrayerNum] >= 0 ", probe.ReleaseAndGetAddressOf()); FAILED(hr)) {
+  _Items* calendarItems = m_context.CalendarItems();
+  if (HRESULT hr = ManualFind(calendarItems, u"[PrayerNum] >= 0 ", probe.ReleaseAndGetAddressOf()); FAILED(hr)) {
     return hr;
   }
   const bool anyFound = static_cast<bool>(probe);
@@ -77,13 +118,13 @@ HRESULT COutlookPrayer::Precalculate(bool removeUnselected, bool continueFromLas
   if (showProgress && last >= 0 && last >= first) {
     const float step = 100.0f / static_cast<float>(last - first + 1);
     const bool onlyRemovals = settings.prayers == 0 || (m_workingDays == 0 && settings.workingDaysOnly && anyFound);
-    const int mode = onlyRemovals ? CProgressPage::kModeDelete : CProgressPage::kModeCreate;
-    shown = SUCCEEDED(progress.CreatePage(mode, step, continueFromLastDate && settings.startupCleanup != 1));
+    const int mode = onlyRemovals ? ICalendarProgress::kModeDelete : ICalendarProgress::kModeCreate;
+    shown = SUCCEEDED(progress->CreatePage(mode, step, continueFromLastDate && settings.startupCleanup != 1));
     if (shown) {
-      CreateUILocaleID(m_application.Get(), &m_filterDateFormat, &m_dayFirst);
+      RefreshDateFormat();
       tchar text[1025] = {};
-      LoadString(ResourceInstance(), mode == CProgressPage::kModeDelete ? 328 : 326, text, 1025);
-      progress.SetText(text, UILanguageID);
+      LoadString(ResourceInstance(), mode == ICalendarProgress::kModeDelete ? 328 : 326, text, 1025);
+      progress->SetText(text, UILanguageID);
     }
   }
 
@@ -93,17 +134,16 @@ HRESULT COutlookPrayer::Precalculate(bool removeUnselected, bool continueFromLas
   for (long d = last; d >= first && d >= 0; --d) {
     const COleDate day = now + COleDateSpan(d, 0, 0, 0);
     const bool working = IsDayWorkingDay(day.GetDayOfWeek(), m_workingDays);
-    if (HRESULT hr = m_calculator->Recalc(day); FAILED(hr)) {
-      if (shown) progress.DestroyPage();
-      progress.SetOwner(nullptr);
+    if (HRESULT hr = calculator->Recalc(day); FAILED(hr)) {
+      if (shown) progress->DestroyPage();
       return hr;
     }
-    if (shown && progress.SecondTextDue()) ShowItemDate(progress, day);
+    if (shown && progress->SecondTextDue()) ShowItemDate(*progress, day);
     bool remove = removeUnselected;
     // A failing day does not stop the walk, but it is not filled: it is
     // remembered, so that the last generated date stays before it and the
     // next run does it again, and the failure is reported at the end.
-    const HRESULT dayResult = RestrictOperation(m_calendarItems.Get(), DayFilter(DayStart(day)),
+    const HRESULT dayResult = RestrictOperation(calendarItems, DayFilter(DayStart(day)),
                                                 working ? kModeCreate : kModeDelete, &remove, false, false);
     if (FAILED(dayResult)) {
       Trace("Day not filled: " + TToUtf8(FormatDate(DayStart(day))));
@@ -111,43 +151,48 @@ HRESULT COutlookPrayer::Precalculate(bool removeUnselected, bool continueFromLas
       nearestFailed = d;
     }
     if (shown) {
-      ProcessWindowMessages(progress.Window());
-      progress.Stepit();
-      if (m_cancel.load() == 1) {
+      m_context.ProcessWindowMessages(progress->Window());
+      progress->Stepit();
+      if (m_context.GetCancelFlag() == 1) {
         cancelled = true;
         break;
       }
     }
   }
   if (last >= 0 && last >= first) {
-    if (shown) progress.DestroyPage();
-    settings.lastDate = cancelled ? g_timeInfo.periodStart : settings.prescheduleEnd;
+    if (shown) progress->DestroyPage();
+    settings.lastDate = cancelled ? period.periodStart : settings.prescheduleEnd;
     if (nearestFailed >= 0 && !cancelled) {
       settings.lastDate = now + COleDateSpan(nearestFailed - 1, 0, 0, 0);
     }
   }
-  progress.SetOwner(nullptr);
   settings.lastNext = now;
-  m_store.SaveSettings();
+  m_context.Store().SaveSettings();
   if (FAILED(failure)) return failure;
   TraceExit("COutlookPrayer::Precalculate");
   return S_OK;
 }
 
-std::u16string COutlookPrayer::DayFilter(const COleDate& dayStart) {
+std::u16string CPrayerCalendar::DayFilter(const COleDate& dayStart) {
   return u"[PrayerNum] <= 191 AND [Start] >= " + QuoteFilterText(ToWide(FormatDate(dayStart))) +
          u" AND [Start] < " + QuoteFilterText(ToWide(FormatDate(dayStart + COleDateSpan(1, 0, 0, 0))));
 }
 
-HRESULT COutlookPrayer::CreateAppointments(_Items* dayItems, bool removeUnselected) {
+HRESULT CPrayerCalendar::CreateAppointments(_Items* dayItems, bool removeUnselected) {
   // The day's items as queried before any creation; one prayer failing
-  // does not stop the others.
-  for (int index : {5, 4, 3, 2, 6, 1, 0}) CheckPrayer(dayItems, index, removeUnselected);
-  CheckCustomReminders(dayItems, removeUnselected);
-  return S_OK;
+  // does not stop the others. But the day is not done: its first failure
+  // goes back, so that the walk does the day again next time instead of
+  // taking a full disk's empty day for a filled one.
+  HRESULT failure = S_OK;
+  auto keep = [&failure](HRESULT hr) {
+    if (FAILED(hr) && SUCCEEDED(failure)) failure = hr;
+  };
+  for (int index : {5, 4, 3, 2, 6, 1, 0}) keep(CheckPrayer(dayItems, index, removeUnselected));
+  keep(CheckCustomReminders(dayItems, removeUnselected));
+  return failure;
 }
 
-HRESULT COutlookPrayer::CheckPrayer(_Items* dayItems, int index, bool removeUnselected) {
+HRESULT CPrayerCalendar::CheckPrayer(_Items* dayItems, int index, bool removeUnselected) {
   const int mark = index == 6 ? 2 : index;
   ComPtr<IDispatch> existing;
   const std::u16string filter = u"[PrayerNum] = " + text::Utf8ToUtf16(std::to_string(mark));
@@ -172,10 +217,12 @@ HRESULT COutlookPrayer::CheckPrayer(_Items* dayItems, int index, bool removeUnse
   return S_OK;
 }
 
-HRESULT COutlookPrayer::CreateAppointment(int index) {
+HRESULT CPrayerCalendar::CreateAppointment(int index) {
   TraceEnter("COutlookPrayer::CreateAppointment");
   ComPtr<IDispatch> created;
-  if (HRESULT hr = m_application->CreateItem(olAppointmentItem, created.ReleaseAndGetAddressOf()); FAILED(hr)) return hr;
+  _Application* application = m_context.Application();
+  if (application == nullptr) return E_POINTER;
+  if (HRESULT hr = application->CreateItem(olAppointmentItem, created.ReleaseAndGetAddressOf()); FAILED(hr)) return hr;
   ComPtr<_AppointmentItem> item;
   if (!created || FAILED(created.As(&item)) || !item) return E_NOINTERFACE;
   const HRESULT put = PutPrayerParameters(item.Get(), index);
@@ -189,17 +236,17 @@ HRESULT COutlookPrayer::CreateAppointment(int index) {
   return S_OK;
 }
 
-HRESULT COutlookPrayer::PutPrayerParameters(_AppointmentItem* item, int index) {
+HRESULT CPrayerCalendar::PutPrayerParameters(_AppointmentItem* item, int index) {
   const AddinSettings& s = Settings();
   COleDate start(kInvalidDate);
   if (HRESULT hr = GetStart(index, &start); FAILED(hr)) return hr;
   // The current prayer and every earlier one are never written.
-  if (start <= g_timeInfo.periodStart) return 1;
+  if (start <= m_context.CurrentPeriod().periodStart) return 1;
   const bool friday = (index == 2 || index == 6) && start.GetDayOfWeek() == kFriday;
   CComBSTR subject = ResourceBstr(friday ? kFridaySubject : kSubjects[index]);
   if (friday) {
     std::u16string hadith;
-    m_hadith.GetNextHadith(&hadith);
+    m_context.Hadith().GetNextHadith(&hadith);
     CComBSTR body{std::u16string_view(hadith)};
     if (HRESULT hr = item->put_Body(body.Get()); FAILED(hr)) return hr;
   }
@@ -230,7 +277,7 @@ HRESULT COutlookPrayer::PutPrayerParameters(_AppointmentItem* item, int index) {
   return hr;
 }
 
-HRESULT COutlookPrayer::AddProperty(_AppointmentItem* item, const std::u16string& name, LONG type, const VARIANT& value) {
+HRESULT CPrayerCalendar::AddProperty(_AppointmentItem* item, const std::u16string& name, LONG type, const VARIANT& value) {
   if (item == nullptr) return S_OK;
   ComPtr<UserProperties> properties;
   if (HRESULT hr = item->get_UserProperties(properties.ReleaseAndGetAddressOf()); FAILED(hr)) return hr;
@@ -246,7 +293,7 @@ HRESULT COutlookPrayer::AddProperty(_AppointmentItem* item, const std::u16string
   return property->put_Value(value);
 }
 
-HRESULT COutlookPrayer::GetPropertyValue(_AppointmentItem* item, const std::u16string& name, const VARIANT& custom,
+HRESULT CPrayerCalendar::GetPropertyValue(_AppointmentItem* item, const std::u16string& name, const VARIANT& custom,
                                          VARIANT* value) {
   ComPtr<UserProperties> properties;
   if (HRESULT hr = item->get_UserProperties(properties.ReleaseAndGetAddressOf()); FAILED(hr)) return hr;

@@ -1,12 +1,13 @@
 #include "calendar/CalendarQueries.h"
 
-#include "addin/AutomationText.h"
+#include "services/AutomationText.h"
 
 #include <cstdlib>
 
-#include "addin/AddinSettings.h"
-#include "addin/ResourceLibrary.h"
-#include "addin/TraceLog.h"
+#include "settings/AddinSettings.h"
+#include "settings/SettingsStore.h"
+#include "services/ResourceLibrary.h"
+#include "services/TraceLog.h"
 #include "calendar/MarkedItems.h"
 #include "platform/com/ComPtr.h"
 #include "platform/registry/Registry.h"
@@ -106,6 +107,8 @@ std::u16string ReadCustomRemindersSubject() {
             ERROR_SUCCESS &&
         type == REG_SZ) {
       subject = ToWide(buffer);
+      // As the settings keep it: the items were written with this much.
+      if (subject.size() > CSettingsStore::kMaxCustomSubject) subject.resize(CSettingsStore::kMaxCustomSubject);
     }
   }
   RegCloseKey(key);

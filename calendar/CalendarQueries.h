@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "addin/Flavour.h"
+#include "services/Flavour.h"
 #include "office/Outlook.h"
 
 // The "PrayerNum" values of the add-in's items are at most this; a

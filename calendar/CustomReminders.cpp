@@ -1,9 +1,9 @@
 // Custom reminders: a short appointment every so many minutes between two
 // times of each working day, all with the user's subject, marked 7.
 
-#include "addin/AutomationText.h"
-#include "addin/OutlookPrayer.h"
-#include "addin/TraceLog.h"
+#include "services/AutomationText.h"
+#include "calendar/PrayerCalendar.h"
+#include "services/TraceLog.h"
 #include "calendar/CalendarQueries.h"
 
 namespace {
@@ -22,9 +22,17 @@ int MinuteOfDay(const COleDate& time) {
 
 }  // namespace
 
-HRESULT COutlookPrayer::CheckCustomReminders(_Items* dayItems, bool removeUnselected) {
+HRESULT CPrayerCalendar::CheckCustomReminders(_Items* dayItems, bool removeUnselected) {
   TraceEnter("COutlookPrayer::CheckCustomReminders");
   AddinSettings& settings = Settings();
+  const bool enabled = (settings.prayers & kCustomReminderFlag) != 0;
+  if (!enabled && !removeUnselected && settings.customState != 2) {
+    // Nothing to make, remove or remake: the day's reminders are not even
+    // looked for. (On a store that cannot filter on the mark, the look-up
+    // has no subject to go by before one is saved, and would fail the day.)
+    TraceExit("COutlookPrayer::CheckCustomReminders");
+    return S_OK;
+  }
   if (settings.customState == 2) {
     // The times changed: the day's reminders are made again.
     ComPtr<_Items> old;
@@ -43,7 +51,6 @@ HRESULT COutlookPrayer::CheckCustomReminders(_Items* dayItems, bool removeUnsele
       return hr;
     }
   }
-  const bool enabled = (settings.prayers & kCustomReminderFlag) != 0;
   if (enabled && !existing) {
     COleDate fajr(kInvalidDate);
     if (HRESULT hr = GetStart(0, &fajr); FAILED(hr)) return hr;
@@ -60,7 +67,7 @@ HRESULT COutlookPrayer::CheckCustomReminders(_Items* dayItems, bool removeUnsele
   return S_OK;
 }
 
-HRESULT COutlookPrayer::CreateCustomReminders(const COleDate& day) {
+HRESULT CPrayerCalendar::CreateCustomReminders(const COleDate& day) {
   TraceEnter("COutlookPrayer::CreateCustomReminders");
   const AddinSettings& settings = Settings();
   // The series is counted in whole minutes of the day, so that it always
@@ -70,6 +77,9 @@ HRESULT COutlookPrayer::CreateCustomReminders(const COleDate& day) {
   const int from = MinuteOfDay(settings.customFrom);
   const int to = MinuteOfDay(settings.customTo);
   const DWORD interval = settings.customInterval;
+  // One reminder that cannot be saved does not stop the others; the day
+  // reports it.
+  HRESULT failure = S_OK;
   if (day.IsValid() && from >= 0 && to >= 0 && interval != 0) {
     const COleDate midnight(day.GetYear(), day.GetMonth(), day.GetDay(), 0, 0, 0);
     const COleDate now = COleDate::Now();
@@ -77,17 +87,22 @@ HRESULT COutlookPrayer::CreateCustomReminders(const COleDate& day) {
     // A reminder exactly at the end time is made too.
     for (DWORD minute = static_cast<DWORD>(from); minute <= static_cast<DWORD>(to); minute += interval) {
       const COleDate t = midnight + COleDateSpan(0, static_cast<int>(minute / 60), static_cast<int>(minute % 60), 0);
-      if (t > now) AddCustomReminderItem(t, subject);
+      if (t > now) {
+        if (HRESULT hr = AddCustomReminderItem(t, subject); FAILED(hr) && SUCCEEDED(failure)) failure = hr;
+      }
       if (interval > kMinutesPerDay) break;  // the next step would leave the day
     }
   }
+  if (FAILED(failure)) return failure;
   TraceExit("COutlookPrayer::CreateCustomReminders");
   return S_OK;
 }
 
-HRESULT COutlookPrayer::AddCustomReminderItem(const COleDate& start, const std::u16string& subject) {
+HRESULT CPrayerCalendar::AddCustomReminderItem(const COleDate& start, const std::u16string& subject) {
   ComPtr<IDispatch> created;
-  if (HRESULT hr = m_application->CreateItem(olAppointmentItem, created.ReleaseAndGetAddressOf()); FAILED(hr)) return hr;
+  _Application* application = m_context.Application();
+  if (application == nullptr) return E_POINTER;
+  if (HRESULT hr = application->CreateItem(olAppointmentItem, created.ReleaseAndGetAddressOf()); FAILED(hr)) return hr;
   ComPtr<_AppointmentItem> item;
   if (!created || FAILED(created.As(&item)) || !item) return E_NOINTERFACE;
   const AddinSettings& settings = Settings();
@@ -103,7 +118,7 @@ HRESULT COutlookPrayer::AddCustomReminderItem(const COleDate& start, const std::
   return item->Save();
 }
 
-HRESULT COutlookPrayer::DeleteCustomReminders(_Items* items) {
+HRESULT CPrayerCalendar::DeleteCustomReminders(_Items* items) {
   if (items == nullptr) return S_OK;
   LONG count = 0;
   if (HRESULT hr = items->get_Count(&count); FAILED(hr)) return hr;

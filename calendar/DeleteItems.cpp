@@ -1,13 +1,13 @@
 // Deleting the add-in's items: from the calendar, and then from Deleted
 // Items as well, so that nothing of the add-in's piles up there.
 
-#include "addin/OutlookPrayer.h"
-#include "addin/AutomationText.h"
-#include "addin/ModuleStrings.h"
-#include "addin/ProgressPage.h"
-#include "addin/ResourceLibrary.h"
-#include "addin/TraceLog.h"
-#include "addin/UILocale.h"
+#include "calendar/PrayerCalendar.h"
+
+#include "services/AutomationText.h"
+#include "services/ModuleStrings.h"
+#include "services/ResourceLibrary.h"
+#include "services/TraceLog.h"
+#include "services/UILocale.h"
 #include "calendar/CalendarQueries.h"
 #include "calendar/MarkedItems.h"
 
@@ -15,19 +15,19 @@
 #include "platform/nls/Nls.h"
 #include "platform/ui/Resources.h"
 
-HRESULT COutlookPrayer::Delete() {
+HRESULT CPrayerCalendar::Delete() {
   TraceEnter("COutlookPrayer::Delete");
   const std::u16string filter = u"[PrayerNum] <= 191";
   // The button reports what went wrong rather than a deletion that stopped
   // half way as if it had finished.
-  if (HRESULT hr = RestrictOperation(m_calendarItems.Get(), filter, kModeDelete, nullptr, false, true); FAILED(hr)) {
+  if (HRESULT hr = RestrictOperation(m_context.CalendarItems(), filter, kModeDelete, nullptr, false, true); FAILED(hr)) {
     return hr;
   }
   TraceExit("COutlookPrayer::Delete");
   return S_OK;
 }
 
-HRESULT COutlookPrayer::RestrictOperation(_Items* items, const std::u16string& filter, int mode, void* modeArgument,
+HRESULT CPrayerCalendar::RestrictOperation(_Items* items, const std::u16string& filter, int mode, void* modeArgument,
                                           bool progressFlag, bool showProgress) {
   TraceEnter("COutlookPrayer::RestrictOperation");
   if (items == nullptr) return E_POINTER;
@@ -38,7 +38,10 @@ HRESULT COutlookPrayer::RestrictOperation(_Items* items, const std::u16string& f
   } else if (mode == kModeDelete) {
     if (HRESULT hr = DeleteAppointments(result.Get(), progressFlag, showProgress); FAILED(hr)) return hr;
   } else if (mode == kModeCreate) {
-    CreateAppointments(result.Get(), modeArgument != nullptr && *static_cast<bool*>(modeArgument));
+    if (HRESULT hr = CreateAppointments(result.Get(), modeArgument != nullptr && *static_cast<bool*>(modeArgument));
+        FAILED(hr)) {
+      return hr;
+    }
   } else if (mode == kModeUpdate) {
     const LONG value = modeArgument != nullptr ? *static_cast<LONG*>(modeArgument) : 0;
     if (HRESULT hr = UpdateAppointments(result.Get(), value); FAILED(hr)) return hr;
@@ -47,69 +50,67 @@ HRESULT COutlookPrayer::RestrictOperation(_Items* items, const std::u16string& f
   return S_OK;
 }
 
-HRESULT COutlookPrayer::DeleteAppointments(_Items* items, bool progressFlag, bool showProgress) {
+HRESULT CPrayerCalendar::DeleteAppointments(_Items* items, bool progressFlag, bool showProgress) {
   TraceEnter("COutlookPrayer::DeleteAppointments");
   LONG count = 0;
   if (HRESULT hr = items->get_Count(&count); FAILED(hr)) return hr;
-  CProgressPage progress;
-  progress.SetOwner(static_cast<IProgressOwner*>(this));
+  const std::unique_ptr<ICalendarProgress> progress = m_context.NewProgress();
   const bool shown = showProgress && count != 0 &&
-                     ShowItemProgress(progress, CProgressPage::kModeDelete, count, progressFlag, 328);
-  m_cancel.store(0);
+                     ShowItemProgress(*progress, ICalendarProgress::kModeDelete, count, progressFlag, 328);
+  m_context.SetCancelFlag(0);
   HRESULT failure = S_OK;
   for (LONG position = count; position >= 1; --position) {
     ComPtr<_AppointmentItem> item;
     if (failure = AppointmentAt(items, position, &item); FAILED(failure)) break;
     DATE start = 0;
     item->get_Start(&start);
-    if (shown && progress.SecondTextDue()) ShowItemDate(progress, start);
+    if (shown && progress->SecondTextDue()) ShowItemDate(*progress, start);
     if (failure = DeleteAppointment(item.Get()); FAILED(failure)) break;
-    if (StepItemProgress(progress, shown)) break;
+    if (StepItemProgress(*progress, shown)) break;
   }
   // A failure leaves the items deleted so far deleted, and the settings as they were.
-  if (shown) progress.DestroyPage();
-  progress.SetOwner(nullptr);
+  if (shown) progress->DestroyPage();
   if (FAILED(failure)) return failure;
   if (count != 0) {
     // The next generation starts again from the current prayer period.
-    Settings().lastDate = g_timeInfo.periodStart;
+    Settings().lastDate = m_context.CurrentPeriod().periodStart;
     Settings().lastNext = COleDate::Now() - COleDateSpan(1, 0, 0, 0);
-    m_store.SaveSettings();
+    m_context.Store().SaveSettings();
   }
   TraceExit("COutlookPrayer::DeleteAppointments");
   return S_OK;
 }
 
-bool COutlookPrayer::ShowItemProgress(CProgressPage& progress, int mode, LONG count, bool delayed, UINT text) {
+bool CPrayerCalendar::ShowItemProgress(ICalendarProgress& progress, int mode, LONG count, bool delayed, UINT text) {
   if (FAILED(progress.CreatePage(mode, 100.0f / static_cast<float>(count), delayed))) return false;
-  CreateUILocaleID(m_application.Get(), &m_filterDateFormat, &m_dayFirst);
+  RefreshDateFormat();
   tchar buffer[1025] = {};
   LoadString(ResourceInstance(), text, buffer, 1025);
   progress.SetText(buffer, UILanguageID);
   return true;
 }
 
-bool COutlookPrayer::StepItemProgress(CProgressPage& progress, bool shown) {
+bool CPrayerCalendar::StepItemProgress(ICalendarProgress& progress, bool shown) {
   if (shown) {
     progress.Stepit();
-    ProcessWindowMessages(progress.Window());
+    m_context.ProcessWindowMessages(progress.Window());
   }
-  return m_cancel.load() == 1;
+  return m_context.GetCancelFlag() == 1;
 }
 
-void COutlookPrayer::ShowItemDate(CProgressPage& progress, DATE start) const {
+void CPrayerCalendar::ShowItemDate(ICalendarProgress& progress, DATE start) const {
   progress.SetSecondText(COleDate(start).FormatAsDate(m_filterDateFormat.c_str(), 0, LOCALE_USER_DEFAULT).c_str(),
                          m_dayFirst ? 1 : 0);
 }
 
-HRESULT COutlookPrayer::AppointmentAt(_Items* items, LONG position, ComPtr<_AppointmentItem>* item) {
+HRESULT CPrayerCalendar::AppointmentAt(_Items* items, LONG position, ComPtr<_AppointmentItem>* item) {
   ComPtr<IDispatch> object;
   if (HRESULT hr = items->Item(CComVariant::I4(position), object.ReleaseAndGetAddressOf()); FAILED(hr)) return hr;
   if (!object || FAILED(object.As(item)) || !*item) return E_NOINTERFACE;
   return S_OK;
 }
 
-HRESULT COutlookPrayer::DeleteAppointment(IDispatch* object) {
+HRESULT CPrayerCalendar::DeleteAppointment(IDispatch* object) {
   TraceEnter("COutlookPrayer::DeleteAppointment");
   ComPtr<_AppointmentItem> item;
   if (object == nullptr ||
@@ -125,8 +126,9 @@ HRESULT COutlookPrayer::DeleteAppointment(IDispatch* object) {
   if (HRESULT hr = item->Delete(); FAILED(hr)) return hr;
   // Outlook moved it to Deleted Items: take it out of there too.
   ComPtr<_Items> deleted;
-  if (!m_deletedItems) return E_NOINTERFACE;
-  if (HRESULT hr = m_deletedItems->get_Items(deleted.ReleaseAndGetAddressOf()); FAILED(hr)) return hr;
+  MAPIFolder* deletedItems = m_context.DeletedItemsFolder();
+  if (deletedItems == nullptr) return E_NOINTERFACE;
+  if (HRESULT hr = deletedItems->get_Items(deleted.ReleaseAndGetAddressOf()); FAILED(hr)) return hr;
   if (!deleted) return E_NOINTERFACE;
   ComPtr<IDispatch> match;
   if (HRESULT hr = FindDeletedTwin(deleted.Get(), subject.View(), start, marked ? &mark : nullptr,
@@ -141,7 +143,7 @@ HRESULT COutlookPrayer::DeleteAppointment(IDispatch* object) {
   return S_OK;
 }
 
-HRESULT COutlookPrayer::FindDeletedTwin(_Items* deleted, std::u16string_view subject, DATE start, const double* mark,
+HRESULT CPrayerCalendar::FindDeletedTwin(_Items* deleted, std::u16string_view subject, DATE start, const double* mark,
                                         IDispatch** match) {
   *match = nullptr;
   // The item just moved, not merely one of the same title: the user's own
@@ -178,7 +180,7 @@ HRESULT COutlookPrayer::FindDeletedTwin(_Items* deleted, std::u16string_view sub
   return FAILED(hr) ? hr : S_OK;
 }
 
-bool COutlookPrayer::FetchWorkingDays() {
+bool CPrayerCalendar::FetchWorkingDays() {
   TraceEnter("COutlookPrayer::FetchWorkingDays");
   if (!Settings().workingDaysOnly) return false;
   const tstring keyPath = ModuleString(337);
@@ -197,7 +199,7 @@ bool COutlookPrayer::FetchWorkingDays() {
   return true;
 }
 
-bool COutlookPrayer::IsDayWorkingDay(int dayOfWeek, DWORD workingDays) const {
+bool CPrayerCalendar::IsDayWorkingDay(int dayOfWeek, DWORD workingDays) {
   TraceEnter("COutlookPrayer::IsDayWorkingDay");
   if (!Settings().workingDaysOnly) return true;
   if (dayOfWeek >= 1 && dayOfWeek <= 7) return (workingDays & (1u << (8 - dayOfWeek))) != 0;

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <memory>
 
-#include "addin/ResourceLibrary.h"
-#include "addin/TraceLog.h"
+#include "services/ResourceLibrary.h"
+#include "services/TraceLog.h"
 #include "platform/text/TextConvert.h"
 #include "platform/ui/Resources.h"
 

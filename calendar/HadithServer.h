@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-#include "addin/Flavour.h"
+#include "services/Flavour.h"
 
 class CHadithServer {
  public:

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <new>
 
-#include "addin/TraceLog.h"
+#include "services/TraceLog.h"
 #include "calendar/CalendarQueries.h"
 #include "platform/com/Bstr.h"
 #include "platform/com/Variant.h"
@@ -111,14 +111,6 @@ HRESULT CMarkedItems::QueryInterface(REFIID iid, void** object) {
     return S_OK;
   }
   return E_NOINTERFACE;
-}
-
-ULONG CMarkedItems::AddRef() { return ++m_refs; }
-
-ULONG CMarkedItems::Release() {
-  const ULONG left = --m_refs;
-  if (left == 0) delete this;
-  return left;
 }
 
 HRESULT CMarkedItems::GetTypeInfoCount(UINT* count) {

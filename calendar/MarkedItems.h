@@ -10,9 +10,10 @@
 
 #include <vector>
 
-#include "addin/Flavour.h"
+#include "services/Flavour.h"
 #include "office/Outlook.h"
 #include "platform/com/ComPtr.h"
+#include "platform/com/RefCounted.h"
 
 // A condition on the mark as Outlook reads it: `mark op number`.
 struct MarkCondition {
@@ -33,15 +34,13 @@ bool ReadPrayerMark(IDispatch* item, double* mark);
 // call's answer. Ends with a marked item, with none, or with a failure.
 HRESULT SkipUnmarkedMatches(_Items* items, const MarkCondition& condition, HRESULT found, IDispatch** item);
 
-class CMarkedItems final : public _Items {
+class CMarkedItems final : public com::CRefCounted<_Items> {
  public:
   // Wraps `items`, keeping those whose mark satisfies `condition`; the items
   // left out are named in the trace log. The answer holds a reference.
   static HRESULT Create(_Items* items, const MarkCondition& condition, _Items** result);
 
   HRESULT QueryInterface(REFIID iid, void** object) override;
-  ULONG AddRef() override;
-  ULONG Release() override;
   HRESULT GetTypeInfoCount(UINT* count) override;
   HRESULT GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
   HRESULT GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
@@ -61,7 +60,6 @@ class CMarkedItems final : public _Items {
   ~CMarkedItems() = default;
   HRESULT Collect();
 
-  ULONG m_refs = 0;
   ComPtr<_Items> m_items;
   MarkCondition m_condition;
   std::vector<LONG> m_positions;  // 1-based positions in m_items of the marked items

@@ -3,15 +3,14 @@
 // timing, the custom reminders' subject), rather than deleting and
 // writing them again.
 
-#include "addin/OutlookPrayer.h"
+#include "calendar/PrayerCalendar.h"
 
 #include <cmath>
 
-#include "addin/AutomationText.h"
-#include "addin/ProgressPage.h"
-#include "addin/ResourceLibrary.h"
-#include "addin/TraceLog.h"
-#include "addin/UILocale.h"
+#include "services/AutomationText.h"
+#include "services/ResourceLibrary.h"
+#include "services/TraceLog.h"
+#include "services/UILocale.h"
 #include "platform/nls/Nls.h"
 #include "platform/ui/Resources.h"
 
@@ -21,19 +20,19 @@ constexpr int kCustomReminderMark = 7;
 
 }  // namespace
 
-HRESULT COutlookPrayer::UpdateAppointments(_Items* items, LONG) {
+HRESULT CPrayerCalendar::UpdateAppointments(_Items* items, LONG) {
   TraceEnter("COutlookPrayer::UpdateAppointments");
   if (items == nullptr) return E_POINTER;
   LONG count = 0;
   if (HRESULT hr = items->get_Count(&count); FAILED(hr)) return hr;
-  CProgressPage progress;
-  progress.SetOwner(static_cast<IProgressOwner*>(this));
+  const std::unique_ptr<ICalendarProgress> progress = m_context.NewProgress();
+  IPrayerCalculator* calculator = m_context.Calculator();
   bool shown = false;
   if (count != 0) {
-    shown = ShowItemProgress(progress, CProgressPage::kModeUpdate, count, false, 327);
-    m_store.UpdateCalcSettings(m_calculator.Get());
+    shown = ShowItemProgress(*progress, ICalendarProgress::kModeUpdate, count, false, 327);
+    m_context.Store().UpdateCalcSettings(calculator);
   }
-  m_cancel.store(0);
+  m_context.SetCancelFlag(0);
   CComVariant custom;
   custom.vt = VT_I2;
   custom.iVal = -1;
@@ -45,9 +44,9 @@ HRESULT COutlookPrayer::UpdateAppointments(_Items* items, LONG) {
     item->get_Start(&start);
     CComVariant value;
     GetPropertyValue(item.Get(), u"PrayerNum", custom, &value);
-    if (shown && progress.SecondTextDue()) ShowItemDate(progress, start);
+    if (shown && progress->SecondTextDue()) ShowItemDate(*progress, start);
     // The item's own day: its prayer's time is taken from that day.
-    m_calculator->Recalc(start);
+    calculator->Recalc(start);
     const HRESULT read = GetPropertyValue(item.Get(), u"PrayerNum", custom, &value);
     CComVariant number;
     HRESULT written = -1;  // an item whose mark cannot be read stays as it is
@@ -61,10 +60,9 @@ HRESULT COutlookPrayer::UpdateAppointments(_Items* items, LONG) {
     }
     // Past prayers (1) and items whose writing failed keep what they had.
     if (written == S_OK) item->Save();
-    if (StepItemProgress(progress, shown)) break;
+    if (StepItemProgress(*progress, shown)) break;
   }
-  if (shown) progress.DestroyPage();
-  progress.SetOwner(nullptr);
+  if (shown) progress->DestroyPage();
   if (FAILED(failure)) return failure;
   TraceExit("COutlookPrayer::UpdateAppointments");
   return S_OK;

@@ -12,6 +12,7 @@
 #include "host/model/Explorer.h"
 #include "host/run/AddinLoader.h"
 #include "host/run/OutlookProcess.h"
+#include "host/ProfileHost.h"
 #include "host/ToolbarButton.h"
 #include "platform/registry/Registry.h"
 #include "platform/win/FormatMessage.h"
@@ -67,18 +68,24 @@ std::string WhyNoToolbar(const host::OutlookProcess& outlook, int office) {
   return "is it installed (orvane install)?";
 }
 
+int PressNow(const ButtonCommand& command, const host::HostOptions& options);
+
 int Press(const ButtonCommand& command, const GlobalOptions& global, const Arguments& args) {
   for (const std::string& arg : args) {
     if (cli::IsHelp(arg)) {
       std::puts(command.help);
       return 0;
     }
-    return cli::UsageError(command.name, "unexpected argument \"" + arg + "\"");
+    return cli::UnknownArgument(command.name, arg);
   }
   host::HostOptions options;
   options.office = global.office;
   options.uiLanguage = global.uiLanguage;
   options.storeOptions.userFieldsInFilters = global.userFieldsInFilters;
+  return host::RunAsProfileHost(command.name, [&] { return PressNow(command, options); });
+}
+
+int PressNow(const ButtonCommand& command, const host::HostOptions& options) {
   try {
     host::OutlookProcess outlook(options);
     outlook.Start();
@@ -86,7 +93,7 @@ int Press(const ButtonCommand& command, const GlobalOptions& global, const Argum
     ComPtr<CommandBarControl> button = window ? host::FindToolbarButton(*window, command.tag) : ComPtr<CommandBarControl>();
     if (!button) {
       outlook.Stop();
-      return cli::Failure("the add-in's tool bar is not there: " + WhyNoToolbar(outlook, global.office));
+      return cli::Failure("the add-in's tool bar is not there: " + WhyNoToolbar(outlook, options.office));
     }
     const HRESULT hr = button->Execute();
     outlook.Stop();

@@ -4,7 +4,12 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <algorithm>
+#include <iterator>
+#include <map>
+#include <utility>
 #include <string>
+#include <vector>
 
 #include "host/CityLookup.h"
 #include "host/CommandLine.h"
@@ -13,6 +18,7 @@
 #include "platform/com/ComRuntime.h"
 #include "platform/com/VariantTime.h"
 #include "platform/registry/Registry.h"
+#include "platform/time/ZonePeriods.h"
 #include "resources/OrvaneTypeLib.h"
 
 namespace {
@@ -20,19 +26,26 @@ namespace {
 void PrintCalcHelp() {
   std::puts(
       "usage: orvane calc (--city NAME | --longitude L --latitude B --timezone Z)\n"
-      "                   [--method M] [--school S] [--daylight MM-DD MM-DD]\n"
-      "                   [--date YYYY-MM-DD] [--days N]\n"
+      "                   [--method M] [--school S] [--daylight MM-DD MM-DD | --no-daylight]\n"
+      "                   [--high-latitude R] [--date YYYY-MM-DD] [--days N]\n"
       "Prints one line per day: the date, then Fajr, Shorouk, Zuhr, Asr, Maghrib and\n"
-      "Isha as HH:MM (--:-- where there is no valid time).\n"
+      "Isha as HH:MM (--:-- where there is no valid time); a time that falls on the\n"
+      "next day (an Isha after midnight) ends in +1, one on the day before in -1.\n"
       "  NAME  the first city of the add-in's city file whose name (\"Cairo, Egypt\")\n"
-      "        begins with NAME, ignoring case; gives L, B, Z and M unless given\n"
+      "        begins with NAME, ignoring case; gives L, B, Z and M unless given, and\n"
+      "        the summer time of the city's zone when the city keeps one\n"
       "  L  degrees, positive WEST, or a number followed by E or W (31.25E)\n"
       "  B  degrees, positive north, or a number followed by N or S (30.05N)\n"
       "  Z  hours east of Greenwich, fractions allowed (5.5)\n"
       "  M  eEgypt, eISNA, eQurah, eKarachi, eWIL, eCustom or a number (default eEgypt)\n"
       "  S  eShafii, eHanafi or a number (default eShafii)\n"
       "  --daylight  first and last day on which clocks are one hour ahead;\n"
-      "              without it daylight saving is off\n"
+      "              without it (and without --city) daylight saving is off\n"
+      "  --no-daylight  standard time all year, also for a city that keeps summer time\n"
+      "  R  where the sun does not reach the twilight angle, and above 48 degrees:\n"
+      "     seventh (Isha a seventh of the night after sunset, Fajr before sunrise;\n"
+      "     the default), middle (both at the middle of the night) or angle (the\n"
+      "     method's angle over 60 of the night)\n"
       "  --date      the first day (default today); --days how many (default 1)\n"
       "The calculator must be registered first: orvane install.");
 }
@@ -89,14 +102,77 @@ DATE MonthDayDate(int month, int day) {
   return date;
 }
 
-void AppendTime(std::string* line, DATE time) {
+// HH:MM of the time, with +1 or -1 when it falls on the day after or before
+// the line's date.
+void AppendTime(std::string* line, DATE time, const SYSTEMTIME& lineDay) {
   SYSTEMTIME st;
-  char buf[8] = " --:--";
+  char buf[12] = " --:--";
   if (time >= -657434.0 && time <= 2958465.0 && VariantTimeToSystemTime(time, &st)) {
-    std::snprintf(buf, sizeof buf, " %02u:%02u", st.wHour % 100u, st.wMinute % 100u);
+    const std::int64_t days = calendar::DaysFromEpoch1970(st.wYear, st.wMonth, st.wDay) -
+                              calendar::DaysFromEpoch1970(lineDay.wYear, lineDay.wMonth, lineDay.wDay);
+    const char* day = days > 0 ? "+1" : days < 0 ? "-1" : "";
+    std::snprintf(buf, sizeof buf, " %02u:%02u%s", st.wHour % 100u, st.wMinute % 100u, day);
   }
   line->append(buf);
 }
+
+// Degrees with their direction, "31.25 E", to at most four places.
+std::string Degrees(double value, char positive, char negative) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.4f", std::fabs(value));
+  std::string degrees = text;
+  degrees.erase(degrees.find_last_not_of('0') + 1);
+  if (degrees.back() == '.') degrees.pop_back();
+  return degrees + " " + (value < 0 ? negative : positive);
+}
+
+std::string DayText(const calendar::CivilDate& day) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%04lld-%02d-%02d", static_cast<long long>(day.year), day.month, day.day);
+  return text;
+}
+
+struct NamedRule {
+  const char* name;
+  HighLatitudeRule rule;
+};
+constexpr NamedRule kRules[] = {
+    {"seventh", eSeventhOfNight}, {"middle", eMiddleOfNight}, {"angle", eTwilightAngle}};
+
+// A city's summer time: its zone's days ahead of the city's standard time,
+// year by year.
+class SummerTime {
+ public:
+  SummerTime(tz::ZonePeriods zone, double standardHours) : m_zone(std::move(zone)), m_standard(standardHours) {}
+  const std::string& ZoneName() const { return m_zone.Name(); }
+  const std::vector<tz::DayPeriod>& Year(int year) {
+    auto found = m_years.find(year);
+    if (found == m_years.end()) found = m_years.emplace(year, m_zone.DaylightPeriods(year, m_standard)).first;
+    return found->second;
+  }
+  bool IsAhead(const SYSTEMTIME& day) {
+    const std::int64_t d = calendar::DaysFromEpoch1970(day.wYear, day.wMonth, day.wDay);
+    for (const tz::DayPeriod& p : Year(day.wYear)) {
+      if (calendar::DaysFromEpoch1970(p.first.year, p.first.month, p.first.day) <= d &&
+          d <= calendar::DaysFromEpoch1970(p.last.year, p.last.month, p.last.day)) {
+        return true;
+      }
+    }
+    return false;
+  }
+  std::string Describe(int year) {
+    std::string text;
+    for (const tz::DayPeriod& p : Year(year)) {
+      text += (text.empty() ? "" : ", ") + DayText(p.first) + " to " + DayText(p.last);
+    }
+    return text.empty() ? "none in " + std::to_string(year) : text;
+  }
+
+ private:
+  tz::ZonePeriods m_zone;
+  double m_standard;
+  std::map<int, std::vector<tz::DayPeriod>> m_years;
+};
 
 // The user-interface language: the global option, else Office's setting.
 long UiLanguage(const GlobalOptions& global) {
@@ -116,7 +192,8 @@ int RunCalc(const GlobalOptions& global, const Arguments& args) {
   std::optional<std::string> cityName;
   std::optional<long> method;
   long school = eShafii, days = 1;
-  bool daylight = false;
+  bool daylight = false, noDaylight = false;
+  std::optional<HighLatitudeRule> highLatitude;
   int startMonth = 0, startDay = 0, endMonth = 0, endDay = 0;
   DATE first = 0;
   bool haveDate = false;
@@ -166,6 +243,14 @@ int RunCalc(const GlobalOptions& global, const Arguments& args) {
         return cli::UsageError("calc", "--daylight takes two days as MM-DD MM-DD");
       }
       daylight = true;
+    } else if (arg == "--no-daylight") {
+      noDaylight = true;
+    } else if (arg == "--high-latitude") {
+      v = value();
+      for (const NamedRule& named : kRules) {
+        if (v != nullptr && *v == named.name) highLatitude = named.rule;
+      }
+      if (!highLatitude) return cli::UsageError("calc", "--high-latitude takes seventh, middle or angle");
     } else if (arg == "--date") {
       if (!(v = value()) || !cli::ParseDate(*v, &first)) {
         return cli::UsageError("calc", "--date takes a date as YYYY-MM-DD");
@@ -181,6 +266,14 @@ int RunCalc(const GlobalOptions& global, const Arguments& args) {
       return cli::UsageError("calc", "unexpected argument \"" + arg + "\"");
     }
   }
+  if (daylight && noDaylight) return cli::UsageError("calc", "give --daylight or --no-daylight, not both");
+  if (!haveDate) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    now.wHour = now.wMinute = now.wSecond = 0;
+    SystemTimeToVariantTime(&now, &first);
+  }
+  std::optional<SummerTime> summerTime;
   if (cityName) {
     std::string error;
     const std::optional<host::CityMatch> city =
@@ -190,17 +283,34 @@ int RunCalc(const GlobalOptions& global, const Arguments& args) {
     if (!latitude) latitude = city->latitude;
     if (!timeZone) timeZone = city->timeZone;
     if (!method) method = city->method;
-    std::fprintf(stderr, "orvane: %s (latitude %.4f, longitude %.4f west, UTC%+g, method %ld)\n",
-                 city->display.c_str(), *latitude, *longitude, *timeZone, *method);
+    // The file keeps longitudes positive west, as the calculation does.
+    std::fprintf(stderr, "orvane: %s (latitude %s, longitude %s, UTC%+g, method %ld)\n", city->display.c_str(),
+                 Degrees(*latitude, 'N', 'S').c_str(), Degrees(-*longitude, 'E', 'W').c_str(), *timeZone, *method);
+    if (city->daylight && !daylight && !noDaylight) {
+      const std::string zone = host::FindCityZone(global.office, *city, &error);
+      std::optional<tz::ZonePeriods> periods;
+      if (!zone.empty()) periods = tz::ZonePeriods::Load(zone, &error);
+      if (periods) {
+        summerTime.emplace(std::move(*periods), *timeZone);
+      } else {
+        std::fprintf(stderr, "orvane: %s; standard time all year\n", error.c_str());
+      }
+    }
+    if (noDaylight && city->daylight) std::fputs("orvane: standard time all year (--no-daylight)\n", stderr);
   }
   if (!longitude || !latitude || !timeZone) {
     return cli::UsageError("calc", "give --city, or --longitude, --latitude and --timezone");
   }
-  if (!haveDate) {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    now.wHour = now.wMinute = now.wSecond = 0;
-    SystemTimeToVariantTime(&now, &first);
+  if (summerTime) {
+    // Each year's period, as the days run through them.
+    SYSTEMTIME from, to;
+    const DATE last = std::min(first + static_cast<double>(days - 1), 2958465.0);
+    if (VariantTimeToSystemTime(first, &from) && VariantTimeToSystemTime(last, &to)) {
+      for (int year = from.wYear; year <= to.wYear; ++year) {
+        std::fprintf(stderr, "orvane: summer time (%s, UTC%+g): %s\n", summerTime->ZoneName().c_str(),
+                     *timeZone + 1, summerTime->Describe(year).c_str());
+      }
+    }
   }
 
   CLSID clsid;
@@ -228,6 +338,13 @@ int RunCalc(const GlobalOptions& global, const Arguments& args) {
   }
   calculator->put_Method(static_cast<CalculationMethod>(method.value_or(eEgypt)));
   calculator->put_AsrMethod(static_cast<AsrSchool>(school));
+  // The addition tells the day each time falls on; a calculator without it
+  // gives every time on the line's date.
+  ComPtr<IPrayerCalculator2> calculator2;
+  if (FAILED(calculator.As(&calculator2)) && highLatitude) {
+    return cli::Failure("the registered prayer calculator has no high-latitude rule");
+  }
+  if (highLatitude) calculator2->put_HighLatitudeRule(*highLatitude);
 
   using Getter = HRESULT (IPrayerCalculator::*)(DATE*);
   constexpr Getter kTimes[] = {&IPrayerCalculator::get_Fajr,  &IPrayerCalculator::get_Shorouk,
@@ -238,15 +355,26 @@ int RunCalc(const GlobalOptions& global, const Arguments& args) {
     const DATE day = first + static_cast<double>(i);
     SYSTEMTIME st;
     if (day > 2958465.0 || !VariantTimeToSystemTime(day, &st)) break;  // past 31 December 9999
+    if (summerTime) {
+      // The clock of each day as the zone keeps it: that day alone is the
+      // calculator's daylight range when the clocks are ahead.
+      const bool ahead = summerTime->IsAhead(st);
+      calculator->put_DaylightSavings(ahead ? VARIANT_TRUE : VARIANT_FALSE);
+      if (ahead) {
+        calculator->put_DaylightStart(MonthDayDate(st.wMonth, st.wDay));
+        calculator->put_DaylightEnd(MonthDayDate(st.wMonth, st.wDay));
+      }
+    }
     calculator->Recalc(day);
     char date[16];
     std::snprintf(date, sizeof date, "%04u-%02u-%02u", st.wYear % 10000u, st.wMonth % 100u,
                   st.wDay % 100u);
     line.assign(date);
-    for (Getter get : kTimes) {
+    for (std::size_t n = 0; n < std::size(kTimes); ++n) {
       DATE time = 0;
-      (calculator.Get()->*get)(&time);
-      AppendTime(&line, time);
+      if (calculator2) calculator2->PrayerTime(static_cast<LONG>(n), &time);
+      else (calculator.Get()->*kTimes[n])(&time);
+      AppendTime(&line, time, st);
     }
     line.push_back('\n');
     std::fputs(line.c_str(), stdout);

@@ -1,8 +1,11 @@
 // orvane calendar: what the host's calendar holds, as a list or as an
 // iCalendar file.
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "host/CommandLine.h"
@@ -19,10 +22,11 @@ namespace {
 void PrintCalendarHelp() {
   std::puts(
       "usage: orvane calendar list [--from DATE] [--to DATE] [--folder calendar|deleted]\n"
-      "                            [--filter FILTER] [--tsv]\n"
+      "                            [--filter FILTER] [--tsv] [--reverse]\n"
       "       orvane calendar export FILE\n"
       "list prints the items of the Calendar (or Deleted Items) folder that start\n"
-      "from DATE (YYYY-MM-DD, inclusive) up to DATE (exclusive), in store order.\n"
+      "from DATE (YYYY-MM-DD, inclusive) up to DATE (exclusive), the earliest first\n"
+      "(--reverse: the latest first).\n"
       "With --tsv, one item a line, tab-separated: start and end (YYYY-MM-DD HH:MM),\n"
       "subject, busy status, reminder minutes or -, then the user properties as\n"
       "name=value. --filter takes Outlook's filter language, e.g.\n"
@@ -51,19 +55,31 @@ std::string PropertyValue(const host::UserProperty& property) {
   return buf;
 }
 
+// The options of list that take a value, and what the value is.
+constexpr std::pair<const char*, const char*> kValueOptions[] = {
+    {"--from", "DATE as YYYY-MM-DD"},
+    {"--to", "DATE as YYYY-MM-DD"},
+    {"--folder", "calendar or deleted"},
+    {"--filter", "FILTER"},
+};
+
 int List(const Arguments& args) {
   std::optional<DATE> from, to;
   host::FolderKind folder = host::FolderKind::kCalendar;
   bool tsv = false;
+  bool reverse = false;
   std::optional<std::string> filter;
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string& arg = args[i];
     const bool hasValue = i + 1 < args.size();
     DATE date = 0;
-    if ((arg == "--from" || arg == "--to") && hasValue) {
+    for (const auto& [option, value] : kValueOptions) {
+      if (arg == option && !hasValue) return cli::MissingValue("calendar", arg, value);
+    }
+    if (arg == "--from" || arg == "--to") {
       if (!cli::ParseDate(args[++i], &date)) return cli::UsageError("calendar", arg + " takes a date as YYYY-MM-DD");
       (arg == "--from" ? from : to) = date;
-    } else if (arg == "--folder" && hasValue) {
+    } else if (arg == "--folder") {
       const std::string& name = args[++i];
       if (name == "calendar") {
         folder = host::FolderKind::kCalendar;
@@ -72,12 +88,14 @@ int List(const Arguments& args) {
       } else {
         return cli::UsageError("calendar", "--folder takes calendar or deleted");
       }
-    } else if (arg == "--filter" && hasValue) {
+    } else if (arg == "--filter") {
       filter = args[++i];
     } else if (arg == "--tsv") {
       tsv = true;
+    } else if (arg == "--reverse") {
+      reverse = true;
     } else {
-      return cli::UsageError("calendar", "unexpected argument \"" + arg + "\"");
+      return cli::UnknownArgument("calendar", arg);
     }
   }
   const std::shared_ptr<host::CalendarStore> store = host::CalendarStore::ForCurrentProfile();
@@ -89,6 +107,11 @@ int List(const Arguments& args) {
   } else {
     items = store->LoadFolder(folder);
   }
+  // By start, then end and subject, so that a listing reads the same every time.
+  std::stable_sort(items.begin(), items.end(), [](const host::Appointment& a, const host::Appointment& b) {
+    return std::tie(a.start, a.end, a.subject) < std::tie(b.start, b.end, b.subject);
+  });
+  if (reverse) std::reverse(items.begin(), items.end());
   for (const host::Appointment& item : items) {
     if ((from && item.start < *from) || (to && item.start >= *to)) continue;
     std::string line;
@@ -136,7 +159,13 @@ int RunCalendar(const GlobalOptions&, const Arguments& args) {
   }
   try {
     if (args[0] == "list") return List(args);
-    if (args[0] == "export") return Export(args);
+    if (args[0] == "export") {
+      // export takes no options: a word like one is a mistake, not a file name.
+      for (std::size_t i = 1; i < args.size(); ++i) {
+        if (args[i].size() > 1 && args[i][0] == '-') return cli::UnknownArgument("calendar", args[i]);
+      }
+      return Export(args);
+    }
   } catch (const std::exception& e) {
     return cli::Failure(e.what());
   }

@@ -4,19 +4,17 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <utility>
 #include <vector>
 
 #include "host/AddinLocation.h"
+#include "office/CityMethodCodes.h"
 #include "platform/fs/Module.h"
 #include "platform/text/TextConvert.h"
 #include "platform/ui/Resources.h"
 
 namespace host {
 namespace {
-
-// The city line's method codes, which are not the enumeration's values.
-constexpr long kMethodOfCode[] = {4 /*eWIL*/, 2 /*eQurah*/, 3 /*eKarachi*/,
-                                  0 /*eEgypt*/, 1 /*eISNA*/, 4 /*eWIL*/};
 
 double Coordinate(const std::string& text) {
   int degrees = 0, minutes = 0;
@@ -60,12 +58,13 @@ bool ParseCityLine(const std::string& line, CityMatch* city) {
   std::string state = fields[1], country = fields[2];
   if (country.empty()) std::swap(state, country);
   city->display = fields[0] + (state.empty() ? "" : ", " + state) + ", " + country;
+  city->name = fields[0];
   city->latitude = Coordinate(fields[3]);
   city->longitude = Coordinate(fields[4]);
   city->timeZone = std::strtod(fields[5].c_str(), nullptr);
   city->daylight = !fields[6].empty() && (fields[6][0] == 'Y' || fields[6][0] == 'y');
   const long code = fields.size() > 7 ? std::strtol(fields[7].c_str(), nullptr, 10) : 0;
-  city->method = code >= 0 && code <= 5 ? kMethodOfCode[code] : kMethodOfCode[0];
+  city->method = city_line::MethodOfCode(code);
   return true;
 }
 
@@ -100,6 +99,43 @@ std::optional<CityMatch> FindCity(int office, long uiLanguage, const std::string
   }
   *error = "no city in " + path + " begins with \"" + prefix + "\"";
   return std::nullopt;
+}
+
+std::string FindZoneInTable(const std::string& table, const CityMatch& city) {
+  std::istringstream lines(table);
+  std::vector<std::pair<std::string, std::string>> atPosition;  // zone, English name
+  for (std::string line; std::getline(lines, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    std::vector<std::string> fields;
+    std::istringstream split(line);
+    for (std::string field; std::getline(split, field, '\t');) fields.push_back(field);
+    if (fields.size() < 5) continue;
+    // Read as the city line's own fields are, so that the same text is the
+    // same number.
+    if (Coordinate(fields[3]) == city.latitude && Coordinate(fields[4]) == city.longitude) {
+      atPosition.emplace_back(fields[1], fields[2]);
+    }
+  }
+  if (atPosition.size() == 1) return atPosition.front().first;
+  for (const auto& [zone, name] : atPosition) {
+    if (name == city.name) return zone;
+  }
+  return {};
+}
+
+std::string FindCityZone(int office, const CityMatch& city, std::string* error) {
+  const std::filesystem::path module = FindAddinModule(office);
+  const std::string path = (module.parent_path() / "city_zones.tsv").string();
+  std::ifstream in(path, std::ios::binary);
+  if (module.empty() || !in) {
+    *error = "cannot read " + path;
+    return {};
+  }
+  std::ostringstream text;
+  text << in.rdbuf();
+  std::string zone = FindZoneInTable(text.str(), city);
+  if (zone.empty()) *error = "no zone for " + city.display + " in " + path;
+  return zone;
 }
 
 }  // namespace host

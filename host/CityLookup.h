@@ -11,6 +11,7 @@ namespace host {
 
 struct CityMatch {
   std::string display;     // "Cairo, Egypt" (UTF-8)
+  std::string name;        // "Cairo": the line's first field
   double longitude = 0;    // degrees, positive WEST
   double latitude = 0;     // degrees, positive north
   double timeZone = 0;     // hours, positive EAST
@@ -27,5 +28,14 @@ std::optional<CityMatch> FindCity(int office, long uiLanguage, const std::string
 // The city line fields of one line, for tests: false when the line has no
 // field after the time zone.
 bool ParseCityLine(const std::string& utf8Line, CityMatch* city);
+
+// The tzdata zone of a city of the add-in's city file, from city_zones.tsv
+// beside it: the row whose position (to the arc-minute) is the city's, and,
+// where several rows share it, whose English name is the city's name. An
+// empty text, with *error set, when there is none.
+std::string FindCityZone(int office, const CityMatch& city, std::string* error);
+
+// The same over the text of such a table, for tests.
+std::string FindZoneInTable(const std::string& table, const CityMatch& city);
 
 }  // namespace host

@@ -40,6 +40,15 @@ int UsageError(const std::string& command, const std::string& message) {
   return 2;
 }
 
+int UnknownArgument(const std::string& command, const std::string& arg) {
+  const bool option = arg.size() > 1 && arg[0] == '-';
+  return UsageError(command, std::string(option ? "unknown option" : "unexpected argument") + " \"" + arg + "\"");
+}
+
+int MissingValue(const std::string& command, const std::string& option, const std::string& value) {
+  return UsageError(command, option + " needs a value (" + value + ")");
+}
+
 int Failure(const std::string& message) {
   std::fprintf(stderr, "orvane: %s\n", message.c_str());
   return 1;

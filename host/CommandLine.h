@@ -17,6 +17,13 @@ std::optional<long> ParseInteger(const std::string& text);
 
 // Prints "orvane: message" and a pointer to --help on stderr; returns 2.
 int UsageError(const std::string& command, const std::string& message);
+// The usage error for a word the command does not take: "unknown option
+// "--x"" for a word that looks like an option, else "unexpected argument".
+int UnknownArgument(const std::string& command, const std::string& arg);
+// The usage error for an option given without its value: "--from needs a
+// value (DATE)".
+int MissingValue(const std::string& command, const std::string& option, const std::string& value);
+
 // Prints "orvane: message" on stderr; returns 1.
 int Failure(const std::string& message);
 

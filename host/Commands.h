@@ -25,3 +25,9 @@ int RunDelete(const GlobalOptions& global, const Arguments& args);
 int RunImsakyya(const GlobalOptions& global, const Arguments& args);
 int RunUninstall(const GlobalOptions& global, const Arguments& args);
 int RunDialog(const GlobalOptions& global, const Arguments& args);
+int RunService(const GlobalOptions& global, const Arguments& args);
+
+// Runs a command another orvane of the same profile handed to this staying
+// host: the words of its command line, read as main reads them. The exit
+// status. (main.cpp)
+int RunHandedOverCommand(const std::vector<std::string>& words);

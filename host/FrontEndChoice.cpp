@@ -10,7 +10,9 @@
 
 #include "platform/fs/ModulePath.h"
 #include "platform/ui/CommonControls.h"
+#include "platform/ui/DeferredFrontEnd.h"
 #include "platform/ui/HeadlessFrontEnd.h"
+#include "platform/ui/TerminalFrontEnd.h"
 #include "platform/ui/UserInput.h"
 #include "platform/ui/WindowStyles.h"
 
@@ -95,14 +97,21 @@ std::string ChooseFrontEnd(const std::string& kind) {
     return {};
   }
 #ifdef ORVANE_WITH_QT
-  std::string problem;
-  std::shared_ptr<ui::FrontEnd> desktop = CreateDesktop(&problem);
-  if (desktop == nullptr) {
-    // Chosen by hand, it must work; chosen for a display, the terminal will do.
-    if (!kind.empty()) return problem;
-    ui::SetFrontEnd(nullptr);
+  if (kind.empty()) {
+    // Chosen for a display, the desktop is loaded only when a window is
+    // about to show; when it cannot be, the terminal will do.
+    ui::SetFrontEnd(std::make_shared<ui::DeferredFrontEnd>(
+        [] {
+          std::string ignored;
+          return CreateDesktop(&ignored);
+        },
+        std::make_shared<ui::TerminalFrontEnd>()));
     return {};
   }
+  // Chosen by hand, it must work: it is loaded now, to say so at once.
+  std::string problem;
+  std::shared_ptr<ui::FrontEnd> desktop = CreateDesktop(&problem);
+  if (desktop == nullptr) return problem;
   ui::SetFrontEnd(std::move(desktop));
   return {};
 #else
@@ -114,6 +123,8 @@ std::string ChooseFrontEnd(const std::string& kind) {
 
 void EndFrontEnd() {
 #ifdef ORVANE_WITH_QT
+  // From here on windows that end (with their modules) are nobody's to show.
+  if (std::dynamic_pointer_cast<ui::DeferredFrontEnd>(ui::CurrentFrontEnd()) != nullptr) ui::SetFrontEnd(nullptr);
   // Only a module that was loaded can have started Qt.
   void* module = dlopen(QtModulePath().c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD);
   if (module == nullptr) return;

@@ -9,8 +9,9 @@ namespace host {
 // boxes and progress on standard error, "headless" nothing at all (a dialog
 // is pressed OK as soon as it shows, a message box answered by its default
 // button and printed on standard error). Empty: the desktop when a display
-// is named (DISPLAY or WAYLAND_DISPLAY), else the terminal. Returns what
-// went wrong in one line, or an empty text.
+// is named (DISPLAY or WAYLAND_DISPLAY), loaded only when a window is about
+// to show, else the terminal. Returns what went wrong in one line, or an
+// empty text.
 std::string ChooseFrontEnd(const std::string& kind);
 
 // Ends the desktop front end, if it runs, before the program ends.

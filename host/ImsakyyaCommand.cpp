@@ -13,6 +13,7 @@
 
 #include "host/CommandLine.h"
 #include "host/Commands.h"
+#include "host/ProfileHost.h"
 #include "host/ToolbarButton.h"
 #include "host/run/OutlookProcess.h"
 #include "platform/com/ComRuntime.h"
@@ -93,6 +94,33 @@ class TemporarySetting {
   std::optional<DWORD> m_previous;
 };
 
+// An environment variable set for one request, and put back afterwards.
+class TemporaryEnvironment {
+ public:
+  TemporaryEnvironment(const char* name, std::optional<std::string> value) : m_name(name), m_active(value.has_value()) {
+    if (!m_active) return;
+    if (const char* previous = std::getenv(name)) m_previous = previous;
+    setenv(name, value->c_str(), 1);
+  }
+  ~TemporaryEnvironment() {
+    if (!m_active) return;
+    if (m_previous) {
+      setenv(m_name, m_previous->c_str(), 1);
+    } else {
+      unsetenv(m_name);
+    }
+  }
+  TemporaryEnvironment(const TemporaryEnvironment&) = delete;
+  TemporaryEnvironment& operator=(const TemporaryEnvironment&) = delete;
+
+ private:
+  const char* m_name;
+  bool m_active;
+  std::optional<std::string> m_previous;
+};
+
+int Write(const GlobalOptions& global, std::optional<DWORD> range, std::optional<DWORD> calendar, bool open);
+
 // The page's identity on disk, to tell whether this request wrote it.
 struct FileStamp {
   bool exists = false;
@@ -136,13 +164,16 @@ int RunImsakyya(const GlobalOptions& global, const Arguments& args) {
       std::puts(kHelp);
       return 0;
     }
-    if (arg == "--range" && i + 1 < args.size()) {
+    if ((arg == "--range" || arg == "--calendar") && i + 1 == args.size()) {
+      return cli::MissingValue("imsakyya", arg, arg == "--range" ? "today, week, month, tomorrow, next-week or next-month" : "gregorian or hijri");
+    }
+    if (arg == "--range") {
       const std::string& value = args[++i];
       for (DWORD k = 0; k < 6; ++k) {
         if (value == kRanges[k]) range = k;
       }
       if (!range) return cli::UsageError("imsakyya", "--range takes today, week, month, tomorrow, next-week or next-month, not \"" + value + "\"");
-    } else if (arg == "--calendar" && i + 1 < args.size()) {
+    } else if (arg == "--calendar") {
       const std::string& value = args[++i];
       if (value == "hijri") {
         calendar = 0;
@@ -154,16 +185,22 @@ int RunImsakyya(const GlobalOptions& global, const Arguments& args) {
     } else if (arg == "--no-open") {
       open = false;
     } else {
-      return cli::UsageError("imsakyya", "unexpected argument \"" + arg + "\"");
+      return cli::UnknownArgument("imsakyya", arg);
     }
   }
 
+  return host::RunAsProfileHost("imsakyya", [&] { return Write(global, range, calendar, open); });
+}
+
+namespace {
+
+int Write(const GlobalOptions& global, std::optional<DWORD> range, std::optional<DWORD> calendar, bool open) {
   const std::filesystem::path folder = AddinFolder(global.office);
   if (folder.empty()) return cli::Failure("the add-in is not installed (orvane install)");
   const std::filesystem::path page = folder / "imsakyya.html";
   // The add-in opens the page through the shell; a program that does
-  // nothing keeps it closed.
-  if (!open) setenv("ORVANE_OPEN", "true", 1);
+  // nothing keeps it closed. For this request only: a staying host runs on.
+  TemporaryEnvironment opener("ORVANE_OPEN", open ? std::optional<std::string>() : std::string("true"));
 
   host::HostOptions options;
   options.office = global.office;
@@ -195,3 +232,5 @@ int RunImsakyya(const GlobalOptions& global, const Arguments& args) {
   std::puts(page.c_str());
   return 0;
 }
+
+}  // namespace

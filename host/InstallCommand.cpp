@@ -52,14 +52,15 @@ int RunInstall(const GlobalOptions& global, const Arguments& args) {
       PrintInstallHelp();
       return 0;
     }
-    if (args[i] == "--office" && i + 1 < args.size()) {
+    if (args[i] == "--office" && i + 1 == args.size()) return cli::MissingValue("install", "--office", "10 or 11");
+    if (args[i] == "--office") {
       const auto version = cli::ParseInteger(args[++i]);
       if (!version || (*version != 10 && *version != 11)) {
         return cli::UsageError("install", "--office takes 10 or 11, not \"" + args[i] + "\"");
       }
       office = static_cast<int>(*version);
     } else {
-      return cli::UsageError("install", "unexpected argument \"" + args[i] + "\"");
+      return cli::UnknownArgument("install", args[i]);
     }
   }
 

@@ -37,6 +37,11 @@ int RunReg(const GlobalOptions&, const Arguments& args) {
     }
   }
   const std::string& verb = args[0];
+  // Neither verb takes options: a word like one is a mistake, not a key or a
+  // file ("-" alone is standard input).
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    if (args[i].size() > 1 && args[i][0] == '-') return cli::UnknownArgument("reg", args[i]);
+  }
   std::string error;
   if (verb == "export") {
     if (args.size() > 2) return cli::UsageError("reg", "export takes at most one key");

@@ -13,6 +13,7 @@
 
 #include "host/AddinLocation.h"
 #include "host/CommandLine.h"
+#include "host/ProfileHost.h"
 #include "host/Commands.h"
 #include "host/run/OutlookClass.h"
 #include "platform/com/ComRuntime.h"
@@ -52,6 +53,8 @@ std::filesystem::path AddinModule(int office) {
 
 using DeleteOutlookItemsFunction = HRESULT (*)(void*);
 
+int Uninstall(const GlobalOptions& global);
+
 }  // namespace
 
 int RunUninstall(const GlobalOptions& global, const Arguments& args) {
@@ -60,8 +63,14 @@ int RunUninstall(const GlobalOptions& global, const Arguments& args) {
       std::puts(kHelp);
       return 0;
     }
-    return cli::UsageError("uninstall", "unexpected argument \"" + arg + "\"");
+    return cli::UnknownArgument("uninstall", arg);
   }
+  return host::RunAsProfileHost("uninstall", [&] { return Uninstall(global); });
+}
+
+namespace {
+
+int Uninstall(const GlobalOptions& global) {
   const std::filesystem::path module = AddinModule(global.office);
   if (module.empty()) return cli::Failure("cannot find the add-in module for Office " + std::to_string(global.office));
 
@@ -97,3 +106,5 @@ int RunUninstall(const GlobalOptions& global, const Arguments& args) {
   std::printf("Uninstalled %s\n", module.string().c_str());
   return 0;
 }
+
+}  // namespace

@@ -1,10 +1,11 @@
 #include "locations/AddCity.h"
 
 #include <cmath>
+#include <cstdio>
 #include <string>
 
-#include "addin/ResourceLibrary.h"
-#include "addin/TraceLog.h"
+#include "services/ResourceLibrary.h"
+#include "services/TraceLog.h"
 #include "platform/ui/Resources.h"
 #include "platform/ui/WindowsX.h"
 
@@ -234,4 +235,37 @@ bool CAddCity::OnOK(HWND dialog) {
   m_record.m_capital = 0;
   TraceExit("CAddCity::OnOK");
   return true;
+}
+
+DialogResult ShowAddCityDialog(const DialogRun& run) {
+  const AddinSettings& settings = run.store.Settings();
+  CCityInfo current;
+  if (!settings.location.empty()) current.GetInfoFromLine(settings.location.c_str());
+  CAddCity dialog(&current, run.HasOption("--edit") ? CAddCity::kEdit : CAddCity::kAdd);
+  const std::intptr_t result = dialog.DoModal(GetActiveWindow());
+  if (result == -1) return kDialogNotShown;
+  if (result != IDOK) return kDialogCancelled;
+  const CCityInfo& city = dialog.Record();
+  const auto text = [](const CityText& value) { return text::Utf16ToUtf8(value.value_or(u"")); };
+  tchar longitude[64] = {};
+  tchar latitude[64] = {};
+  city.FormatCoordinates(longitude, latitude, 64);
+  char zone[32];
+  std::snprintf(zone, sizeof zone, "%.6g", city.m_timeZone);
+  const std::string lines[] = {
+      "Name=" + text(city.m_name),
+      "State=" + text(city.m_state),
+      "Country=" + text(city.m_country),
+      "Latitude=" + TToUtf8(latitude),
+      "Longitude=" + TToUtf8(longitude),
+      std::string("TimeZone=") + zone,
+      std::string("Daylight=") + (city.m_daylight != 0 ? "Y" : "N"),
+  };
+  for (const std::string& line : lines) run.PrintLine(line);
+  tchar cityLine[1040] = {};
+  city.GetLineFromInfo(cityLine, 1040);
+  std::string asLine = TToUtf8(cityLine);
+  while (!asLine.empty() && (asLine.back() == '\n' || asLine.back() == '\r')) asLine.pop_back();
+  run.PrintValue(151, asLine);
+  return kDialogOk;
 }

@@ -11,6 +11,7 @@
 #include "locations/CityInfo.h"
 #include "options/LinkControl.h"
 #include "platform/ui/Dialog.h"
+#include "settings/DialogRun.h"
 
 class CAddCity : public ui::DialogHandler {
  public:
@@ -93,3 +94,8 @@ class CAddCity : public ui::DialogHandler {
   short m_mode;
   CLinkControl m_link;
 };
+
+// `orvane dialog add-city [--edit]`: the current city, in add mode as the
+// city to start from, in edit mode as the city to correct; after OK the
+// record's fields and the record as a city line.
+DialogResult ShowAddCityDialog(const DialogRun& run);

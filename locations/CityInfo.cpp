@@ -7,24 +7,14 @@
 #include <cctype>
 #include <cstring>
 
-#include "addin/ResourceLibrary.h"
-#include "addin/TraceLog.h"
+#include "office/CityMethodCodes.h"
+#include "services/ResourceLibrary.h"
+#include "services/TraceLog.h"
 #include "platform/text/Format.h"
 #include "platform/text/TextConvert.h"
 #include "platform/ui/Resources.h"
 
 namespace {
-
-// Method codes of the city line are not the enumeration values.
-constexpr int kMethodOfCode[] = {eWIL, eQurah, eKarachi, eEgypt, eISNA, eWIL};
-struct MethodCode {
-  int method;
-  int code;
-};
-// eCustom has no code of its own; it computes at 18 degrees on both sides,
-// as Karachi does, so it is written as Karachi's code.
-constexpr MethodCode kCodeOfMethod[] = {
-    {eEgypt, 3}, {eISNA, 4}, {eQurah, 1}, {eKarachi, 2}, {eWIL, 0}, {eCustom, 2}};
 
 bool IsSeparator(tchar c) { return c == ',' || c == '\r' || c == '\n'; }
 
@@ -98,17 +88,9 @@ std::u16string LoadFormat(UINT id) {
 
 }  // namespace
 
-int MethodCodeOf(int method) {
-  for (const MethodCode& entry : kCodeOfMethod) {
-    if (entry.method == method) return entry.code;
-  }
-  return kCodeOfMethod[0].code;  // not a method: written as Egypt's, the default
-}
+int MethodCodeOf(int method) { return city_line::MethodCodeOf(method); }
 
-int MethodOfCode(int code) {
-  // Codes outside the table read as Muslim World League, like 0 and 5.
-  return code >= 0 && code <= 5 ? kMethodOfCode[code] : eWIL;
-}
+int MethodOfCode(int code) { return city_line::MethodOfCode(code); }
 
 void SplitTimeZone(double timeZone, int* hours, int* minutes) {
   const int sign = timeZone < 0 ? -1 : 1;

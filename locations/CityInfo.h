@@ -14,7 +14,7 @@
 #include <optional>
 #include <string>
 
-#include "addin/Flavour.h"
+#include "services/Flavour.h"
 
 // A text that may be missing, which is not the same as empty.
 using CityText = std::optional<std::u16string>;

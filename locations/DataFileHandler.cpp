@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "addin/ResourceLibrary.h"
-#include "addin/TraceLog.h"
+#include "services/ResourceLibrary.h"
+#include "services/TraceLog.h"
 #include "platform/text/Format.h"
 #include "platform/text/TextConvert.h"
 #include "platform/ui/Resources.h"

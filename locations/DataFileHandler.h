@@ -14,7 +14,7 @@
 #include <cstdio>
 #include <string>
 
-#include "addin/Flavour.h"
+#include "services/Flavour.h"
 #include "locations/CityInfo.h"
 
 class CDataFileHandler {

@@ -32,6 +32,15 @@ enum AsrSchool : LONG {
   eHanafi = 1,
 };
 
+// How Fajr and Isha are found where the sun does not reach the twilight angle
+// of the method, and bounded above 48 degrees of latitude: a part of the
+// night from sunset to the next sunrise.
+enum HighLatitudeRule : LONG {
+  eSeventhOfNight = 0,  // a seventh of the night after sunset and before sunrise
+  eMiddleOfNight = 1,   // both at the middle of the night
+  eTwilightAngle = 2,   // the method's angle over 60 of the night
+};
+
 // The prayer-time calculator. Dual: every member is also reachable through
 // IDispatch under the dispid in its comment. No member fails; unusable
 // results are kInvalidDate (-657435.0).
@@ -77,4 +86,38 @@ struct IPrayerCalculator : IDispatch {
 
  protected:
   ~IPrayerCalculator() = default;
+};
+
+// What the calculator adds for clients that know of it: the high-latitude
+// rule, and where each time of the last Recalc falls. IPrayerCalculator stays
+// as it was published; a client that wants the addition asks for this
+// interface, and one that does not never meets it. Its members follow those
+// of IPrayerCalculator in the same table, as a later version of a dual
+// interface does. Prayers are numbered 0 (Fajr) to 5 (Isha); a set of them is
+// a bit set with bit n for prayer n (Fajr 1, Shorouk 2, ... Isha 32).
+struct IPrayerCalculator2 : IPrayerCalculator {
+  static constexpr IID kIID = MakeGuid("{9CC62FE2-4485-4F9C-A7A6-F6D6F724F537}");
+
+  // Default eSeventhOfNight; any value outside the enumeration computes as
+  // eSeventhOfNight. Does not recompute.                              [19]
+  virtual HRESULT get_HighLatitudeRule(HighLatitudeRule* pVal) = 0;
+  virtual HRESULT put_HighLatitudeRule(HighLatitudeRule newVal) = 0;
+  // The time of prayer nPrayer with the date on which it falls: an Isha
+  // after midnight carries the next day's date, a Fajr before midnight the
+  // day before's. IPrayerCalculator's getters keep the requested date.
+  // kInvalidDate for an nPrayer outside 0..5 or after an invalid date. [20]
+  virtual HRESULT PrayerTime(LONG nPrayer, DATE* pVal) = 0;
+  // The prayers whose time falls on the day after Date.              [21]
+  virtual HRESULT get_NextDayTimes(LONG* pVal) = 0;
+  // The prayers whose time falls on the day before Date.             [22]
+  virtual HRESULT get_PreviousDayTimes(LONG* pVal) = 0;
+  // The prayers (Fajr, Isha) whose time the high-latitude rule gave.  [23]
+  virtual HRESULT get_RuleTimes(LONG* pVal) = 0;
+  // The prayers whose time the sun does not give on that day at that
+  // place, taken from the nearest day on which it does (polar day and
+  // night) or moved to keep the six times in their order.              [24]
+  virtual HRESULT get_PolarTimes(LONG* pVal) = 0;
+
+ protected:
+  ~IPrayerCalculator2() = default;
 };

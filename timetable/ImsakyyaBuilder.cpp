@@ -6,10 +6,10 @@
 #include <system_error>
 #include <string_view>
 
-#include "addin/Exceptions.h"
-#include "addin/ModuleStrings.h"
-#include "addin/ResourceLibrary.h"
-#include "addin/TraceLog.h"
+#include "services/Exceptions.h"
+#include "services/ModuleStrings.h"
+#include "services/ResourceLibrary.h"
+#include "services/TraceLog.h"
 #include "locations/CityInfo.h"
 #include "platform/com/ComRuntime.h"
 #include "platform/fs/AtomicFile.h"

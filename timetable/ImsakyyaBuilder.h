@@ -22,7 +22,7 @@
 
 #include <string>
 
-#include "addin/Flavour.h"
+#include "services/Flavour.h"
 #include "calc/OleDate.h"
 #include "platform/com/ComPtr.h"
 #include "platform/xml/XmlDom.h"

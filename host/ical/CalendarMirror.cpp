@@ -45,6 +45,17 @@ constexpr const BusyStatusForm& kDefaultBusyStatusForm = kBusyStatusForms[2];
 // A content line may hold 75 bytes; a continuation line begins with a blank.
 constexpr std::size_t kLineBytes = 75;
 
+// The summary of an item without a subject, as Outlook lists one: a
+// published calendar must give each event a summary, and libical reads a
+// summary of nothing as none.
+constexpr const char* kNoSubject = "(No Subject)";
+
+// Whether a cleaned text holds more than blanks: libical reads a value
+// without the blanks at its ends, and a value of nothing as no value.
+bool HasText(std::string_view cleaned) {
+  return cleaned.find_first_not_of(" \t\n") != std::string_view::npos;
+}
+
 const BusyStatusForm& FormOfBusyStatus(long busyStatus) {
   for (const BusyStatusForm& form : kBusyStatusForms) {
     if (form.busyStatus == busyStatus) return form;
@@ -208,7 +219,8 @@ void AppendAlarm(std::string& out, const Appointment& item) {
     AppendLine(out, "ATTACH:" + FileUriFromPath(sound));
   } else {
     AppendLine(out, "ACTION:DISPLAY");
-    AppendTextLine(out, "DESCRIPTION", CleanText(item.subject));
+    const std::string subject = CleanText(item.subject);
+    AppendTextLine(out, "DESCRIPTION", HasText(subject) ? subject : kNoSubject);
   }
   AppendLine(out, "END:VALARM");
 }
@@ -218,7 +230,8 @@ void AppendEvent(std::string& out, const Appointment& item, const std::string& u
   AppendLine(out, "BEGIN:VEVENT");
   AppendTextLine(out, "UID", uid);
   AppendLine(out, "DTSTAMP:" + stamp);
-  AppendTextLine(out, "SUMMARY", CleanText(item.subject));
+  const std::string subject = CleanText(item.subject);
+  AppendTextLine(out, "SUMMARY", HasText(subject) ? subject : kNoSubject);
   const std::string body = CleanText(item.body);
   if (!body.empty()) AppendTextLine(out, "DESCRIPTION", body);
 

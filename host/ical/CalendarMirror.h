@@ -39,14 +39,16 @@ inline constexpr long kMaxReminderMinutes = 35791394;
 /// CR LF and are folded at 75 bytes, never inside a UTF-8 character. DTSTAMP
 /// is "now" from the platform clock (ORVANE_NOW when set) in UTC.
 ///
-/// Each event has SUMMARY; DESCRIPTION when the body is not empty; DTEND only
+/// Each event has SUMMARY ("(No Subject)", as Outlook lists it, for an item
+/// whose subject is empty or blank: a published calendar must give each
+/// event a summary); DESCRIPTION when the body is not empty; DTEND only
 /// when the end is later than the start (an event without one ends when it
 /// starts); TRANSP TRANSPARENT for free time and OPAQUE otherwise;
 /// X-MICROSOFT-CDO-BUSYSTATUS FREE, TENTATIVE, BUSY or OOF (a status Outlook
 /// does not have is written as BUSY, its default); with the reminder set a
 /// VALARM triggered that many minutes before the start, AUDIO with the sound
 /// file's file: URI when a sound is to play and a file is named (a Windows
-/// path as the platform maps it), else DISPLAY with the subject; and the user
+/// path as the platform maps it), else DISPLAY with the summary; and the user
 /// properties as UserPropertyForm.h describes. Texts are cleaned as
 /// CleanText describes, so CR LF line breaks come back as LF. Blanks at either
 /// end of a subject or body are written, but libical (and so Evolution) reads

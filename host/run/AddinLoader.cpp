@@ -51,7 +51,7 @@ void Disable(const std::string& progId, const char* why, HRESULT hr) {
 
 }  // namespace
 
-void AddinLoader::ConnectAll(IDispatch* application) {
+void AddinLoader::ConnectAll(IDispatch* application, LONG mode) {
   for (const std::string& progId : AddinNames()) {
     DWORD behavior = 0;
     const std::string key = std::string(kAddinsKey) + "\\" + progId;
@@ -70,7 +70,7 @@ void AddinLoader::ConnectAll(IDispatch* application) {
       Disable(progId, "could not be created", FAILED(hr) ? hr : E_NOINTERFACE);
       continue;
     }
-    hr = addin->OnConnection(application, ext_cm_Startup, nullptr, nullptr);
+    hr = addin->OnConnection(application, mode, nullptr, nullptr);
     if (FAILED(hr)) {
       Disable(progId, "failed to connect", hr);
       continue;

@@ -23,8 +23,10 @@ struct LoadedAddin {
 
 class AddinLoader {
  public:
-  // Creates and connects each add-in, in the order of their names.
-  void ConnectAll(IDispatch* application);
+  // Creates and connects each add-in, in the order of their names, as at
+  // Outlook's start-up (ext_cm_Startup) or to an Outlook that runs already
+  // (ext_cm_AfterStartup).
+  void ConnectAll(IDispatch* application, LONG mode = ext_cm_Startup);
   // OnAddInsUpdate and OnStartupComplete of each, after all connected.
   void StartupComplete();
   // OnBeginShutdown, then OnDisconnection(ext_dm_HostShutdown), and let go.

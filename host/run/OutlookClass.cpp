@@ -1,32 +1,14 @@
 #include "host/run/OutlookClass.h"
 
-#include <atomic>
-
+#include "platform/com/ClassFactory.h"
 #include "platform/com/ComRuntime.h"
 #include "platform/fs/Profile.h"
 
 namespace host {
 
-class OutlookClassRegistration::Factory final : public IClassFactory {
+class OutlookClassRegistration::Factory final : public com::CClassFactoryBase {
  public:
   explicit Factory(const HostOptions& options) : options_(options) {}
-
-  HRESULT QueryInterface(REFIID iid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    if (iid == IUnknown::kIID || iid == IClassFactory::kIID) {
-      *object = static_cast<IClassFactory*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG AddRef() override { return ++refs_; }
-  ULONG Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
 
   HRESULT CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
     if (object == nullptr) return E_POINTER;
@@ -56,7 +38,6 @@ class OutlookClassRegistration::Factory final : public IClassFactory {
  private:
   ~Factory() { ShutdownAll(); }
 
-  std::atomic<ULONG> refs_{0};
   HostOptions options_;
   std::vector<std::shared_ptr<OutlookSession>> sessions_;
 };

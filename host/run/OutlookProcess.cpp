@@ -88,7 +88,7 @@ DATE OutlookProcess::Now() const {
   return startDate_ + elapsed.count() / 86400.0;
 }
 
-void OutlookProcess::Start() {
+void OutlookProcess::Start(Join join) {
   SYSTEMTIME now;
   GetLocalTime(&now);
   SystemTimeToVariantTime(&now, &startDate_);
@@ -115,9 +115,14 @@ void OutlookProcess::Start() {
   mirror_->Write();
 
   if (!options_.embedding) session_->NewExplorer(FolderKind::kCalendar, true);
-  addins_.ConnectAll(session_->Application());
-  addins_.StartupComplete();
-  session_->RaiseStartup();
+  if (join == Join::kOutlookRuns) {
+    // As the COM Add-ins dialog connects one: no start-up to complete.
+    addins_.ConnectAll(session_->Application(), ext_cm_AfterStartup);
+  } else {
+    addins_.ConnectAll(session_->Application());
+    addins_.StartupComplete();
+    session_->RaiseStartup();
+  }
   mirror_->Flush();
 }
 

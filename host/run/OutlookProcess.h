@@ -37,13 +37,18 @@ class OutlookProcess {
   OutlookProcess(const OutlookProcess&) = delete;
   OutlookProcess& operator=(const OutlookProcess&) = delete;
 
+  // How the add-ins come to a run: as Outlook starts (they hear Startup), or
+  // to an Outlook that runs already (a staying host's run taken up again
+  // after a command it was handed): connected after start-up, no Startup.
+  enum class Join { kOutlookStarts, kOutlookRuns };
+
   // Opens the session, brings calendar.ics up to date, opens the explorer
   // (unless embedding), connects the add-ins and raises Startup. Throws,
   // saying why, when the store could not keep what the add-ins save (a
   // read-only outlook.db or profile folder) or the list of add-ins cannot
   // be read: Outlook does not start on a store it cannot write either, and
   // starting without the add-ins would look like success.
-  void Start();
+  void Start(Join join = Join::kOutlookStarts);
   // Raises each reminder due since the last check, up to `now` (a reminder
   // already overdue when the host starts is raised only while its item has
   // not ended), to the add-ins and to the user; how many were raised.
@@ -52,6 +57,8 @@ class OutlookProcess {
   // stop is set or an add-in quits Outlook. A check that fails (the store
   // busy with another program) is reported and tried again.
   void Stay(const std::atomic<bool>& stop);
+  // Collects the notifiers and players of reminders that have finished.
+  void ReapAlerts() { alert_.Reap(); }
   // Closes the explorer, tells the add-ins and disconnects them, ends the
   // session and leaves calendar.ics current. Once; the destructor calls it.
   void Stop();

@@ -12,6 +12,8 @@
 #include <new>
 #include <utility>
 
+#include "platform/com/ClassFactory.h"
+#include "platform/com/RefCounted.h"
 #include "platform/com/Unknown.h"
 
 namespace com {
@@ -23,10 +25,10 @@ void UnlockModule();
 
 // A standalone object: counts its own references and deletes itself.
 template <typename T>
-class CComObject final : public T {
+class CComObject final : public CRefCounted<T> {
  public:
   template <typename... Args>
-  explicit CComObject(Args&&... args) : T(std::forward<Args>(args)...) {
+  explicit CComObject(Args&&... args) : CRefCounted<T>(std::forward<Args>(args)...) {
     LockModule();
   }
   ~CComObject() { UnlockModule(); }
@@ -39,18 +41,9 @@ class CComObject final : public T {
     } else if (const HRESULT hr = this->InternalQueryInterface(iid, object); FAILED(hr)) {
       return hr;
     }
-    AddRef();
+    this->AddRef();
     return S_OK;
   }
-  ULONG AddRef() override { return ++m_refs; }
-  ULONG Release() override {
-    const ULONG left = --m_refs;
-    if (left == 0) delete this;
-    return left;
-  }
-
- private:
-  std::atomic<ULONG> m_refs{0};
 };
 
 // The inner object of an aggregate: its IUnknown methods go to the outer
@@ -71,7 +64,7 @@ class CComContainedObject final : public T {
 
 // The non-delegating unknown handed to the outer object when T is aggregated.
 template <typename T>
-class CComAggObject final : public IUnknown {
+class CComAggObject final : public CRefCounted<IUnknown> {
  public:
   explicit CComAggObject(IUnknown* outer) : m_contained(outer) { LockModule(); }
   ~CComAggObject() { UnlockModule(); }
@@ -89,15 +82,8 @@ class CComAggObject final : public IUnknown {
     static_cast<IUnknown*>(*object)->AddRef();
     return S_OK;
   }
-  ULONG AddRef() override { return ++m_refs; }
-  ULONG Release() override {
-    const ULONG left = --m_refs;
-    if (left == 0) delete this;
-    return left;
-  }
 
  private:
-  std::atomic<ULONG> m_refs{0};
   CComContainedObject<T> m_contained;
 };
 
@@ -125,27 +111,11 @@ HRESULT CreateComObject(IUnknown* outer, REFIID iid, void** object) {
 
 // A class factory for T; it counts as a lock on the module while alive.
 template <typename T>
-class CComClassFactory final : public IClassFactory {
+class CComClassFactory final : public CClassFactoryBase {
  public:
   CComClassFactory() { LockModule(); }
   ~CComClassFactory() { UnlockModule(); }
 
-  HRESULT QueryInterface(REFIID iid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    if (iid == IUnknown::kIID || iid == IClassFactory::kIID) {
-      *object = static_cast<IClassFactory*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG AddRef() override { return ++m_refs; }
-  ULONG Release() override {
-    const ULONG left = --m_refs;
-    if (left == 0) delete this;
-    return left;
-  }
   HRESULT CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
     return CreateComObject<T>(outer, iid, object);
   }
@@ -157,9 +127,6 @@ class CComClassFactory final : public IClassFactory {
     }
     return S_OK;
   }
-
- private:
-  std::atomic<ULONG> m_refs{0};
 };
 
 // Hands out a new class factory for T.

@@ -20,14 +20,6 @@ HRESULT ConnectionPoint::QueryInterface(REFIID iid, void** object) {
   return E_NOINTERFACE;
 }
 
-ULONG ConnectionPoint::AddRef() { return ++m_refs; }
-
-ULONG ConnectionPoint::Release() {
-  const ULONG left = --m_refs;
-  if (left == 0) delete this;
-  return left;
-}
-
 HRESULT ConnectionPoint::GetConnectionInterface(IID* iid) {
   if (iid == nullptr) return E_POINTER;
   *iid = m_iid;

@@ -10,17 +10,16 @@
 
 #include "platform/com/ComPtr.h"
 #include "platform/com/ConnectionPoint.h"
+#include "platform/com/RefCounted.h"
 
 namespace com {
 
-class ConnectionPoint final : public IConnectionPoint {
+class ConnectionPoint final : public CRefCounted<IConnectionPoint> {
  public:
   // A new point for the event interface iid, holding one reference.
   static ComPtr<ConnectionPoint> Create(REFIID iid);
 
   HRESULT QueryInterface(REFIID iid, void** object) override;
-  ULONG AddRef() override;
-  ULONG Release() override;
 
   HRESULT GetConnectionInterface(IID* iid) override;
   // The sink must answer QueryInterface for the event interface (event
@@ -44,7 +43,6 @@ class ConnectionPoint final : public IConnectionPoint {
   explicit ConnectionPoint(REFIID iid) : m_iid(iid) {}
   ~ConnectionPoint() = default;
 
-  ULONG m_refs = 0;
   IID m_iid;
   DWORD m_nextCookie = 1;
   std::map<DWORD, ComPtr<IDispatch>> m_sinks;  // cookies grow, so map order is Advise order

@@ -29,6 +29,7 @@
 
 #include "platform/fs/WindowsPath.h"
 #include "platform/text/TextConvert.h"
+#include "platform/com/RefCounted.h"
 
 namespace {
 
@@ -95,7 +96,7 @@ HRESULT WrapNode(DocumentObject* owner, xmlNodePtr node, IXMLDOMNode** out);
 // The members every node kind shares, over Interface (one of the node
 // interfaces). Derived classes answer for their own interface identifiers.
 template <typename Interface>
-class NodeImpl : public Interface, public NodeCore {
+class NodeImpl : public com::CRefCounted<Interface>, public NodeCore {
  public:
   HRESULT QueryInterface(REFIID iid, void** object) override {
     if (object == nullptr) return E_POINTER;
@@ -106,16 +107,10 @@ class NodeImpl : public Interface, public NodeCore {
     }
     if (iid == IUnknown::kIID || iid == IXMLDOMNode::kIID || iid == Interface::kIID || Answers(iid)) {
       *object = static_cast<Interface*>(this);
-      AddRef();
+      this->AddRef();
       return S_OK;
     }
     return E_NOINTERFACE;
-  }
-  ULONG AddRef() override { return ++m_refs; }
-  ULONG Release() override {
-    const ULONG left = --m_refs;
-    if (left == 0) delete this;
-    return left;
   }
 
   HRESULT get_nodeName(BSTR* name) override;
@@ -134,7 +129,6 @@ class NodeImpl : public Interface, public NodeCore {
   virtual bool Answers(REFIID) const { return false; }
 
  private:
-  std::atomic<ULONG> m_refs{0};
 };
 
 class ElementObject final : public NodeImpl<IXMLDOMElement> {
@@ -162,7 +156,7 @@ xmlDocPtr NewDoc() {
   return doc;
 }
 
-class DocumentObject final : public IXMLDOMDocument2, public NodeCore {
+class DocumentObject final : public com::CRefCounted<IXMLDOMDocument2>, public NodeCore {
  public:
   DocumentObject() {
     m_doc = NewDoc();
@@ -207,12 +201,6 @@ class DocumentObject final : public IXMLDOMDocument2, public NodeCore {
       return S_OK;
     }
     return E_NOINTERFACE;
-  }
-  ULONG AddRef() override { return ++m_refs; }
-  ULONG Release() override {
-    const ULONG left = --m_refs;
-    if (left == 0) delete this;
-    return left;
   }
 
   // The node members, through a node object of the document itself.
@@ -355,7 +343,6 @@ class DocumentObject final : public IXMLDOMDocument2, public NodeCore {
     return hr;
   }
 
-  std::atomic<ULONG> m_refs{0};
   xmlDocPtr m_doc = nullptr;
   std::unordered_set<xmlNodePtr> m_created;
   std::vector<xmlDocPtr> m_retired;
@@ -363,7 +350,7 @@ class DocumentObject final : public IXMLDOMDocument2, public NodeCore {
   std::string m_loadError;
 };
 
-class AttributeMapObject final : public IXMLDOMNamedNodeMap {
+class AttributeMapObject final : public com::CRefCounted<IXMLDOMNamedNodeMap> {
  public:
   AttributeMapObject(DocumentObject* owner, xmlNodePtr element) : m_owner(owner), m_element(element) {
     m_owner->AddRef();
@@ -377,12 +364,6 @@ class AttributeMapObject final : public IXMLDOMNamedNodeMap {
     *object = static_cast<IXMLDOMNamedNodeMap*>(this);
     AddRef();
     return S_OK;
-  }
-  ULONG AddRef() override { return ++m_refs; }
-  ULONG Release() override {
-    const ULONG left = --m_refs;
-    if (left == 0) delete this;
-    return left;
   }
 
   HRESULT setNamedItem(IXMLDOMNode* attribute, IXMLDOMNode** outNode) override {
@@ -432,7 +413,6 @@ class AttributeMapObject final : public IXMLDOMNamedNodeMap {
   }
 
  private:
-  std::atomic<ULONG> m_refs{0};
   DocumentObject* m_owner;  // counted
   xmlNodePtr m_element;
 };

@@ -259,6 +259,132 @@ TEST_P(AddinModule, LateBoundCallsByNameGiveTheSameTimes) {
   EXPECT_EQ(c->Invoke(id(u"Fajr"), GUID_NULL, 0, DISPATCH_PROPERTYPUT, &putFajr, nullptr, nullptr, nullptr), DISP_E_MEMBERNOTFOUND);
 }
 
+TEST_P(AddinModule, SecondInterfaceGivesTheRuleAndTheDayEachTimeFallsOn) {
+  ComPtr<IPrayerCalculator> c = NewCalculator();
+  ASSERT_TRUE(c);
+  ComPtr<IPrayerCalculator2> c2;
+  ASSERT_EQ(c.As(&c2), S_OK);
+  ComPtr<IUnknown> one, other;
+  c.As(&one);
+  c2.As(&other);
+  EXPECT_EQ(one.Get(), other.Get());
+  HighLatitudeRule rule = eTwilightAngle;
+  c2->get_HighLatitudeRule(&rule);
+  EXPECT_EQ(rule, eSeventhOfNight);
+
+  const auto read = [&](DATE* old, DATE* own) {
+    c->get_Fajr(&old[0]); c->get_Shorouk(&old[1]); c->get_Zuhr(&old[2]);
+    c->get_Asr(&old[3]); c->get_Maghrib(&old[4]); c->get_Isha(&old[5]);
+    for (LONG n = 0; n < 6; ++n) c2->PrayerTime(n, &own[n]);
+  };
+  LONG next = -1, previous = -1, ruled = -1, polar = -1;
+  const auto flags = [&] {
+    c2->get_NextDayTimes(&next); c2->get_PreviousDayTimes(&previous);
+    c2->get_RuleTimes(&ruled); c2->get_PolarTimes(&polar);
+  };
+  DATE old[6], own[6];
+
+  // London in June under every client's default: a seventh of the night.
+  // (The engine alone, with no twilight, gave 04:00 and 18:00.)
+  c->SetLocation(0.13, 51.5, 0.0, 0);
+  c->put_Method(eWIL);
+  ASSERT_EQ(c->Recalc(Date(2027, 6, 21)), S_OK);
+  read(old, own);
+  EXPECT_EQ(old[0], Date(2027, 6, 21, 2, 40));
+  EXPECT_EQ(old[5], Date(2027, 6, 21, 21, 25));
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(old[i], own[i]) << i;
+  flags();
+  EXPECT_EQ(ruled, 1 | 32);
+  EXPECT_EQ(next | previous | polar, 0);
+
+  // The middle of the night puts Isha after midnight: the interface of old
+  // keeps the requested date, PrayerTime carries the next one.
+  ASSERT_EQ(c2->put_HighLatitudeRule(eMiddleOfNight), S_OK);
+  c2->get_HighLatitudeRule(&rule);
+  EXPECT_EQ(rule, eMiddleOfNight);
+  c->Recalc(Date(2027, 6, 21));
+  read(old, own);
+  EXPECT_EQ(old[5], Date(2027, 6, 21, 0, 2));
+  EXPECT_EQ(own[5], Date(2027, 6, 22, 0, 2));
+  flags();
+  EXPECT_EQ(next, 32);
+  // On 27 May the middle of the night comes before midnight: Fajr is the
+  // day before's.
+  c->Recalc(Date(2027, 5, 27));
+  read(old, own);
+  EXPECT_EQ(own[0], Date(2027, 5, 26, 23, 59));
+  flags();
+  EXPECT_EQ(previous, 1);
+
+  // Reykjavik's sun sets after midnight in June.
+  c2->put_HighLatitudeRule(static_cast<HighLatitudeRule>(9));  // computes as the default
+  c->SetLocation(21.94, 64.15, 0.0, 0);
+  c->Recalc(Date(2027, 6, 21));
+  read(old, own);
+  EXPECT_EQ(own[4], Date(2027, 6, 22, 0, 4));
+  EXPECT_EQ(old[4], Date(2027, 6, 21, 0, 4));
+  EXPECT_EQ(own[5], Date(2027, 6, 22, 0, 28));
+
+  // Tromso in December: no sunrise, no sunset, no Asr from the sun.
+  c->SetLocation(-18.95, 69.65, 1.0, 0);
+  c->Recalc(Date(2027, 12, 21));
+  flags();
+  EXPECT_EQ(polar, 2 | 8 | 16);
+  read(old, own);
+  for (int i = 0; i + 1 < 6; ++i) EXPECT_LT(own[i], own[i + 1]) << i;
+
+  // Nothing for a prayer that does not exist or after an invalid date.
+  DATE none = 0;
+  EXPECT_EQ(c2->PrayerTime(6, &none), S_OK);
+  EXPECT_EQ(none, -657435.0);
+  c2->PrayerTime(-1, &none);
+  EXPECT_EQ(none, -657435.0);
+  c->Recalc(-657435.0);
+  c2->PrayerTime(0, &none);
+  EXPECT_EQ(none, -657435.0);
+  flags();
+  EXPECT_EQ(next | previous | ruled | polar, 0);
+  EXPECT_EQ(c2->PrayerTime(0, nullptr), E_POINTER);
+}
+
+TEST_P(AddinModule, SecondInterfaceByNameLeavesTheFirstAsItWas) {
+  ComPtr<IPrayerCalculator> typed = NewCalculator();
+  ComPtr<IDispatch> c;
+  ASSERT_EQ(typed.As(&c), S_OK);
+  const auto id = [&](const char16_t* name) {
+    std::u16string copy(name);
+    LPOLESTR names[] = {copy.data()};
+    DISPID dispid = 0;
+    return c->GetIDsOfNames(GUID_NULL, names, 1, 0, &dispid) == S_OK ? dispid : DISPID_UNKNOWN;
+  };
+  // The published members keep their dispids; the new ones follow them.
+  const std::pair<const char16_t*, DISPID> members[] = {
+      {u"SetLocation", 1}, {u"Longitude", 2}, {u"Latitude", 3}, {u"TimeZone", 4}, {u"Date", 5},
+      {u"Fajr", 6}, {u"Zuhr", 7}, {u"Asr", 8}, {u"Maghrib", 9}, {u"Isha", 10}, {u"Recalc", 11},
+      {u"TwilightAngle", 12}, {u"Shorouk", 13}, {u"DaylightSavings", 14}, {u"Method", 15},
+      {u"AsrMethod", 16}, {u"DaylightStart", 17}, {u"DaylightEnd", 18}, {u"HighLatitudeRule", 19},
+      {u"PrayerTime", 20}, {u"NextDayTimes", 21}, {u"PreviousDayTimes", 22}, {u"RuleTimes", 23},
+      {u"PolarTimes", 24}};
+  for (const auto& [name, dispid] : members) EXPECT_EQ(id(name), dispid) << CComBSTR(name).Utf8();
+
+  typed->SetLocation(0.13, 51.5, 0.0, 0);
+  typed->put_Method(eWIL);
+  CComVariant rule = CComVariant::I4(eMiddleOfNight);
+  DISPID named = DISPID_PROPERTYPUT;
+  DISPPARAMS putRule{&rule, &named, 1, 1};
+  ASSERT_EQ(c->Invoke(19, GUID_NULL, 0, DISPATCH_PROPERTYPUT, &putRule, nullptr, nullptr, nullptr), S_OK);
+  typed->Recalc(Date(2027, 6, 21));
+  CComVariant isha = CComVariant::I4(5), result;
+  DISPPARAMS which{&isha, nullptr, 1, 0};
+  ASSERT_EQ(c->Invoke(20, GUID_NULL, 0, DISPATCH_METHOD, &which, &result, nullptr, nullptr), S_OK);
+  EXPECT_EQ(result.vt, VT_DATE);
+  EXPECT_EQ(result.date, Date(2027, 6, 22, 0, 2));
+  CComVariant next;
+  DISPPARAMS none{};
+  ASSERT_EQ(c->Invoke(21, GUID_NULL, 0, DISPATCH_PROPERTYGET, &none, &next, nullptr, nullptr), S_OK);
+  EXPECT_EQ(next.lVal, 32);
+}
+
 INSTANTIATE_TEST_SUITE_P(BothFlavours, AddinModule, ::testing::ValuesIn(kModules),
                          [](const auto& info) {
                            return std::string(info.param).find("OrvaneXP") != std::string::npos ? "XP" : "Office2003";

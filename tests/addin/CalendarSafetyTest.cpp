@@ -25,7 +25,7 @@ TEST_F(CalendarSafetyTest, PurgingTakesTheItemJustMovedNotTheUsersOwnOfTheSameTi
   AddinSettings& settings = prayer_->Settings();
   settings.prayers = kIshaFlag;
   settings.prescheduleDays = 1;
-  ASSERT_EQ(prayer_->Precalculate(false, false, true, false), S_OK);
+  ASSERT_EQ(prayer_->Calendar().Precalculate(false, false, true, false), S_OK);
   std::vector<host::Appointment> written = Calendar();
   ASSERT_EQ(written.size(), 2u);  // today's and tomorrow's Isha
   // Before these were written, the user had deleted a meeting called "Isha"
@@ -34,11 +34,11 @@ TEST_F(CalendarSafetyTest, PurgingTakesTheItemJustMovedNotTheUsersOwnOfTheSameTi
   ClearStore();
   SaveUserItem(Isha(), written[1].start, host::FolderKind::kDeletedItems);
   SaveUserItem(Isha(), MakeDate(2026, 11, 30, 19, 0), host::FolderKind::kDeletedItems);
-  ASSERT_EQ(prayer_->Precalculate(false, false, true, false), S_OK);
+  ASSERT_EQ(prayer_->Calendar().Precalculate(false, false, true, false), S_OK);
   ASSERT_EQ(Calendar().size(), 2u);
 
   settings.prayers = 0;
-  ASSERT_EQ(prayer_->Precalculate(true, false, true, false), S_OK);
+  ASSERT_EQ(prayer_->Calendar().Precalculate(true, false, true, false), S_OK);
   EXPECT_TRUE(Calendar().empty());
   const std::vector<host::Appointment> deleted = Folder(host::FolderKind::kDeletedItems);
   ASSERT_EQ(deleted.size(), 2u);
@@ -108,7 +108,7 @@ TEST_F(CalendarSafetyTest, QuotesInTheCustomSubjectStayInsideTheFilter) {
     // 11:00 to 17:00 today, 08:00 to 17:00 tomorrow, and the user's Dentist.
     ASSERT_EQ(Calendar().size(), 18u);
     // Found again by their subject: a second fill adds nothing.
-    ASSERT_EQ(prayer_->Precalculate(false, false, true, false), S_OK);
+    ASSERT_EQ(prayer_->Calendar().Precalculate(false, false, true, false), S_OK);
     EXPECT_EQ(Calendar().size(), 18u);
     // Deleting them all leaves the Dentist.
     ASSERT_EQ(prayer_->DeleteCommand(), S_OK);
@@ -149,12 +149,12 @@ TEST_F(CalendarSafetyTest, CustomReminderSeriesEndsWhateverTheStoredValues) {
     settings.customTo = COleDate(c.to);
     settings.customInterval = c.interval;
     settings.customSubject = TEXT("Dhikr");
-    EXPECT_EQ(prayer_->CreateCustomReminders(day), S_OK);
+    EXPECT_EQ(prayer_->Calendar().CreateCustomReminders(day), S_OK);
     EXPECT_EQ(Calendar().size(), c.made) << c.from << " " << c.to << " " << c.interval;
   }
   // A day that could not be computed makes nothing.
   ClearStore();
-  EXPECT_EQ(prayer_->CreateCustomReminders(COleDate(kInvalidDate)), S_OK);
+  EXPECT_EQ(prayer_->Calendar().CreateCustomReminders(COleDate(kInvalidDate)), S_OK);
   EXPECT_TRUE(Calendar().empty());
 }
 
@@ -166,7 +166,7 @@ TEST_F(CalendarSafetyTest, AFridayGetsOneMiddayAppointmentWhateverFlagsAreStored
   for (DWORD prayers : {DWORD{kZuhrFlag}, DWORD{kFridayFlag}, DWORD{kZuhrFlag | kFridayFlag}}) {
     ClearStore();
     settings.prayers = prayers;
-    ASSERT_EQ(prayer_->Precalculate(false, false, true, false), S_OK);
+    ASSERT_EQ(prayer_->Calendar().Precalculate(false, false, true, false), S_OK);
     const std::vector<host::Appointment> items = Calendar();
     EXPECT_EQ(CountOn(items, MakeDate(2026, 12, 11), MakeDate(2026, 12, 12)), 1u) << prayers;
     // Zuhr on the other days only where Zuhr itself is chosen.
@@ -251,6 +251,65 @@ TEST_F(CalendarSafetyTest, ADayThatCouldNotBeQueriedIsNotCountedAsFilled) {
   // start-up fills it.
   EXPECT_LT(prayer_->Settings().lastDate.Value(), MakeDate(2026, 12, 10));
   EXPECT_GE(prayer_->Settings().lastDate.Value(), MakeDate(2026, 12, 9));
+}
+
+// Regression: a save that failed (a full disk) was left out of its day
+// without a word; the last generated date moved to the end of the window,
+// so that later starts added nothing until it passed, and the start said
+// it had succeeded.
+TEST_F(CalendarSafetyTest, ADayWhoseSavesFailedIsNotCountedAsFilledAndIsDoneAgain) {
+  setenv("ORVANE_NOW", "2026-12-07T10:00:00", 1);
+  constexpr HRESULT kDiskFull = static_cast<HRESULT>(0x80070070);
+  bool diskFull = true;
+  Connect();
+  ComPtr<_Application> faulty(new FaultyApplication(
+      session_->Application(), [](std::u16string_view) { return S_OK; },
+      [&](DATE start) {
+        const bool failingDay = (start >= MakeDate(2026, 12, 10) && start < MakeDate(2026, 12, 11)) ||
+                                (start >= MakeDate(2026, 12, 12) && start < MakeDate(2026, 12, 13));
+        return diskFull && failingDay ? kDiskFull : S_OK;
+      }));
+  addin_->OnDisconnection(ext_dm_HostShutdown, nullptr);
+  addin_.Reset();
+  ASSERT_EQ(com::CreateComObject<COutlookPrayer>(nullptr, _IDTExtensibility2::kIID, addin_.ReleaseAndGetVoidAddress()),
+            S_OK);
+  prayer_ = static_cast<COutlookPrayer*>(addin_.Get());
+  ASSERT_EQ(addin_->OnConnection(faulty.Get(), ext_cm_Startup, nullptr, nullptr), S_OK);
+
+  // The walk goes on past the failing days and reports the disk's failure.
+  EXPECT_EQ(prayer_->Calendar().Precalculate(false, true, false, false), kDiskFull);
+  std::vector<host::Appointment> items = Calendar();
+  EXPECT_EQ(CountOn(items, MakeDate(2026, 12, 10), MakeDate(2026, 12, 11)), 0u);
+  EXPECT_EQ(CountOn(items, MakeDate(2026, 12, 12), MakeDate(2026, 12, 13)), 0u);
+  EXPECT_EQ(CountOn(items, MakeDate(2026, 12, 13), MakeDate(2026, 12, 15)), 4u);
+  // Kept before the earliest day that failed.
+  EXPECT_LT(prayer_->Settings().lastDate.Value(), MakeDate(2026, 12, 10));
+  EXPECT_GE(prayer_->Settings().lastDate.Value(), MakeDate(2026, 12, 9));
+
+  // Space again: the next start fills both days, and doubles nothing.
+  diskFull = false;
+  EXPECT_EQ(prayer_->Calendar().Precalculate(false, true, false, false), S_OK);
+  items = Calendar();
+  EXPECT_EQ(CountOn(items, MakeDate(2026, 12, 10), MakeDate(2026, 12, 11)), 2u);
+  EXPECT_EQ(CountOn(items, MakeDate(2026, 12, 12), MakeDate(2026, 12, 13)), 2u);
+  EXPECT_EQ(items.size(), 16u);
+}
+
+// Regression: a start with the clock in 2030 (a machine that booted with
+// a wrong date) moved the last generated date to 2030; back in 2026, starts
+// added nothing for four years.
+TEST_F(CalendarSafetyTest, ALastGeneratedDatePastTheWindowFillsAgainFromToday) {
+  Connect();
+  ASSERT_EQ(prayer_->Calendar().Precalculate(false, true, false, false), S_OK);
+  ASSERT_EQ(Calendar().size(), 16u);
+  Restart("2030-06-01T10:00:00");
+  ASSERT_EQ(prayer_->Calendar().Precalculate(false, true, false, false), S_OK);
+  ASSERT_GT(prayer_->Settings().lastDate.Value(), MakeDate(2030, 6, 1));
+  ClearStore();  // as the start-up clean-up of 2030 left it: nothing of 2026
+  Restart("2026-12-07T10:00:00");
+  EXPECT_EQ(prayer_->Calendar().Precalculate(false, true, false, false), S_OK);
+  EXPECT_EQ(Calendar().size(), 16u);
+  EXPECT_LT(prayer_->Settings().lastDate.Value(), MakeDate(2026, 12, 20));
 }
 
 }  // namespace

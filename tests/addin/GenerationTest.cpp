@@ -46,7 +46,7 @@ TEST_F(GenerationTest, DeselectedPrayersAndDaysOffTheWorkWeekLoseTheirItems) {
   ASSERT_EQ(Calendar().size(), 16u);
   // Asr deselected: gone, with removeUnselected; Zuhr stays and is not doubled.
   prayer_->Settings().prayers = kZuhrFlag;
-  ASSERT_EQ(prayer_->Precalculate(true, false, true, false), S_OK);
+  ASSERT_EQ(prayer_->Calendar().Precalculate(true, false, true, false), S_OK);
   std::vector<host::Appointment> items = Calendar();
   EXPECT_EQ(items.size(), 8u);
   EXPECT_TRUE(std::none_of(items.begin(), items.end(), [](const auto& a) { return a.subject == "Asr"; }));
@@ -57,7 +57,7 @@ TEST_F(GenerationTest, DeselectedPrayersAndDaysOffTheWorkWeekLoseTheirItems) {
                      ("Software\\Microsoft\\Office\\" + std::string(flavour::kOfficeVersion) + "\\Outlook\\Options\\Calendar").c_str(),
                      "WorkDay", 124);
   prayer_->Settings().workingDaysOnly = true;
-  ASSERT_EQ(prayer_->Precalculate(true, false, true, false), S_OK);
+  ASSERT_EQ(prayer_->Calendar().Precalculate(true, false, true, false), S_OK);
   items = Calendar();
   EXPECT_EQ(items.size(), 6u);  // 7, 8, 9, 10, 11 and 14 December
   for (const auto& a : items) {
@@ -70,7 +70,7 @@ TEST_F(GenerationTest, NothingIsWrittenWithoutAWindowOrAPrayer) {
   Connect();
   prayer_->Settings().prescheduleDays = 0;
   const DATE lastDate = prayer_->Settings().lastDate.Value();
-  ASSERT_EQ(prayer_->Precalculate(false, false, true, false), S_OK);
+  ASSERT_EQ(prayer_->Calendar().Precalculate(false, false, true, false), S_OK);
   EXPECT_EQ(Calendar().size(), 0u);
   EXPECT_EQ(prayer_->Settings().lastDate.Value(), lastDate);  // no day processed: unchanged
   prayer_->Settings().prescheduleDays = 255;
@@ -121,12 +121,12 @@ TEST_F(GenerationTest, AnItemWithoutItsMarkIsKnownByItsSubject) {
   CComBSTR subject(TToUtf8(asr).c_str());
   item->put_Subject(subject.Get());
   CComVariant custom, value;
-  EXPECT_EQ(prayer_->GetPropertyValue(item.Get(), u"PrayerNum", custom, &value), S_OK);
+  EXPECT_EQ(prayer_->Calendar().GetPropertyValue(item.Get(), u"PrayerNum", custom, &value), S_OK);
   EXPECT_EQ(value.vt, VT_R8);
   EXPECT_EQ(value.dblVal, 3.0);
   CComBSTR other("Dentist");
   item->put_Subject(other.Get());
-  EXPECT_EQ(prayer_->GetPropertyValue(item.Get(), u"PrayerNum", custom, &value), -1);
+  EXPECT_EQ(prayer_->Calendar().GetPropertyValue(item.Get(), u"PrayerNum", custom, &value), -1);
 }
 
 TEST_F(GenerationTest, CustomRemindersFillTheirHoursOnceAndGoWhenSwitchedOff) {
@@ -151,11 +151,11 @@ TEST_F(GenerationTest, CustomRemindersFillTheirHoursOnceAndGoWhenSwitchedOff) {
 
   // A day that has its reminders keeps them as they are, even with new hours.
   settings.customInterval = 90;
-  ASSERT_EQ(prayer_->Precalculate(false, false, true, false), S_OK);
+  ASSERT_EQ(prayer_->Calendar().Precalculate(false, false, true, false), S_OK);
   EXPECT_EQ(Calendar().size(), 17u);
   // Unless the hours changed (as the options page says): then they are made again.
   settings.customState = 2;
-  ASSERT_EQ(prayer_->Precalculate(false, false, true, false), S_OK);
+  ASSERT_EQ(prayer_->Calendar().Precalculate(false, false, true, false), S_OK);
   items = Calendar();
   // Every 90 minutes from 08:00: five still to come today, seven tomorrow.
   EXPECT_EQ(items.size(), 12u);
@@ -163,7 +163,7 @@ TEST_F(GenerationTest, CustomRemindersFillTheirHoursOnceAndGoWhenSwitchedOff) {
 
   // Switched off and asked to remove: they go, Deleted Items included.
   settings.prayers = 0;
-  ASSERT_EQ(prayer_->Precalculate(true, false, true, false), S_OK);
+  ASSERT_EQ(prayer_->Calendar().Precalculate(true, false, true, false), S_OK);
   EXPECT_EQ(Calendar().size(), 0u);
   EXPECT_EQ(DeletedCount(), 0u);
 }

@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "addin/OutlookPrayer.h"
-#include "addin/ResourceLibrary.h"
-#include "addin/UILocale.h"
+#include "services/ResourceLibrary.h"
+#include "services/UILocale.h"
 #include "host/model/Application.h"
 #include "host/model/CommandBars.h"
 #include "host/model/Explorer.h"
@@ -207,9 +207,9 @@ TEST_F(OutlookPrayerTest, PrayerPeriodsAroundTheDay) {
   EXPECT_EQ(g_timeInfo.currentPrayer, kIshaFlag);
   EXPECT_EQ(g_timeInfo.periodEnd.GetDay(), 22);  // tomorrow's Fajr
 
-  EXPECT_EQ(COutlookPrayer::PrayConvert(6), static_cast<DWORD>(kFridayFlag));
-  EXPECT_EQ(COutlookPrayer::PrayConvert(kAsrFlag), 3);
-  EXPECT_EQ(COutlookPrayer::PrayConvert(kCustomReminderFlag), -1);
+  EXPECT_EQ(CPrayerCalendar::PrayConvert(6), static_cast<DWORD>(kFridayFlag));
+  EXPECT_EQ(CPrayerCalendar::PrayConvert(kAsrFlag), 3);
+  EXPECT_EQ(CPrayerCalendar::PrayConvert(kCustomReminderFlag), -1);
 }
 
 TEST_F(OutlookPrayerTest, OfficesLanguageReplacesTheLibraryChosenBySetting) {
@@ -256,7 +256,7 @@ TEST_F(OutlookPrayerTest, DeletingLeavesNothingOfTheAddinsInTheCalendarOrInDelet
   }
   StartHost();
   ASSERT_EQ(Connect(), S_OK);
-  ASSERT_EQ(prayer_->Delete(), S_OK);
+  ASSERT_EQ(prayer_->Calendar().Delete(), S_OK);
   auto store = host::CalendarStore::Open(profile::File("outlook.db"));
   const auto calendar = store->LoadFolder(host::FolderKind::kCalendar);
   ASSERT_EQ(calendar.size(), 1u);
@@ -268,7 +268,7 @@ TEST_F(OutlookPrayerTest, DeletingLeavesNothingOfTheAddinsInTheCalendarOrInDelet
 
   // Nothing left to delete: the settings stay as they are.
   prayer_->Settings().lastDate = kInvalidDate;
-  ASSERT_EQ(prayer_->Delete(), S_OK);
+  ASSERT_EQ(prayer_->Calendar().Delete(), S_OK);
   EXPECT_EQ(prayer_->Settings().lastDate.Value(), kInvalidDate);
 }
 
@@ -278,16 +278,16 @@ TEST_F(OutlookPrayerTest, WorkingDaysFollowOutlooksWorkWeekOnlyWhenAsked) {
                      "WorkDay", 0xF8);  // Sunday to Thursday
   StartHost();
   ASSERT_EQ(Connect(), S_OK);
-  EXPECT_FALSE(prayer_->FetchWorkingDays());  // off: not read
-  EXPECT_EQ(prayer_->WorkingDays(), 124u);
-  for (int day = 1; day <= 7; ++day) EXPECT_TRUE(prayer_->IsDayWorkingDay(day, prayer_->WorkingDays())) << day;
+  EXPECT_FALSE(prayer_->Calendar().FetchWorkingDays());  // off: not read
+  EXPECT_EQ(prayer_->Calendar().WorkingDays(), 124u);
+  for (int day = 1; day <= 7; ++day) EXPECT_TRUE(prayer_->Calendar().IsDayWorkingDay(day, prayer_->Calendar().WorkingDays())) << day;
   prayer_->Settings().workingDaysOnly = true;
-  EXPECT_TRUE(prayer_->FetchWorkingDays());
-  EXPECT_EQ(prayer_->WorkingDays(), 0xF8u);
-  EXPECT_TRUE(prayer_->IsDayWorkingDay(1, prayer_->WorkingDays()));   // Sunday
-  EXPECT_TRUE(prayer_->IsDayWorkingDay(5, prayer_->WorkingDays()));   // Thursday
-  EXPECT_FALSE(prayer_->IsDayWorkingDay(6, prayer_->WorkingDays()));  // Friday
-  EXPECT_FALSE(prayer_->IsDayWorkingDay(7, prayer_->WorkingDays()));  // Saturday
+  EXPECT_TRUE(prayer_->Calendar().FetchWorkingDays());
+  EXPECT_EQ(prayer_->Calendar().WorkingDays(), 0xF8u);
+  EXPECT_TRUE(prayer_->Calendar().IsDayWorkingDay(1, prayer_->Calendar().WorkingDays()));   // Sunday
+  EXPECT_TRUE(prayer_->Calendar().IsDayWorkingDay(5, prayer_->Calendar().WorkingDays()));   // Thursday
+  EXPECT_FALSE(prayer_->Calendar().IsDayWorkingDay(6, prayer_->Calendar().WorkingDays()));  // Friday
+  EXPECT_FALSE(prayer_->Calendar().IsDayWorkingDay(7, prayer_->Calendar().WorkingDays()));  // Saturday
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "addin/ProgressPage.h"
-#include "addin/TraceLog.h"
+#include "services/TraceLog.h"
 #include "platform/registry/Registry.h"
 #include "platform/ui/CommonControls.h"
 #include "platform/ui/MessageQueue.h"

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "addin/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "calc/PrayerCalculator.h"
 #include "platform/com/ComObject.h"
 #include "platform/com/ComPtr.h"
@@ -79,8 +79,10 @@ TEST_F(SettingsStoreTest, OutOfRangeValuesAreRepairedAndWrongTypesIgnored) {
   CSettingsStore store;
   ASSERT_EQ(store.ReadSettings(), S_OK);
   const AddinSettings& s = store.Settings();
-  EXPECT_EQ(s.prayers, 0u);
-  EXPECT_EQ(s.prescheduleDays, 0u);
+  // Flags and days beyond what the add-in knows take the defaults, not 0,
+  // which would schedule nothing.
+  EXPECT_EQ(s.prayers, 12u);
+  EXPECT_EQ(s.prescheduleDays, 7u);
   EXPECT_EQ(s.busyStatus, 0u);
   EXPECT_EQ(s.duration, 1u);
   EXPECT_EQ(s.reminderMinutes, 1u);
@@ -90,6 +92,68 @@ TEST_F(SettingsStoreTest, OutOfRangeValuesAreRepairedAndWrongTypesIgnored) {
   EXPECT_EQ(s.daylightEndDay, 31u);
   EXPECT_EQ(s.lastDate.Value(), COleDate(2004, 3, 20, 5, 30, 0).Value());
   EXPECT_EQ(s.lastCleanup.Value(), COleDate(2004, 3, 20, 5, 30, 0).Value());
+}
+
+// Values no dialog could have stored used to become values that schedule
+// nothing or too much: preschedule days of -1 became 0 (no fill), flags
+// 0xFFFFFFFF became 0 (no prayers), a duration of 0xFFFFFFFF left only the
+// Friday prayers, reminder minutes of 0x80000000 made every item fail in
+// calendar.ics, and a 50 MB subject slowed every day's query. Each now takes
+// its default, or is cut at its dialog's length.
+TEST_F(SettingsStoreTest, ValuesNoDialogCouldStoreTakeTheirDefaults) {
+  SetDword("PrescheduleDays", 0xFFFFFFFF);  // -1
+  SetDword("PrayerFlags", 0xFFFFFFFF);
+  SetDword("Duration", 0xFFFFFFFF);
+  SetDword("ReminderMinutes", 0x80000000);
+  SetDword("FridayMinutesBefore", 1441);
+  SetDword("FridayMinutesAfter", 1440);  // a whole day is still a day
+  SetDword("FridayReminderMinutes", 0xFFFFFFFF);
+  SetDword("CalculationMethod", 9);
+  SetDword("AsrSchool", 2);
+  SetDword("DaylightStartDay", 0);
+  SetDword("DaylightStartMonth", 12);
+  SetDword("DaylightEndDay", 32);
+  SetDword("TimetableCalendar", 7);
+  SetDword("TimetableRange", 6);
+  SetDword("CustomReminderInterval", 100000);
+  SetText("CustomReminderSubject", std::string(100000, 'x').c_str());
+  SetText("SoundFile", ("/tmp/" + std::string(400, 's')).c_str());
+
+  CSettingsStore store;
+  ASSERT_EQ(store.ReadSettings(), S_OK);
+  const AddinSettings& s = store.Settings();
+  const AddinSettings defaults;
+  EXPECT_EQ(s.prescheduleDays, 7u);
+  EXPECT_EQ(s.prayers, 12u);
+  EXPECT_EQ(s.duration, 5u);
+  EXPECT_EQ(s.reminderMinutes, 1u);
+  EXPECT_EQ(s.fridayMinutesBefore, 30u);
+  EXPECT_EQ(s.fridayMinutesAfter, 1440u);
+  EXPECT_EQ(s.fridayReminderMinutes, 30u);
+  EXPECT_EQ(s.method, defaults.method);
+  EXPECT_EQ(s.asrSchool, defaults.asrSchool);
+  EXPECT_EQ(s.daylightStartDay, 1u);
+  EXPECT_EQ(s.daylightStartMonth, 3u);
+  EXPECT_EQ(s.daylightEndDay, 31u);
+  EXPECT_EQ(s.timetableCalendar, 1u);
+  EXPECT_EQ(s.timetableRange, 0u);
+  EXPECT_EQ(s.customInterval, 60u);
+  EXPECT_EQ(s.customSubject, tstring(99, 'x'));
+  EXPECT_EQ(s.soundFile.size(), 259u);
+
+  // The values a dialog can store stay as they are.
+  SetDword("PrescheduleDays", 186);
+  SetDword("PrayerFlags", 255);
+  SetDword("CalculationMethod", eCustom);
+  SetDword("CustomReminderInterval", 0);
+  SetText("CustomReminderSubject", std::string(99, 'y').c_str());
+  CSettingsStore again;
+  ASSERT_EQ(again.ReadSettings(), S_OK);
+  EXPECT_EQ(again.Settings().prescheduleDays, 186u);
+  EXPECT_EQ(again.Settings().prayers, 255u);
+  EXPECT_EQ(again.Settings().method, static_cast<DWORD>(eCustom));
+  EXPECT_EQ(again.Settings().customInterval, 0u);
+  EXPECT_EQ(again.Settings().customSubject, tstring(99, 'y'));
 }
 
 TEST_F(SettingsStoreTest, StoredDaylightAndMethodWinOverTheCity) {
@@ -203,7 +267,10 @@ TEST_F(SettingsStoreTest, PrescheduleIdsAndCheckers) {
   }
   store.Settings().prescheduleDays = 256;
   store.CheckPreschedule();
-  EXPECT_EQ(store.Settings().prescheduleDays, 0u);
+  EXPECT_EQ(store.Settings().prescheduleDays, 7u);
+  store.Settings().prayers = 0xFFFFFFFF;
+  store.CheckPrayingAppointments();
+  EXPECT_EQ(store.Settings().prayers, 12u);
   COleDate date(2958465.0);
   CSettingsStore::CheckDate(date);
   EXPECT_EQ(date.Value(), 2958465.0);  // the last valid day stays

@@ -12,7 +12,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "addin/Exceptions.h"
+#include "services/Exceptions.h"
 #include "calc/PrayerCalculator.h"
 #include "platform/com/ComObject.h"
 #include "platform/com/ComRuntime.h"

@@ -6,8 +6,8 @@
 #include <sstream>
 #include <thread>
 
-#include "addin/Exceptions.h"
-#include "addin/TraceLog.h"
+#include "services/Exceptions.h"
+#include "services/TraceLog.h"
 #include "platform/registry/Registry.h"
 #include "tests/support/TestProfile.h"
 

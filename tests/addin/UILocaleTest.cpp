@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "addin/UILocale.h"
+#include "services/UILocale.h"
 #include "platform/nls/Nls.h"
 #include "tests/support/AddinTestEnvironment.h"
 

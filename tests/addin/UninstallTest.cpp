@@ -52,10 +52,12 @@ class UninstallTest : public AddinTest, public ::testing::WithParamInterface<boo
     settings.customTo = 14.0 / 24;
     settings.customInterval = 60;
     settings.customSubject = TEXT("Zuhr time");
-    // Twice: the custom reminders' subject is read from the saved settings
-    // when user fields cannot be filtered on, and the first run saves them.
-    ASSERT_EQ(prayer->Precalculate(false, false, true, false), S_OK);
-    ASSERT_EQ(prayer->Precalculate(false, false, true, false), S_OK);
+    // Saved first, as the options page saves what it applies: where user
+    // fields cannot be filtered on, the custom reminders are found by the
+    // saved subject, and a day whose reminders cannot be looked for is not
+    // taken for filled.
+    ASSERT_EQ(prayer->Store().SaveSettings(), S_OK);
+    ASSERT_EQ(prayer->Calendar().Precalculate(false, false, true, false), S_OK);
     const auto written = Subjects(host::FolderKind::kCalendar);
     ASSERT_GE(std::count(written.begin(), written.end(), "Zuhr time"), 4) << "11:00 to 14:00";
 

@@ -13,7 +13,7 @@ class UpdateTest : public GenerationFixture {
  protected:
   HRESULT UpdateAll() {
     LONG value = 0;
-    return prayer_->RestrictOperation(prayer_->CalendarItems(), u"[PrayerNum] <= 191", COutlookPrayer::kModeUpdate,
+    return prayer_->Calendar().RestrictOperation(prayer_->CalendarItems(), u"[PrayerNum] <= 191", CPrayerCalendar::kModeUpdate,
                                       &value, false, true);
   }
   static const host::Appointment* At(const std::vector<host::Appointment>& items, DATE from, DATE to,
@@ -28,7 +28,7 @@ class UpdateTest : public GenerationFixture {
 
 TEST_F(UpdateTest, FuturePrayersTakeTheNewDurationPastOnesKeepTheirs) {
   Connect();
-  ASSERT_EQ(prayer_->Precalculate(false, false, true, false), S_OK);
+  ASSERT_EQ(prayer_->Calendar().Precalculate(false, false, true, false), S_OK);
   // After today's Zuhr: the current prayer period starts at it.
   setenv("ORVANE_NOW", "2026-12-07T13:00:00", 1);
   ASSERT_EQ(prayer_->FindTimeInfo(COleDate::Now()), S_OK);
@@ -54,7 +54,7 @@ TEST_F(UpdateTest, FuturePrayersTakeTheNewDurationPastOnesKeepTheirs) {
 
 TEST_F(UpdateTest, AFridayItemBecomesTheFridayPrayerWithHadithAndTiming) {
   Connect();
-  ASSERT_EQ(prayer_->Precalculate(false, false, true, false), S_OK);
+  ASSERT_EQ(prayer_->Calendar().Precalculate(false, false, true, false), S_OK);
   // An older version wrote Friday's midday prayer as plain Zuhr.
   auto store = Store();
   for (host::Appointment item : store->LoadFolder(host::FolderKind::kCalendar)) {
@@ -111,7 +111,7 @@ TEST_F(UpdateTest, CustomRemindersChangeOnlyTheirSubjectAndOtherItemsStay) {
   CComBSTR all("[Subject] = \"Dentist\"");
   ASSERT_EQ(prayer_->CalendarItems()->Restrict(all.Get(), everything.ReleaseAndGetAddressOf()), S_OK);
   settings.customSubject = TEXT("Dentist's");
-  ASSERT_EQ(prayer_->UpdateAppointments(everything.Get(), 0), S_OK);
+  ASSERT_EQ(prayer_->Calendar().UpdateAppointments(everything.Get(), 0), S_OK);
   const std::vector<host::Appointment> last = Calendar();
   ASSERT_EQ(last.size(), after.size());
   for (std::size_t i = 0; i < last.size(); ++i) EXPECT_EQ(last[i].subject, after[i].subject);

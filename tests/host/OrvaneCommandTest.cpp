@@ -100,13 +100,84 @@ TEST(OrvaneCalc, ManyDaysRunAcrossMonthAndYearEnds) {
   EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 3);
 }
 
-TEST(OrvaneCalc, InvalidTimesPrintAsDashes) {
+TEST(OrvaneCalc, TimesPastMidnightCarryTheNextDayAndOnlyPastTheCalendarAreDashes) {
   TestProfile profile;
   ASSERT_EQ(RunOrvane("install").exitCode, 0);
-  // A zone far from the place's longitude puts Isha past midnight.
-  const RunResult r = RunOrvane("calc --longitude -13.4 --latitude 50 --timezone 2 --method eISNA --date 2004-06-21");
+  // A zone far from the place's longitude puts Isha past midnight: it used
+  // to print as --:-- (or as the morning's twilight), it is the next day's.
+  RunResult r = RunOrvane("calc --longitude -13.4 --latitude 45 --timezone 4 --method eISNA --date 2004-06-21");
   EXPECT_EQ(r.exitCode, 0);
-  EXPECT_NE(r.out.find("--:--"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out, "2004-06-21 05:23 07:20 15:08 19:18 22:57 00:54+1\n");
+  // The last day of the calendar ends at its midnight: no time of it can be
+  // written as a date.
+  r = RunOrvane("calc --longitude -13.4 --latitude 45 --timezone 3 --method eISNA --date 9999-12-31");
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out, "9999-12-31 --:-- --:-- --:-- --:-- --:-- --:--\n");
+}
+
+TEST(OrvaneCalc, CityKeepsTheSummerTimeOfItsZone) {
+  TestProfile profile;
+  ASSERT_EQ(RunOrvane("install").exitCode, 0);
+  // London on 21 June: British Summer Time, and Fajr and Isha from a
+  // seventh of the night (02:40 and 21:25 UTC, as adhan gives them).
+  RunResult r = RunOrvane("calc --city london --date 2027-06-21");
+  EXPECT_EQ(r.exitCode, 0) << r.out;
+  EXPECT_NE(r.out.find("London, United Kingdom (latitude 51.5 N, longitude 0.1333 W, UTC+0, method 4)"),
+            std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("summer time (Europe/London, UTC+1): 2027-03-28 to 2027-10-30"), std::string::npos)
+      << r.out;
+  EXPECT_EQ(RunOrvane("calc --city london --date 2027-06-21", true).out,
+            "2027-06-21 03:40 04:43 13:02 17:25 21:21 22:25\n");
+  // The French file names London otherwise; its zone is found by position.
+  EXPECT_EQ(RunOrvane("--ui-language 1036 calc --city londres --date 2027-06-21", true).out,
+            "2027-06-21 03:40 04:43 13:02 17:25 21:21 22:25\n");
+  // In winter, or when asked, standard time; and by position alone, as before.
+  EXPECT_EQ(RunOrvane("calc --city london --date 2027-06-21 --no-daylight", true).out,
+            "2027-06-21 02:40 03:43 12:02 16:25 20:21 21:25\n");
+  EXPECT_EQ(RunOrvane("calc --longitude 0.1333W --latitude 51.5N --timezone 0 --method eWIL --date 2027-06-21",
+                      true).out,
+            "2027-06-21 02:40 03:43 12:02 16:25 20:21 21:25\n");
+  // The last day of summer time, and the first after it.
+  r = RunOrvane("calc --city london --date 2027-10-30 --days 2", true);
+  EXPECT_EQ(r.out.substr(0, 28), "2027-10-30 05:57 07:50 12:44") << r.out;
+  EXPECT_EQ(r.out.substr(47, 28), "2027-10-31 04:59 06:52 11:44") << r.out;
+  // Egypt's summer time again from 2023 (Cairo's Zuhr an hour later), and a
+  // southern summer that runs over the new year.
+  EXPECT_NE(RunOrvane("calc --city cairo --date 2024-07-01", true).out.find(" 12:59 "), std::string::npos);
+  EXPECT_NE(RunOrvane("calc --city cairo --date 2024-07-01 --no-daylight", true).out.find(" 11:59 "),
+            std::string::npos);
+  r = RunOrvane("calc --city sydney --date 2026-12-31 --days 2");
+  EXPECT_NE(r.out.find("2026-10-04 to 2026-12-31"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("2027-01-01 to 2027-04-03, 2027-10-03 to 2027-12-31"), std::string::npos) << r.out;
+  // Cairo's longitude is east, and says so.
+  r = RunOrvane("calc --city cairo --date 2004-03-21");
+  EXPECT_NE(r.out.find("Cairo, Egypt (latitude 30.05 N, longitude 31.25 E, UTC+2, method 0)"), std::string::npos)
+      << r.out;
+  EXPECT_EQ(RunOrvane("calc --city london --daylight 04-01 09-30 --no-daylight").exitCode, 2);
+}
+
+TEST(OrvaneCalc, HighLatitudeRuleIsChosenByName) {
+  TestProfile profile;
+  ASSERT_EQ(RunOrvane("install").exitCode, 0);
+  const std::string london = "calc --city london --date 2027-06-21 --high-latitude ";
+  EXPECT_EQ(RunOrvane(london + "middle", true).out, "2027-06-21 01:02 04:43 13:02 17:25 21:21 01:02+1\n");
+  EXPECT_EQ(RunOrvane(london + "angle", true).out, "2027-06-21 02:31 04:43 13:02 17:25 21:21 23:27\n");
+  EXPECT_EQ(RunOrvane(london + "seventh", true).out, RunOrvane("calc --city london --date 2027-06-21", true).out);
+  const RunResult bad = RunOrvane(london + "quarter");
+  EXPECT_EQ(bad.exitCode, 2);
+  EXPECT_NE(bad.out.find("seventh, middle or angle"), std::string::npos) << bad.out;
+  // Helsinki in late April: Isha after midnight, on the next day, every day.
+  const RunResult helsinki = RunOrvane("calc --city helsinki --date 2027-04-20 --days 5 --high-latitude middle", true);
+  EXPECT_EQ(std::count(helsinki.out.begin(), helsinki.out.end(), '\n'), 5);
+  EXPECT_EQ(helsinki.out.find("+1\n") != std::string::npos, true) << helsinki.out;
+  for (std::size_t line = 0; line != std::string::npos && line < helsinki.out.size();
+       line = helsinki.out.find('\n', line) + 1) {
+    const std::string text = helsinki.out.substr(line, helsinki.out.find('\n', line) - line);
+    EXPECT_EQ(text.substr(text.size() - 2), "+1") << text;
+  }
+  // Reykjavik's sun sets after midnight in June.
+  EXPECT_EQ(RunOrvane("calc --city reykjavik --date 2027-06-21", true).out,
+            "2027-06-21 02:31 02:55 13:29 18:22 00:03+1 00:28+1\n");
 }
 
 TEST(OrvaneCalc, BadArgumentsGiveOneLineAndNonZeroExit) {
@@ -273,6 +344,20 @@ TEST(OrvaneDialog, WithoutADesktopSaysSoInOneLineInsteadOfWaiting) {
   EXPECT_NE(r.out.find("needs a desktop"), std::string::npos) << r.out;
   EXPECT_EQ(RunOrvane("dialog nothing").exitCode, 2);
   EXPECT_EQ(RunOrvane("--ui desk dialog daylight").exitCode, 2);
+  // An option of another dialog is refused before anything is shown.
+  const RunResult wrong = RunOrvane("--ui headless dialog daylight --edit");
+  EXPECT_EQ(wrong.exitCode, 2);
+  EXPECT_NE(wrong.out.find("\"--edit\" is not an option of the daylight dialog"), std::string::npos) << wrong.out;
+}
+
+// The dialogs on offer are the module's to say: its table's names reach
+// --help, with the options each takes.
+TEST(OrvaneDialog, HelpListsTheDialogsTheModuleOffers) {
+  TestProfile profile;
+  const RunResult r = RunOrvane("dialog --help");
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_NE(r.out.find("  daylight "), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("  add-city [--edit] "), std::string::npos) << r.out;
 }
 
 TEST(OrvaneDialog, PrintsWhatTheDialogReturnsInEachLanguageAndSavesNothing) {

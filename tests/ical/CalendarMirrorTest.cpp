@@ -91,6 +91,23 @@ TEST_F(CalendarMirrorTest, TextsLoseWhatICalendarCannotCarry) {
   EXPECT_EQ(RoundTrip(item).description, std::nullopt);
 }
 
+// Regression (found by fuzz_mirror): an item without a subject was written
+// with "SUMMARY:" and, with its reminder, a display alarm without text;
+// libical dropped both and reported the calendar as faulty (a published
+// event must have a summary).
+TEST_F(CalendarMirrorTest, AnItemWithoutASubjectMirrorsWithoutAProblem) {
+  for (const char* subject : {"", "   ", "\n\t"}) {
+    Appointment item = Item("untitled");
+    item.subject = subject;
+    item.reminderSet = true;
+    item.reminderMinutesBeforeStart = 10;
+    const host::MirrorEvent event = RoundTrip(item);  // no problem reported
+    EXPECT_EQ(event.summary, "(No Subject)");
+    ASSERT_EQ(event.alarms.size(), 1u);
+    EXPECT_EQ(event.alarms[0].description, "(No Subject)");
+  }
+}
+
 TEST_F(CalendarMirrorTest, TimesAreFloatingLocalTimesToTheSecond) {
   // Before 30 December 1899 the fraction still counts forward: -1.25 is
   // 29 December 06:00, and -1.5 six hours later.

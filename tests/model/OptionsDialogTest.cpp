@@ -2,13 +2,17 @@
 // through which they enable Apply, applied when dirty, let go on Close.
 
 #include "host/model/OptionsDialog.h"
+#include "platform/com/RefCounted.h"
 #include "tests/model/ModelTest.h"
 
 namespace {
 
+// The two interfaces of a page control, counted as one object.
+struct PageControl : PropertyPage, IOleObject {};
+
 // A property page control as an add-in writes one: its Caption is the
 // control's stock property, reached late-bound.
-class FakePage final : public PropertyPage, public IOleObject {
+class FakePage final : public com::CRefCounted<PageControl> {
  public:
   static ComPtr<FakePage> Make(const char* caption) { return ComPtr<FakePage>(new FakePage(caption)); }
 
@@ -24,12 +28,6 @@ class FakePage final : public PropertyPage, public IOleObject {
     }
     AddRef();
     return S_OK;
-  }
-  ULONG AddRef() override { return ++refs_; }
-  ULONG Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
   }
 
   HRESULT GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
@@ -73,7 +71,6 @@ class FakePage final : public PropertyPage, public IOleObject {
   explicit FakePage(const char* caption) : caption_(caption) {}
   ~FakePage() = default;
 
-  ULONG refs_ = 0;
   const char* caption_;
 };
 

@@ -9,6 +9,7 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -18,14 +19,14 @@
 #include "platform/registry/Registry.h"
 #include "platform/text/TextConvert.h"
 #include "tests/support/OleDates.h"
+#include "tests/support/TemporaryProfile.h"
 
 class NlsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string folder = (std::filesystem::temp_directory_path() / "orvane-nls-XXXXXX").string();
-    ASSERT_NE(mkdtemp(folder.data()), nullptr);
-    home_ = folder;
-    setenv("ORVANE_HOME", home_.c_str(), 1);
+    profile_ = std::make_unique<TemporaryProfile>("orvane-nls");
+    ASSERT_TRUE(profile_->Ok());
+    home_ = profile_->Dir();
     for (const char* name : kVariables) {
       const char* value = getenv(name);
       saved_.push_back(value != nullptr ? std::optional<std::string>(value) : std::nullopt);
@@ -44,14 +45,13 @@ class NlsTest : public ::testing::Test {
         unsetenv(kVariables[i]);
       }
     }
-    unsetenv("ORVANE_HOME");
-    std::error_code ignored;
-    std::filesystem::remove_all(home_, ignored);
+    profile_.reset();
   }
 
   // The environment the tests change, restored afterwards.
   static constexpr const char* kVariables[] = {"LC_ALL", "LC_TIME", "LANG", "ORVANE_NOW"};
 
+  std::unique_ptr<TemporaryProfile> profile_;
   std::filesystem::path home_;
   std::vector<std::optional<std::string>> saved_;
   int codePage_ = 0;

@@ -7,34 +7,33 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <system_error>
 
 #include "platform/registry/Registry.h"
 #include "platform/text/TextConvert.h"
+#include "tests/support/TemporaryProfile.h"
 
 class RegistryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string folder =
-        (std::filesystem::temp_directory_path() / "orvane-registry-XXXXXX").string();
-    ASSERT_NE(mkdtemp(folder.data()), nullptr);
-    home_ = folder;
-    UseProfile(home_);
+    profile_ = std::make_unique<TemporaryProfile>("orvane-registry");
+    ASSERT_TRUE(profile_->Ok());
+    home_ = profile_->Dir();
     codePage_ = text::AnsiCodePage();
   }
 
   void TearDown() override {
     text::SetAnsiCodePage(codePage_);
-    unsetenv("ORVANE_HOME");
-    std::error_code ignored;
-    std::filesystem::remove_all(home_, ignored);
+    profile_.reset();
   }
 
   static void UseProfile(const std::filesystem::path& folder) {
     setenv("ORVANE_HOME", folder.c_str(), 1);
   }
 
+  std::unique_ptr<TemporaryProfile> profile_;
   std::filesystem::path home_;
   int codePage_ = 0;
 };

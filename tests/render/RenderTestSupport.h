@@ -12,6 +12,7 @@
 
 #include "platform/ui/HeadlessFrontEnd.h"
 #include "platform/ui/qt/QtFrontEnd.h"
+#include "platform/ui/qt/QtTestHooks.h"
 
 namespace rendertest {
 

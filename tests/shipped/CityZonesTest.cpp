@@ -4,7 +4,8 @@
 // clock of the zone the line was made from.
 //
 // The zone of each line comes from data/cities/city_zones.tsv, written by the
-// generator with the city files. The database is the system's tzdata, read by
+// generator with the city files; its rows also carry each line's English name
+// and position, by which `orvane calc --city` finds a city's zone. The database is the system's tzdata, read by
 // the C library (TZ and localtime_r), which applies every listed transition of
 // the zone; the generator reads only the rule string at the end of each zone.
 // ICU is not used: its own zone data (2022e in ICU 72) predates changes the
@@ -47,8 +48,8 @@ std::vector<City> ReadCities() {
   for (const auto& line : shipped::Lines(shipped::Source("cities", "city_zones.tsv"))) {
     if (line.empty() || line[0] == '#') continue;
     const auto fields = Split(line, '\t');
-    EXPECT_EQ(fields.size(), 3u) << "city_zones.tsv: " << line;
-    if (fields.size() != 3 || row >= cities.size()) {
+    EXPECT_EQ(fields.size(), 5u) << "city_zones.tsv: " << line;
+    if (fields.size() != 5 || row >= cities.size()) {
       ADD_FAILURE() << "city_zones.tsv has a row past the city files: " << line;
       continue;
     }
@@ -56,6 +57,8 @@ std::vector<City> ReadCities() {
     EXPECT_EQ(fields[0], std::to_string(row + 1)) << line;
     EXPECT_EQ(fields[0], city.at(kLineNumber)) << line;
     EXPECT_EQ(fields[2], city.at(kName)) << line;
+    EXPECT_EQ(fields[3], city.at(kLatitude)) << line;
+    EXPECT_EQ(fields[4], city.at(kLongitude)) << line;
     cities[row++].zone = fields[1];
   }
   EXPECT_EQ(row, cities.size()) << "city_zones.tsv lacks lines of the city files";

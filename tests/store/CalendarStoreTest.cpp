@@ -19,6 +19,7 @@
 
 #include "host/store/StoreError.h"
 #include "tests/store/StoreTest.h"
+#include "tests/support/FirstStoreLayout.h"
 
 namespace {
 
@@ -388,24 +389,13 @@ void WriteWithSqlite(const std::filesystem::path& file, const char* sql) {
 }
 
 TEST_F(StoreTest, AStoreOfTheFirstLayoutKeepsItsItemsAndItsCount) {
+  const std::string tables = std::string(kFirstLayoutItemTables) + kFirstLayoutOtherTables;
   WriteWithSqlite(profile_.Dir() / "outlook.db",
-                  "PRAGMA journal_mode=WAL;"
-                  "CREATE TABLE items(id INTEGER PRIMARY KEY AUTOINCREMENT, uid TEXT NOT NULL UNIQUE,"
-                  " folder INTEGER NOT NULL, start REAL NOT NULL, start_key INTEGER NOT NULL, end REAL NOT NULL,"
-                  " subject TEXT NOT NULL, body TEXT NOT NULL, busy_status INTEGER NOT NULL,"
-                  " reminder_set INTEGER NOT NULL, reminder_minutes INTEGER NOT NULL,"
-                  " reminder_play_sound INTEGER NOT NULL, reminder_sound_file TEXT NOT NULL);"
-                  "CREATE INDEX items_folder_start ON items(folder, start_key);"
-                  "CREATE TABLE item_properties(item INTEGER NOT NULL REFERENCES items(id) ON DELETE CASCADE,"
-                  " position INTEGER NOT NULL, name TEXT NOT NULL, folded TEXT NOT NULL, type INTEGER NOT NULL,"
-                  " number REAL, text TEXT, PRIMARY KEY(item, position), UNIQUE(item, folded)) WITHOUT ROWID;"
-                  "CREATE TABLE folder_fields(folder INTEGER NOT NULL, name TEXT NOT NULL, folded TEXT NOT NULL,"
-                  " type INTEGER NOT NULL, PRIMARY KEY(folder, folded)) WITHOUT ROWID;"
-                  "CREATE TABLE counters(name TEXT PRIMARY KEY, value INTEGER NOT NULL) WITHOUT ROWID;"
+                  ("PRAGMA journal_mode=WAL;" + tables +
                   "INSERT INTO counters VALUES('changes', 41);"
                   "INSERT INTO items VALUES(7, 'u-7', 9, 38067.5, 3288988800, 38067.51, 'Asr', '', 2, 1, 5, 0, '');"
                   "INSERT INTO item_properties VALUES(7, 0, 'PrayerNum', 'prayernum', 3, 3, NULL);"
-                  "PRAGMA user_version = 1;");
+                  "PRAGMA user_version = 1;").c_str());
   auto store = OpenStore();
   EXPECT_EQ(store->ChangeCount(), 41u);
   const auto old = store->Load(7);

@@ -13,7 +13,7 @@
 #include <fstream>
 #include <memory>
 
-#include "addin/ResourceLibrary.h"
+#include "services/ResourceLibrary.h"
 #include "platform/ui/Resources.h"
 #include "platform/fs/ModulePath.h"
 #include "platform/ui/FrontEnd.h"

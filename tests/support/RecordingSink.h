@@ -12,8 +12,9 @@
 #include "platform/com/ComPtr.h"
 #include "platform/com/ConnectionPoint.h"
 #include "platform/com/Dispatch.h"
+#include "platform/com/RefCounted.h"
 
-class RecordingSink final : public IDispatch {
+class RecordingSink final : public com::CRefCounted<IDispatch> {
  public:
   struct Call {
     DISPID id = 0;
@@ -64,12 +65,6 @@ class RecordingSink final : public IDispatch {
     AddRef();
     return S_OK;
   }
-  ULONG AddRef() override { return ++refs_; }
-  ULONG Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
 
   HRESULT GetTypeInfoCount(UINT* count) override {
     *count = 0;
@@ -102,7 +97,6 @@ class RecordingSink final : public IDispatch {
   explicit RecordingSink(const IID& events) : events_(events) {}
   ~RecordingSink() = default;
 
-  ULONG refs_ = 0;
   IID events_;
   ComPtr<IConnectionPoint> point_;
   DWORD cookie_ = 0;

@@ -6,29 +6,21 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <string>
+
+#include "tests/support/TemporaryProfile.h"
 
 class TestProfile {
  public:
   explicit TestProfile(const char* now = "2004-03-21T05:30:00") {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "orvane-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "cannot make a temporary folder";
-    m_dir = pattern;
-    setenv("ORVANE_HOME", m_dir.c_str(), 1);
+    if (!m_profile.Ok()) ADD_FAILURE() << "cannot make a temporary folder";
     setenv("ORVANE_NOW", now, 1);
   }
-  ~TestProfile() {
-    unsetenv("ORVANE_HOME");
-    unsetenv("ORVANE_NOW");
-    std::error_code ignored;
-    std::filesystem::remove_all(m_dir, ignored);
-  }
+  ~TestProfile() { unsetenv("ORVANE_NOW"); }
   TestProfile(const TestProfile&) = delete;
   TestProfile& operator=(const TestProfile&) = delete;
 
-  const std::filesystem::path& Dir() const { return m_dir; }
+  const std::filesystem::path& Dir() const { return m_profile.Dir(); }
 
  private:
-  std::filesystem::path m_dir;
+  TemporaryProfile m_profile;
 };

@@ -416,13 +416,19 @@ void Write(const std::vector<Place>& places, const std::string& outputDir) {
     out.flush();
     if (!out) Fail("cannot write " + path);
   }
-  // Not shipped: the zone each line was made from, so the tests can hold the
-  // lines against the zone database.
+  // The zone each line was made from: the tests hold the lines against the
+  // zone database, and `orvane calc --city` finds a city's summer time by it,
+  // matching the English name and the position (a line number moves when
+  // places are added or removed).
   const std::string path = outputDir + "/city_zones.tsv";
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << "# Written by orvane-citygen with the city files: line number, time zone, English name.\n";
+  out << "# Written by orvane-citygen with the city files: line number, time zone, English name, latitude, "
+         "longitude.\n";
   int lineNumber = 0;
-  for (const auto& p : places) out << ++lineNumber << '\t' << p.zone << '\t' << p.names[kEn] << '\n';
+  for (const auto& p : places) {
+    out << ++lineNumber << '\t' << p.zone << '\t' << p.names[kEn] << '\t' << FormatAngle(p.position.latitude, 'N', 'S')
+        << '\t' << FormatAngle(p.position.longitude, 'E', 'W') << '\n';
+  }
   out.flush();
   if (!out) Fail("cannot write " + path);
 }

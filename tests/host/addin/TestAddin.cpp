@@ -18,6 +18,7 @@
 #include "platform/com/EventSource.h"
 #include "platform/time/SystemTime.h"
 #include "platform/com/VariantTime.h"
+#include "platform/com/RefCounted.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ std::string Hex(HRESULT hr) {
 class CTestAddin;
 
 // One event sink: forwards the events of one source to the add-in.
-class EventSink final : public IDispatch {
+class EventSink final : public com::CRefCounted<IDispatch> {
  public:
   EventSink(CTestAddin* owner, const IID& events) : owner_(owner), events_(events) {}
 
@@ -60,12 +61,6 @@ class EventSink final : public IDispatch {
     }
     *object = nullptr;
     return E_NOINTERFACE;
-  }
-  ULONG AddRef() override { return ++refs_; }
-  ULONG Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
   }
   HRESULT GetTypeInfoCount(UINT* count) override {
     *count = 0;
@@ -97,7 +92,6 @@ class EventSink final : public IDispatch {
   }
 
  private:
-  ULONG refs_ = 0;
   CTestAddin* owner_;
   IID events_;
   ComPtr<IConnectionPoint> point_;

@@ -1,0 +1,105 @@
+# The add-in side, layer by layer from the bottom up. Each row is a library
+# of its own: its layer, whether it is built ONCE or once per module flavour
+# (8-bit ANSI text for Outlook XP, UTF-16 for Outlook 2003), the libraries it
+# builds on, and its files. A file may include the files of its own library,
+# those of the libraries it builds on (and of theirs, down the table), and
+# anything of platform/, office/ and resources/, which lie beneath the whole
+# add-in side; never host/. The build links exactly these libraries, and the
+# test addin_layers reads every #include of these folders and fails on one
+# that climbs: a new file of the add-in side is added here first.
+#
+#   layer 1  the calculation core: dates, the engine, the calculator
+#   layer 2  the module's services: resource library, trace log, flavour,
+#            exceptions, module strings, automation text, UI locale
+#   layer 3  the city record and the city files
+#   layer 4  the settings record and its store
+#   layer 5  small controls the dialogs share
+#   layer 6  the subsystems: the calendar's operations, the timetable, the
+#            dialogs of the calculation
+#   layer 7  the dialogs of the locations (they open the daylight dialog)
+#   layer 9  the add-in object, its sinks, commands, start-up, uninstall,
+#            progress window, class table and the module's exports (ENTRY
+#            files go into the module itself)
+
+orvane_addin_library(calc LAYER 1 ONCE
+  USES
+  FILES
+    calc/CalcParams.h
+    calc/DaySchedule.cpp calc/DaySchedule.h
+    calc/OleDate.cpp calc/OleDate.h
+    calc/OleDateFormat.cpp
+    calc/PrayerCalculator.cpp calc/PrayerCalculator.h
+    calc/PrayerEngine.cpp calc/PrayerEngine.h)
+
+orvane_addin_library(services LAYER 2
+  USES calc
+  FILES
+    services/AutomationText.cpp services/AutomationText.h
+    services/Exceptions.cpp services/Exceptions.h
+    services/Flavour.h
+    services/ModuleStrings.cpp services/ModuleStrings.h
+    services/ResourceLibrary.cpp services/ResourceLibrary.h
+    services/TraceLog.cpp services/TraceLog.h
+    services/UILocale.cpp services/UILocale.h)
+
+orvane_addin_library(cities LAYER 3
+  USES services
+  FILES
+    locations/CityInfo.cpp locations/CityInfo.h
+    locations/DataFileHandler.cpp locations/DataFileHandler.h)
+
+orvane_addin_library(settings LAYER 4
+  USES cities
+  FILES
+    settings/AddinSettings.h
+    settings/DialogRun.h
+    settings/SettingsStore.cpp settings/SettingsStore.h)
+
+orvane_addin_library(controls LAYER 5
+  USES settings
+  FILES
+    options/LinkControl.cpp options/LinkControl.h)
+
+orvane_addin_library(calc_dialogs LAYER 6
+  USES controls
+  FILES
+    calc/DaylightDlg.cpp calc/DaylightDlg.h)
+
+orvane_addin_library(calendar LAYER 6
+  USES controls
+  FILES
+    calendar/AppointmentGeneration.cpp
+    calendar/CalendarContext.h
+    calendar/CalendarQueries.cpp calendar/CalendarQueries.h
+    calendar/CustomReminders.cpp
+    calendar/DeleteItems.cpp
+    calendar/HadithServer.cpp calendar/HadithServer.h
+    calendar/MarkedItems.cpp calendar/MarkedItems.h
+    calendar/PrayerCalendar.h
+    calendar/UpdateItems.cpp)
+
+orvane_addin_library(timetable LAYER 6
+  USES settings
+  FILES
+    timetable/ImsakyyaBuilder.cpp timetable/ImsakyyaBuilder.h)
+
+orvane_addin_library(location_dialogs LAYER 7
+  USES calc_dialogs
+  FILES
+    locations/AddCity.cpp locations/AddCity.h)
+
+orvane_addin_library(addin_core LAYER 9
+  USES calendar timetable location_dialogs
+  FILES
+    addin/ClassTable.cpp addin/ClassTable.h
+    addin/Commands.cpp
+    addin/DialogTable.cpp addin/DialogTable.h
+    addin/EventSinks.cpp addin/EventSinks.h
+    addin/OutlookPrayer.cpp addin/OutlookPrayer.h
+    addin/ProgressOwner.h
+    addin/ProgressPage.cpp addin/ProgressPage.h
+    addin/Startup.cpp
+    addin/Uninstall.cpp addin/Uninstall.h
+  ENTRY
+    addin/DialogExport.cpp
+    addin/Exports.cpp)
