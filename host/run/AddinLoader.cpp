@@ -42,7 +42,8 @@ std::vector<std::string> AddinNames() {
   return names;
 }
 
-void Disable(const std::string& progId, const char* why, HRESULT hr) {
+void Disable(const std::string& progId, const char* why, HRESULT hr, bool* anyFailed) {
+  *anyFailed = true;
   std::fprintf(stderr, "orvane: the add-in %s %s (0x%08X); it is marked not loaded\n", progId.c_str(), why,
                static_cast<unsigned>(hr));
   registry::SetDword(HKEY_CURRENT_USER, (std::string(kAddinsKey) + "\\" + progId).c_str(), "LoadBehavior",
@@ -67,12 +68,12 @@ void AddinLoader::ConnectAll(IDispatch* application, LONG mode) {
                             addin.ReleaseAndGetVoidAddress());
     }
     if (FAILED(hr) || !addin) {
-      Disable(progId, "could not be created", FAILED(hr) ? hr : E_NOINTERFACE);
+      Disable(progId, "could not be created", FAILED(hr) ? hr : E_NOINTERFACE, &anyFailed_);
       continue;
     }
     hr = addin->OnConnection(application, mode, nullptr, nullptr);
     if (FAILED(hr)) {
-      Disable(progId, "failed to connect", hr);
+      Disable(progId, "failed to connect", hr, &anyFailed_);
       continue;
     }
     addins_.push_back({progId, std::move(addin)});

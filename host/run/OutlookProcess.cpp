@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "host/model/AppointmentItem.h"
+#include "host/run/FailureWords.h"
 #include "host/model/CommandBarLibrary.h"
 #include "host/model/Explorer.h"
 #include "host/model/EarlyBound.h"
@@ -121,7 +122,7 @@ void OutlookProcess::Start(Join join) {
   } else {
     addins_.ConnectAll(session_->Application());
     addins_.StartupComplete();
-    session_->RaiseStartup();
+    startupResult_ = session_->RaiseStartup();
   }
   mirror_->Flush();
 }
@@ -226,6 +227,11 @@ std::vector<std::string> OutlookProcess::Failures() const {
                     CauseInWords(failed.reason) + " (" + failed.message + ")");
   }
   if (!session_->CommandBars().Problem().empty()) lines.push_back(session_->CommandBars().Problem());
+  // Said only when nothing above says why: a failed save fails the
+  // add-in's start-up too, and one line is enough for one cause.
+  if (FAILED(startupResult_) && lines.empty()) {
+    lines.push_back("an add-in failed at start-up: " + FailureInWords(startupResult_));
+  }
   if (mirror_ != nullptr && mirror_->LastWriteFailed()) {
     lines.push_back("calendar.ics is not up to date with the calendar (see above)");
   }

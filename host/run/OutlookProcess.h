@@ -70,6 +70,10 @@ class OutlookProcess {
   std::vector<std::string> Failures() const;
   // Prints each of them on standard error; true when there was any.
   bool TellFailures() const;
+  // Whether an add-in failed to start: not created, refused the connection
+  // (both told as they happened), or failed its Startup (one of Failures).
+  // A start whose add-ins did not do their work is no success.
+  bool AddinsFailed() const { return addins_.AnyFailed() || FAILED(startupResult_); }
 
   // The host's clock: "now" when the host started (ORVANE_NOW when set),
   // moving on with real time since.
@@ -88,6 +92,7 @@ class OutlookProcess {
   std::shared_ptr<OutlookSession> session_;
   std::unique_ptr<MirrorFollower> mirror_;
   AddinLoader addins_;
+  HRESULT startupResult_ = S_OK;  // what the add-ins answered to Startup
   ReminderAlert alert_;
   ReminderSchedule schedule_;
   std::uint64_t scheduleChanges_ = UINT64_MAX;

@@ -7,6 +7,7 @@
 //   fail-connect   OnConnection fails
 //   batch:N        Startup saves N items one by one (for crash tests)
 //   store-id       Startup logs the calendar's store identity and saves nothing
+//   fail-startup   Startup fails (access denied) and saves nothing
 
 #include <cstdio>
 #include <cstdlib>
@@ -258,6 +259,7 @@ class CTestAddin : public _IDTExtensibility2 {
     DATE now = 0;
     SystemTimeToVariantTime(&st, &now);
     const std::string mode = Mode();
+    if (mode == "fail-startup") return static_cast<HRESULT>(0x80070005);
     if (mode == "store-id") {
       CComBSTR id;
       const HRESULT hr = calendar_->get_StoreID(&id);
