@@ -116,6 +116,13 @@ std::filesystem::path File(const char* name) { return Directory() / name; }
 
 std::filesystem::path PathOf(const char* name) { return Locate() / name; }
 
+std::filesystem::path FolderToWrite(const std::filesystem::path& addinFolder, const char* userFolder) {
+  if (::access(addinFolder.c_str(), W_OK) == 0) return addinFolder;
+  const std::filesystem::path own = File(userFolder);
+  ::mkdir(own.c_str(), kPrivateFolder);
+  return own;
+}
+
 std::optional<std::string> CheckOwnership(const std::filesystem::path& folder) {
   struct stat st {};
   if (::stat(folder.c_str(), &st) != 0) {

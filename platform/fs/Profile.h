@@ -29,6 +29,13 @@ std::filesystem::path File(const char* name);
 // every use, whether the profile is still the one a file was opened in.
 std::filesystem::path PathOf(const char* name);
 
+// The folder that a file an add-in makes for its user (the timetable page)
+// is written into: the add-in's own folder when this user may write there,
+// else the user's folder of that add-in in the profile (`userFolder`, such
+// as "addin-xp"), made for the user alone if missing. An install shared by
+// several users is theirs to read, not to write.
+std::filesystem::path FolderToWrite(const std::filesystem::path& addinFolder, const char* userFolder);
+
 // Before the profile is trusted: makes the folder if need be and checks that
 // it is this user's alone. Answers one line saying why it must not be used
 // (no home folder, owned by another user, writable by others, not a folder),

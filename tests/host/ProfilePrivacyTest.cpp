@@ -150,4 +150,30 @@ TEST_F(ProfilePrivacyTest, AFolderAnotherUserOwnsOrMayWriteIsRefusedInOneLine) {
   EXPECT_EQ(ModeOf(profile_.Dir()), 0700u);
 }
 
+// Regression: the timetable page was written beside the add-in module,
+// where a user of an install shared by several cannot write: the button
+// failed for every user but the one who installed it. It now goes to the
+// user's own folder of the add-in in the profile, made for that user alone.
+TEST_F(ProfilePrivacyTest, AUserWhoCannotWriteTheInstallGetsTheTimetableInTheProfile) {
+  const std::filesystem::path home = UnprivilegedProfile(profile_.Dir());
+  const std::filesystem::path reg = home / "city.reg";
+  std::ofstream(reg) << "Windows Registry Editor Version 5.00\n\n"
+                        "[HKEY_CURRENT_USER\\Software\\Veltrix\\Orvane\\3.0\\Settings]\n"
+                        "\"Location\"=\"Mecca,,Saudi Arabia,21 25 N,39 49 E,3,N,1,N,1\"\n";
+  GiveToUnprivilegedUser(home);
+  int code = 0;
+  std::string out = RunUnprivileged(home, Program() + " install", &code);
+  ASSERT_EQ(code, 0) << out;
+  out = RunUnprivileged(home, Program() + " reg import " + reg.string(), &code);
+  ASSERT_EQ(code, 0) << out;
+  out = RunUnprivileged(home, Program() + " imsakyya --no-open", &code);
+  ASSERT_EQ(code, 0) << out;
+  ASSERT_FALSE(out.empty());
+  const std::filesystem::path page = out.substr(0, out.find('\n'));
+  EXPECT_EQ(page.parent_path().parent_path(), home) << out;
+  EXPECT_EQ(page.filename(), "imsakyya.html");
+  EXPECT_TRUE(std::filesystem::is_regular_file(page)) << out;
+  EXPECT_EQ(ModeOf(page.parent_path()), 0700u);
+}
+
 }  // namespace
