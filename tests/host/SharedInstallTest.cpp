@@ -4,9 +4,6 @@
 // The start must fill the calendar for the default city (Mecca) or say in
 // one line why it cannot; it must never exit 0 having filled the calendar
 // for latitude 0, longitude 0, UTC+0.
-//
-// Expected to fail (CTest WILL_FAIL) until the add-in reads its city file
-// without asking to write it and keeps the user's changes in the profile.
 
 #include <gtest/gtest.h>
 
