@@ -61,7 +61,11 @@ TEST_F(StoreIdentityTest, TheAddinReadsTheStoresIdentityAndANewStoreHasAnother) 
   EXPECT_EQ(first.size(), 32u);
   EXPECT_EQ(StartAndReadIdentity(), first);
 
-  std::filesystem::copy_file(store, profile_.Dir() / "backup.db");
+  // A backup as SQLite's files are copied: with the log beside the file,
+  // which holds what was not yet moved into it.
+  for (const char* part : {"", "-wal"}) {
+    std::filesystem::copy_file(store.string() + part, (profile_.Dir() / "backup.db").string() + part);
+  }
   std::filesystem::remove(store);
   const std::string remade = StartAndReadIdentity();
   EXPECT_NE(remade, first);
@@ -71,7 +75,10 @@ TEST_F(StoreIdentityTest, TheAddinReadsTheStoresIdentityAndANewStoreHasAnother) 
   EXPECT_NE(emptied, remade);
 
   // The backup put back is that store again.
-  std::filesystem::rename(profile_.Dir() / "backup.db", store);
+  for (const char* part : {"-wal", "-shm"}) std::filesystem::remove(store.string() + part);
+  for (const char* part : {"", "-wal"}) {
+    std::filesystem::rename((profile_.Dir() / "backup.db").string() + part, store.string() + part);
+  }
   EXPECT_EQ(StartAndReadIdentity(), first);
 }
 
