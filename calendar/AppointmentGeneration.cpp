@@ -31,13 +31,14 @@ COleDate DayStart(const COleDate& day) {
   return COleDate(day.GetYear(), day.GetMonth(), day.GetDay(), 0, 0, 0);
 }
 
-// Why there is no city to compute for: its file is not there or cannot be
-// read, or it holds no city.
+// Why there is no city to compute for: its file is not there, cannot be
+// opened as the city list opens it, or holds no city.
 HRESULT NoCityResult() {
   const tstring file = CityFilePath(240);
   if (!CityFileExists(file.c_str())) {
     return HRESULT_FROM_WIN32(access(TToUtf8(file).c_str(), F_OK) == 0 ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND);
   }
+  if (!CDataFileHandler(file.c_str(), CDataFileHandler::kRead).IsOpen()) return HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
   return HRESULT_FROM_WIN32(ERROR_FILE_CORRUPT);
 }
 
