@@ -62,6 +62,7 @@ void COutlookPrayer::CheckFirstEntryTime() {
 
 HRESULT COutlookPrayer::GenerateNext(bool force) {
   TraceEnter("COutlookPrayer::GenerateNext");
+  if (HRESULT hr = m_prayerCalendar.CheckCity(); FAILED(hr)) return hr;
   AddinSettings& settings = Settings();
   const COleDate lookAhead = COleDate::Now() + COleDateSpan(0, 0, static_cast<int>(settings.reminderMinutes + 5), 0);
   if (HRESULT hr = FindTimeInfo(lookAhead); FAILED(hr)) return hr;

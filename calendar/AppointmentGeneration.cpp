@@ -86,6 +86,13 @@ HRESULT CPrayerCalendar::RefreshDateFormat() {
   return CreateUILocaleID(m_context.Application(), &m_filterDateFormat, &m_dayFirst);
 }
 
+HRESULT CPrayerCalendar::CheckCity() {
+  CCityInfo city;
+  if (city.GetInfoFromLine(Settings().location.c_str())) return S_OK;
+  Trace("No city: nothing written");
+  return NoCityResult();
+}
+
 HRESULT CPrayerCalendar::Precalculate(bool removeUnselected, bool continueFromLastDate, bool force, bool showProgress) {
   TraceEnter("COutlookPrayer::Precalculate");
   AddinSettings& settings = Settings();
@@ -95,11 +102,7 @@ HRESULT CPrayerCalendar::Precalculate(bool removeUnselected, bool continueFromLa
     settings.latitude = city.m_latitude;
     settings.timeZone = city.m_timeZone;
   } else if (settings.prescheduleDays != kPrescheduleNextOnly && settings.prescheduleDays != 0) {
-    // No city could be read (a city file missing, unreadable or empty):
-    // prayers for latitude 0, longitude 0, UTC+0 would pass for the user's.
-    // Nothing is written, and the caller hears why.
-    Trace("No city: nothing written");
-    return NoCityResult();
+    return CheckCity();
   }
   IPrayerCalculator* calculator = m_context.Calculator();
   if (HRESULT hr = m_context.Store().UpdateCalcSettings(calculator); FAILED(hr)) return hr;

@@ -369,6 +369,9 @@ TEST_F(CalendarSafetyTest, WithoutACityNothingIsWrittenAndTheFillFails) {
   EXPECT_TRUE(Calendar().empty());
   EXPECT_TRUE(FAILED(prayer_->GenerateCommand()));
   EXPECT_TRUE(Calendar().empty());
+  prayer_->Settings().prescheduleDays = 255;  // the next prayer only
+  EXPECT_TRUE(FAILED(prayer_->GenerateNext(false)));
+  EXPECT_TRUE(Calendar().empty());
 }
 
 }  // namespace
