@@ -79,6 +79,7 @@ void COutlookPrayer::CheckFirstEntryTime() {
 
 HRESULT COutlookPrayer::GenerateNext(bool force) {
   TraceEnter("COutlookPrayer::GenerateNext");
+  if (HRESULT hr = m_prayerCalendar.CheckCity(); FAILED(hr)) return hr;
   AddinSettings& settings = Settings();
   if (!m_calculator) return E_UNEXPECTED;
   if (HRESULT hr = m_prayerCalendar.ApplyHighLatitudeRule(); FAILED(hr)) return hr;
