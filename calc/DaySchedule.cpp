@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "calc/PrayerEngine.h"
+#include "platform/time/Calendar.h"
 
 namespace {
 
@@ -70,18 +71,34 @@ struct NightPair {
   bool fajrByRule = false;
 };
 
+// The year of a valid date and its ordinal day in that year, from one
+// reading of its fields.
+struct YearDay {
+  int year;
+  int dayOfYear;
+};
+YearDay YearDayOf(const COleDate& date) {
+  SYSTEMTIME st;
+  date.GetAsSystemTime(&st);
+  return {st.wYear, calendar::DayOfYear(st.wYear, st.wMonth, st.wDay)};
+}
+
 class ScheduleSolver {
  public:
-  ScheduleSolver(const CalcParams& params, const COleDate& date)
+  ScheduleSolver(const CalcParams& params, const COleDate& date) : ScheduleSolver(params, YearDayOf(date)) {}
+  ScheduleSolver(const CalcParams& params, YearDay date)
       : m_engine(params.Longitude, params.Latitude, params.TimeZone, params.DaylightSavings,
-                 date.GetYear(), CPrayerEngine::ShadowFactor(params.AsrMethod), params.Method,
+                 date.year, CPrayerEngine::ShadowFactor(params.AsrMethod), params.Method,
                  params.CustomFajrAngle, params.CustomIshaAngle, params.CustomFajrInterval,
                  params.CustomIshaInterval),
-        m_date(date.GetDayOfYear()),
+        m_date(date.dayOfYear),
         m_latitude(params.Latitude),
         m_bounded(std::fabs(params.Latitude) > kBoundedAbove) {
-    m_engine.SetDaylightRange(params.DaylightStartDay, params.DaylightStartMonth,
-                              params.DaylightEndDay, params.DaylightEndMonth);
+    // The range counts only on a clock that keeps summer time.
+    if (params.DaylightSavings) {
+      m_engine.SetDaylightRange(params.DaylightStartDay, params.DaylightStartMonth,
+                                params.DaylightEndDay, params.DaylightEndMonth);
+    }
     // One clock for the whole computation: the neighbouring days it looks at
     // are seen on the date's clock, so that their times compare with its own.
     m_engine.SetClockFor(m_date);
