@@ -238,7 +238,7 @@ HRESULT CPrayerCalculator::Recalc(DATE dt) {
   params.Method = m_method;
   params.AsrMethod = m_asrMethod;  // the custom angles and intervals stay 0
   params.HighLatitude = m_highLatitudeRule;
-  m_schedule = ComputeDaySchedule(params, m_date);
+  m_schedule = ComputeDaySchedule(params, m_date, &m_solved);
 
   // The schedule's times lie on day zero: IPrayerCalculator's getters attach
   // them to the requested date, PrayerTime to the date each falls on.
