@@ -37,6 +37,7 @@ orvane_addin_library(services LAYER 2
     services/AutomationText.cpp services/AutomationText.h
     services/Exceptions.cpp services/Exceptions.h
     services/Flavour.h
+    services/HighLatitudeNote.cpp services/HighLatitudeNote.h
     services/ModuleStrings.cpp services/ModuleStrings.h
     services/ResourceLibrary.cpp services/ResourceLibrary.h
     services/TraceLog.cpp services/TraceLog.h
@@ -46,6 +47,8 @@ orvane_addin_library(cities LAYER 3
   USES services
   FILES
     locations/CityInfo.cpp locations/CityInfo.h
+    locations/CityLists.cpp locations/CityLists.h
+    locations/CityZone.cpp locations/CityZone.h
     locations/DataFileHandler.cpp locations/DataFileHandler.h)
 
 orvane_addin_library(settings LAYER 4
@@ -98,7 +101,8 @@ orvane_addin_library(timetable LAYER 6
 orvane_addin_library(location_dialogs LAYER 7
   USES calc_dialogs
   FILES
-    locations/AddCity.cpp locations/AddCity.h)
+    locations/AddCity.cpp locations/AddCity.h
+    locations/LocationDlg.cpp locations/LocationDlg.h)
 
 orvane_addin_library(addin_core LAYER 9
   USES calendar calendar_dialogs timetable location_dialogs

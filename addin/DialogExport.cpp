@@ -1,7 +1,7 @@
 // OrvaneShowDialog: one dialog of the add-in on its own, opened by
 // "orvane dialog NAME", as a rundll32 entry point would open it on Windows.
 // The dialog starts from the profile's settings; what it returns is
-// printed, never saved.
+// printed, and saved only by a dialog whose result says so.
 
 #include <sstream>
 #include <string>
@@ -33,7 +33,8 @@ bool TakesOptions(const DialogEntry& entry, const char* const* options, int opti
 /// command's further words (for example "--edit"). Prints the dialog's
 /// fields after OK, one "Name=value" line each, through print. Returns a
 /// DialogResult: 0 after OK, 1 after Cancel, 2 for an unknown name or
-/// option, 3 when the dialog could not be shown.
+/// option, 3 when the dialog could not be shown, 4 after OK when the choice
+/// was saved into the settings and the calendar is to follow it.
 ///
 /// With a null name it shows nothing and prints one line for each dialog it
 /// knows: its name, the options it takes and a description, separated by

@@ -6,6 +6,7 @@
 #include "calendar/CustomPrayersDlg.h"
 #include "calendar/CustomRemindersDlg.h"
 #include "locations/AddCity.h"
+#include "locations/LocationDlg.h"
 
 namespace {
 
@@ -16,6 +17,7 @@ const DialogEntry kDialogs[] = {
     {"sound", "--prayers", "the Friday reminder's sound (--prayers: the prayers' and Fajr's)", &ShowSoundDialog},
     {"custom-prayers", "", "the prayers that get appointments, and the custom reminders", &ShowCustomPrayersDialog},
     {"custom-reminders", "", "the custom reminders' times, interval and subject", &ShowCustomRemindersDialog},
+    {"location", "", "choosing the city, saved with the calendar rewritten for it", &ShowLocationDialog},
 };
 
 }  // namespace

@@ -18,6 +18,7 @@ namespace {
 
 const com::TypeLibInterface kInterfaces[] = {
     {IPrayerCalculator::kIID, "IPrayerCalculator"},
+    {IPrayerCalculator2::kIID, "IPrayerCalculator2"},
 };
 
 const com::TypeLibDescription kTypeLib = {

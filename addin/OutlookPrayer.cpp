@@ -410,37 +410,56 @@ HRESULT COutlookPrayer::OnOptionsPagesAdd(IDispatch*) {
 
 HRESULT COutlookPrayer::FindTimeInfo(const COleDate& instant) {
   if (!m_calculator) return E_UNEXPECTED;
-  if (HRESULT hr = m_calculator->Recalc(instant); FAILED(hr)) return hr;
-  COleDate times[6];
-  for (int i = 0; i < 6; ++i) {
-    if (HRESULT hr = GetStart(i, &times[i]); FAILED(hr)) return hr;
-  }
-  if (times[0] > instant) {
-    g_timeInfo.currentPrayer = kIshaFlag;
-    g_timeInfo.periodEnd = times[0];
+  // Each time on the day it falls on: the evening before's Maghrib or Isha
+  // may come after midnight, and the next day's Fajr before it, so the day
+  // before or after is looked at whenever the instant lies outside the
+  // day's own times.
+  const auto timesOf = [this](const COleDate& day, COleDate (&times)[6]) {
+    if (HRESULT hr = m_calculator->Recalc(day); FAILED(hr)) return hr;
+    for (int i = 0; i < 6; ++i) {
+      if (HRESULT hr = GetStart(i, &times[i]); FAILED(hr)) return hr;
+    }
+    return S_OK;
+  };
+  // The period of the last of `times` that has begun at the instant; false
+  // when none has. `next` is the time that ends the last one.
+  const auto periodIn = [&instant](const COleDate (&times)[6], const COleDate& next) {
+    for (int i = 5; i >= 0; --i) {
+      if (times[i] <= instant) {
+        g_timeInfo.currentPrayer = CPrayerCalendar::PrayConvert(i);
+        g_timeInfo.periodStart = times[i];
+        g_timeInfo.periodEnd = i < 5 ? times[i + 1] : next;
+        return true;
+      }
+    }
+    return false;
+  };
+  COleDate today[6];
+  if (HRESULT hr = timesOf(instant, today); FAILED(hr)) return hr;
+  if (today[0] > instant) {
+    COleDate yesterday[6];
+    if (HRESULT hr = timesOf(instant - COleDateSpan(1, 0, 0, 0), yesterday); FAILED(hr)) return hr;
+    if (!periodIn(yesterday, today[0])) {
+      g_timeInfo.currentPrayer = kIshaFlag;
+      g_timeInfo.periodStart = yesterday[5];
+      g_timeInfo.periodEnd = today[0];
+    }
     g_timeInfo.position = 0;
-    if (HRESULT hr = m_calculator->Recalc(instant - COleDateSpan(1, 0, 0, 0)); FAILED(hr)) return hr;
-    DATE isha = 0;
-    if (HRESULT hr = m_calculator->get_Isha(&isha); FAILED(hr)) return hr;
-    g_timeInfo.periodStart = isha;
     return S_OK;
   }
-  for (int i = 0; i < 5; ++i) {
-    if (times[i] <= instant && times[i + 1] > instant) {
-      g_timeInfo.currentPrayer = CPrayerCalendar::PrayConvert(i);
-      g_timeInfo.periodStart = times[i];
-      g_timeInfo.periodEnd = times[i + 1];
-      g_timeInfo.position = 1;
-      return S_OK;
-    }
+  if (today[5] > instant) {
+    periodIn(today, today[5]);
+    g_timeInfo.position = 1;
+    return S_OK;
   }
-  g_timeInfo.currentPrayer = kIshaFlag;
-  g_timeInfo.periodStart = times[5];
+  COleDate tomorrow[6];
+  if (HRESULT hr = timesOf(instant + COleDateSpan(1, 0, 0, 0), tomorrow); FAILED(hr)) return hr;
+  if (!periodIn(tomorrow, tomorrow[5])) {
+    g_timeInfo.currentPrayer = kIshaFlag;
+    g_timeInfo.periodStart = today[5];
+    g_timeInfo.periodEnd = tomorrow[0];
+  }
   g_timeInfo.position = 2;
-  if (HRESULT hr = m_calculator->Recalc(instant + COleDateSpan(1, 0, 0, 0)); FAILED(hr)) return hr;
-  DATE fajr = 0;
-  if (HRESULT hr = m_calculator->get_Fajr(&fajr); FAILED(hr)) return hr;
-  g_timeInfo.periodEnd = fajr;
   return S_OK;
 }
 

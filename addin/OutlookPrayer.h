@@ -57,6 +57,7 @@ class COutlookPrayer : public _IDTExtensibility2, public IProgressOwner, public 
   const TimeInfo& CurrentPeriod() const override { return g_timeInfo; }
   _Application* Application() override { return m_application.Get(); }
   _Items* CalendarItems() override { return m_calendarItems.Get(); }
+  MAPIFolder* CalendarFolder() override { return m_calendar.Get(); }
   MAPIFolder* DeletedItemsFolder() override { return m_deletedItems.Get(); }
   CHadithServer& Hadith() override { return m_hadith; }
   std::unique_ptr<ICalendarProgress> NewProgress() override;
@@ -86,8 +87,9 @@ class COutlookPrayer : public _IDTExtensibility2, public IProgressOwner, public 
 
   // At most one appointment: the next selected prayer after the reminder lead.
   HRESULT GenerateNext(bool force);
-  // Whether the calendar holds the add-in's appointment of prayer `index` on
-  // the day of `start`.
+  // Whether the calendar holds the add-in's appointment of prayer `index` of
+  // the date last recalculated, whose time is `start` (on the day it falls
+  // on, never the same prayer of the day before or after).
   HRESULT HasAppointment(int index, const COleDate& start, bool* exists);
 
   // The add-in's work on the calendar: filling, deleting, updating.

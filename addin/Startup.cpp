@@ -35,6 +35,23 @@ HRESULT COutlookPrayer::OnStartup() {
     settings.lastCleanup = g_timeInfo.periodEnd;
     m_store.SaveSettings();
   }
+  // Written with another rule, or before times stood on their own day: set
+  // right first, so that the update below reads each item's own day.
+  if (m_calculator) {
+    if (HRESULT hr = m_prayerCalendar.ApplyHighLatitudeRule(); FAILED(hr)) return hr;
+  }
+  if (settings.updatePending) {
+    // The settings changed while the add-in was not running (a city chosen
+    // with `orvane dialog location`): the appointments already written are
+    // rewritten for them, as the options page's Apply rewrites them for a
+    // changed location; past prayers keep what they had. The mark stays
+    // until that is done, so a start that fails here tries again next time.
+    if (HRESULT hr = m_prayerCalendar.RestrictOperation(m_calendarItems.Get(), u"[PrayerNum] <= 191", CPrayerCalendar::kModeUpdate, nullptr, true, true); FAILED(hr)) {
+      return hr;
+    }
+    settings.updatePending = false;
+    m_store.SaveSettings();
+  }
   if (settings.prayers != 0) {
     const HRESULT hr = settings.prescheduleDays == kPrescheduleNextOnly ? GenerateNext(false)
                                                                          : m_prayerCalendar.Precalculate(false, true, false, true);
@@ -62,18 +79,28 @@ void COutlookPrayer::CheckFirstEntryTime() {
 
 HRESULT COutlookPrayer::GenerateNext(bool force) {
   TraceEnter("COutlookPrayer::GenerateNext");
+  if (HRESULT hr = m_prayerCalendar.CheckCity(); FAILED(hr)) return hr;
   AddinSettings& settings = Settings();
+  if (!m_calculator) return E_UNEXPECTED;
+  if (HRESULT hr = m_prayerCalendar.ApplyHighLatitudeRule(); FAILED(hr)) return hr;
   const COleDate lookAhead = COleDate::Now() + COleDateSpan(0, 0, static_cast<int>(settings.reminderMinutes + 5), 0);
   if (HRESULT hr = FindTimeInfo(lookAhead); FAILED(hr)) return hr;
-  COleDate day = lookAhead;
+  // The first prayer after the look-ahead instant, on the date it belongs
+  // to: the evening before's Isha may still lie ahead after midnight, and
+  // the next date's Fajr may come before midnight.
+  COleDate day = lookAhead - COleDateSpan(1, 0, 0, 0);
+  int index = 0;
   if (HRESULT hr = m_calculator->Recalc(day); FAILED(hr)) return hr;
-  DATE isha = 0;
-  m_calculator->get_Isha(&isha);
-  if (lookAhead > COleDate(isha)) {
-    day += COleDateSpan(1, 0, 0, 0);
-    if (HRESULT hr = m_calculator->Recalc(day); FAILED(hr)) return hr;
+  for (int passed = 0; passed < 18; ++passed) {
+    COleDate start(kInvalidDate);
+    GetStart(index, &start);
+    if (start.IsValid() && start > lookAhead) break;
+    index = (index + 1) % 6;
+    if (index == 0) {
+      day += COleDateSpan(1, 0, 0, 0);
+      if (HRESULT hr = m_calculator->Recalc(day); FAILED(hr)) return hr;
+    }
   }
-  int index = g_timeInfo.position == 1 ? CPrayerCalendar::PrayConvert(static_cast<PrayerFlags>(g_timeInfo.currentPrayer)) + 1 : 0;
   m_prayerCalendar.FetchWorkingDays();
   for (int tries = 0; tries < 42; ++tries) {
     DWORD flag = CPrayerCalendar::PrayConvert(index);
@@ -82,13 +109,14 @@ HRESULT COutlookPrayer::GenerateNext(bool force) {
       COleDate start(kInvalidDate);
       GetStart(index, &start);
       if (start > settings.lastNext || force) {
-        // The prayer's own day decides whether it is a working day: it is the
-        // day the appointment would stand on (the look-ahead instant may still
-        // be the evening before). The prayer is not written twice: the last
-        // next-prayer time can be older than what the calendar holds (the
-        // start-up clean-up sets it back a day).
+        // The prayer's own date decides whether it is a working day, as it
+        // does for the fill (the look-ahead instant may still be the evening
+        // before, and an Isha after midnight belongs to the evening before).
+        // The prayer is not written twice: the last next-prayer time can be
+        // older than what the calendar holds (the start-up clean-up sets it
+        // back a day).
         bool exists = false;
-        if (m_prayerCalendar.IsDayWorkingDay(start.GetDayOfWeek(), m_prayerCalendar.WorkingDays()) && SUCCEEDED(HasAppointment(index, start, &exists)) &&
+        if (m_prayerCalendar.IsDayWorkingDay(day.GetDayOfWeek(), m_prayerCalendar.WorkingDays()) && SUCCEEDED(HasAppointment(index, start, &exists)) &&
             !exists) {
           m_prayerCalendar.CreateAppointment(index);
         }
@@ -109,16 +137,8 @@ HRESULT COutlookPrayer::GenerateNext(bool force) {
 
 HRESULT COutlookPrayer::HasAppointment(int index, const COleDate& start, bool* exists) {
   *exists = false;
-  const COleDate dayStart(start.GetYear(), start.GetMonth(), start.GetDay(), 0, 0, 0);
-  ComPtr<_Items> day;
-  if (HRESULT hr = ManualRestrict(m_calendarItems.Get(), CPrayerCalendar::DayFilter(dayStart), day.ReleaseAndGetAddressOf()); FAILED(hr)) {
-    return hr;
-  }
-  if (!day) return S_OK;
-  const int mark = index == 6 ? 2 : index;
   ComPtr<IDispatch> found;
-  if (HRESULT hr = ManualFind(day.Get(), u"[PrayerNum] = " + text::Utf8ToUtf16(std::to_string(mark)),
-                              found.ReleaseAndGetAddressOf());
+  if (HRESULT hr = m_prayerCalendar.FindOwnAppointment(nullptr, index, start, found.ReleaseAndGetAddressOf());
       FAILED(hr)) {
     return hr;
   }

@@ -4,12 +4,20 @@
 
 #include "calendar/PrayerCalendar.h"
 
+#include <unistd.h>
+
+#include <cmath>
+
 #include "services/AutomationText.h"
+#include "services/HighLatitudeNote.h"
 #include "services/ResourceLibrary.h"
 #include "services/TraceLog.h"
 #include "services/UILocale.h"
 #include "calendar/CalendarQueries.h"
+#include "calendar/MarkedItems.h"
 #include "locations/CityInfo.h"
+#include "locations/DataFileHandler.h"
+#include "platform/com/Bstr.h"
 #include "platform/nls/Nls.h"
 #include "platform/text/TextConvert.h"
 #include "platform/ui/Resources.h"
@@ -27,6 +35,26 @@ COleDate DayStart(const COleDate& day) {
   return COleDate(day.GetYear(), day.GetMonth(), day.GetDay(), 0, 0, 0);
 }
 
+// Why there is no city to compute for: its file is not there, cannot be
+// opened as the city list opens it, or holds no city.
+HRESULT NoCityResult() {
+  const tstring file = CityFilePath(240);
+  if (!CityFileExists(file.c_str())) {
+    return HRESULT_FROM_WIN32(access(TToUtf8(file).c_str(), F_OK) == 0 ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND);
+  }
+  if (!CDataFileHandler(file.c_str(), CDataFileHandler::kRead).IsOpen()) return HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
+  return HRESULT_FROM_WIN32(ERROR_FILE_CORRUPT);
+}
+
+// The identity of the store the calendar folder lives in, as Outlook gives
+// it; empty when it cannot tell.
+tstring StoreIdentityOf(MAPIFolder* folder) {
+  if (folder == nullptr) return {};
+  CComBSTR id;
+  if (FAILED(folder->get_StoreID(&id)) || id.Length() == 0) return {};
+  return Utf8ToT(id.Utf8());
+}
+
 
 }  // namespace
 
@@ -39,11 +67,28 @@ int CPrayerCalendar::PrayConvert(PrayerFlags flag) {
   return -1;
 }
 
+ComPtr<IPrayerCalculator2> CPrayerCalendar::Calculator2() {
+  ComPtr<IPrayerCalculator2> withDays;
+  if (IPrayerCalculator* calculator = m_context.Calculator()) {
+    if (FAILED(calculator->QueryInterface(IPrayerCalculator2::kIID, withDays.ReleaseAndGetVoidAddress()))) {
+      withDays.Reset();
+    }
+  }
+  return withDays;
+}
+
 HRESULT CPrayerCalendar::GetStart(int index, COleDate* start) {
   IPrayerCalculator* calculator = m_context.Calculator();
   if (calculator == nullptr) return E_UNEXPECTED;
   DATE time = 0;
   HRESULT hr = S_OK;
+  // The first interface stamps every time with the date asked for: an Isha
+  // after midnight would stand 24 hours early.
+  if (ComPtr<IPrayerCalculator2> withDays = Calculator2(); withDays && index >= 0 && index <= 6) {
+    hr = withDays->PrayerTime(index == 6 ? 2 : index, &time);
+    if (SUCCEEDED(hr)) *start = time;
+    return hr;
+  }
   switch (index) {
     case 0: hr = calculator->get_Fajr(&time); break;
     case 1: hr = calculator->get_Shorouk(&time); break;
@@ -62,6 +107,13 @@ HRESULT CPrayerCalendar::RefreshDateFormat() {
   return CreateUILocaleID(m_context.Application(), &m_filterDateFormat, &m_dayFirst);
 }
 
+HRESULT CPrayerCalendar::CheckCity() {
+  CCityInfo city;
+  if (city.GetInfoFromLine(Settings().location.c_str())) return S_OK;
+  Trace("No city: nothing written");
+  return NoCityResult();
+}
+
 HRESULT CPrayerCalendar::Precalculate(bool removeUnselected, bool continueFromLastDate, bool force, bool showProgress) {
   TraceEnter("COutlookPrayer::Precalculate");
   AddinSettings& settings = Settings();
@@ -70,9 +122,14 @@ HRESULT CPrayerCalendar::Precalculate(bool removeUnselected, bool continueFromLa
     settings.longitude = city.m_longitude;
     settings.latitude = city.m_latitude;
     settings.timeZone = city.m_timeZone;
+  } else if (settings.prescheduleDays != kPrescheduleNextOnly && settings.prescheduleDays != 0) {
+    return CheckCity();
   }
   IPrayerCalculator* calculator = m_context.Calculator();
   if (HRESULT hr = m_context.Store().UpdateCalcSettings(calculator); FAILED(hr)) return hr;
+  // Items of another rule are rewritten first: the walk would take them for
+  // the days' own and leave them.
+  if (HRESULT hr = ApplyHighLatitudeRule(); FAILED(hr)) return hr;
 
   const COleDate now = COleDate::Now();
   long last = static_cast<long>(settings.prescheduleDays);
@@ -85,15 +142,24 @@ HRESULT CPrayerCalendar::Precalculate(bool removeUnselected, bool continueFromLa
   m_context.SetCancelFlag(0);
   const TimeInfo& period = m_context.CurrentPeriod();
 
+  // The last generated date says what one store holds: with a new store (a
+  // damaged one moved aside, another file put in its place, one emptied) it
+  // says nothing, and the fill starts from today. A host that cannot tell
+  // its store keeps the date as it is.
+  const tstring store = StoreIdentityOf(m_context.CalendarFolder());
+  const bool sameStore = store.empty() || store == settings.lastDateStore;
+
   // Already filled from within the current prayer period: nothing to redo.
-  if (last >= 0 && !continueFromLastDate && settings.lastDate > period.periodStart + COleDateSpan(last, 0, 0, 0) &&
-      !force) {
+  if (last >= 0 && !continueFromLastDate && sameStore &&
+      settings.lastDate > period.periodStart + COleDateSpan(last, 0, 0, 0) && !force) {
     last = -1;
   }
   long first = 0;
   if (continueFromLastDate && !settings.firstRun && last != -1) {
     const double ahead = (DayStart(settings.lastDate) - DayStart(now)).GetTotalDays();
-    if (ahead > static_cast<double>(last)) {
+    if (!sameStore) {
+      Trace("Last generated date of another store, filled again from today: " + TToUtf8(FormatDate(settings.lastDate)));
+    } else if (ahead > static_cast<double>(last)) {
       // Filled past the end of today's window: the clock went back (a
       // machine that booted in 2030), or the date came with another store.
       // What the date says is not in this calendar: fill again from today.
@@ -144,7 +210,7 @@ HRESULT CPrayerCalendar::Precalculate(bool removeUnselected, bool continueFromLa
     // remembered, so that the last generated date stays before it and the
     // next run does it again, and the failure is reported at the end.
     const HRESULT dayResult = RestrictOperation(calendarItems, DayFilter(DayStart(day)),
-                                                working ? kModeCreate : kModeDelete, &remove, false, false);
+                                                working ? kModeCreate : kModeClearDay, &remove, false, false);
     if (FAILED(dayResult)) {
       Trace("Day not filled: " + TToUtf8(FormatDate(DayStart(day))));
       if (SUCCEEDED(failure)) failure = dayResult;
@@ -162,6 +228,7 @@ HRESULT CPrayerCalendar::Precalculate(bool removeUnselected, bool continueFromLa
   if (last >= 0 && last >= first) {
     if (shown) progress->DestroyPage();
     settings.lastDate = cancelled ? period.periodStart : settings.prescheduleEnd;
+    if (!store.empty()) settings.lastDateStore = store;
     if (nearestFailed >= 0 && !cancelled) {
       settings.lastDate = now + COleDateSpan(nearestFailed - 1, 0, 0, 0);
     }
@@ -193,16 +260,16 @@ HRESULT CPrayerCalendar::CreateAppointments(_Items* dayItems, bool removeUnselec
 }
 
 HRESULT CPrayerCalendar::CheckPrayer(_Items* dayItems, int index, bool removeUnselected) {
-  const int mark = index == 6 ? 2 : index;
+  COleDate start(kInvalidDate);
+  if (HRESULT hr = GetStart(index, &start); FAILED(hr)) return hr;
   ComPtr<IDispatch> existing;
-  const std::u16string filter = u"[PrayerNum] = " + text::Utf8ToUtf16(std::to_string(mark));
-  if (HRESULT hr = ManualFind(dayItems, filter, existing.ReleaseAndGetAddressOf()); FAILED(hr)) return hr;
-  const DWORD selected = Settings().prayers;
+  if (HRESULT hr = FindOwnAppointment(dayItems, index, start, existing.ReleaseAndGetAddressOf()); FAILED(hr)) {
+    return hr;
+  }
+  const DWORD selected = m_dayOff ? 0 : Settings().prayers;
   const DWORD flag = PrayConvert(index);
   bool unselected = (flag & selected) == 0;
   if (flag == kFridayFlag && (selected & kZuhrFlag) != 0) unselected = false;
-  COleDate start(kInvalidDate);
-  if (HRESULT hr = GetStart(index, &start); FAILED(hr)) return hr;
   if (flag == kZuhrFlag && (selected & kFridayFlag) != 0 && start.GetDayOfWeek() == kFriday) unselected = false;
   if (index == 6) {
     // With Zuhr selected too, the Zuhr slot makes Friday's appointment (or
@@ -214,6 +281,51 @@ HRESULT CPrayerCalendar::CheckPrayer(_Items* dayItems, int index, bool removeUns
     return CreateAppointment(index);
   }
   if (removeUnselected && existing && unselected) return DeleteAppointment(existing.Get());
+  return S_OK;
+}
+
+HRESULT CPrayerCalendar::FindOwnAppointment(_Items* dayItems, int index, const COleDate& start, IDispatch** found) {
+  *found = nullptr;
+  const int mark = index == 6 ? 2 : index;
+  const std::u16string filter = u"[PrayerNum] = " + text::Utf8ToUtf16(std::to_string(mark));
+  if (!start.IsValid()) {
+    // No time to place it by: the day's item of that mark, as ever.
+    return dayItems != nullptr ? ManualFind(dayItems, filter, found) : S_OK;
+  }
+  // The items of the day the time falls on: the date's own day (the walk
+  // has them already) unless the time lies past midnight or before it.
+  DATE computed = kInvalidDate;
+  if (IPrayerCalculator* calculator = m_context.Calculator()) calculator->get_Date(&computed);
+  ComPtr<_Items> otherDay;
+  _Items* items = dayItems;
+  if (items == nullptr || !COleDate(computed).IsValid() || DayStart(COleDate(computed)) != DayStart(start)) {
+    if (HRESULT hr = ManualRestrict(m_context.CalendarItems(), DayFilter(DayStart(start)),
+                                    otherDay.ReleaseAndGetAddressOf());
+        FAILED(hr)) {
+      return hr;
+    }
+    if (!otherDay) return S_OK;
+    items = otherDay.Get();
+  }
+  // The first match is the one nearly always; after it, the day may hold
+  // the same prayer of the evening before (an Isha after midnight) or of
+  // the next day (a Fajr before midnight), a day away from this one.
+  ComPtr<IDispatch> candidate;
+  if (HRESULT hr = ManualFind(items, filter, candidate.ReleaseAndGetAddressOf()); FAILED(hr)) return hr;
+  LONG count = 0;
+  if (HRESULT hr = items->get_Count(&count); FAILED(hr)) return hr;
+  constexpr double kHalfDay = 0.5;
+  for (LONG step = 0; candidate && step <= count; ++step) {
+    ComPtr<_AppointmentItem> item;
+    DATE at = 0;
+    double itsMark = -1;
+    if (SUCCEEDED(candidate.As(&item)) && item && SUCCEEDED(item->get_Start(&at)) &&
+        std::fabs(at - start.Value()) < kHalfDay && ReadPrayerMark(candidate.Get(), &itsMark) && itsMark == mark) {
+      *found = candidate.Detach();
+      return S_OK;
+    }
+    if (HRESULT hr = items->FindNext(candidate.ReleaseAndGetAddressOf()); FAILED(hr)) return hr;
+  }
   return S_OK;
 }
 
@@ -244,11 +356,23 @@ HRESULT CPrayerCalendar::PutPrayerParameters(_AppointmentItem* item, int index) 
   if (start <= m_context.CurrentPeriod().periodStart) return 1;
   const bool friday = (index == 2 || index == 6) && start.GetDayOfWeek() == kFriday;
   CComBSTR subject = ResourceBstr(friday ? kFridaySubject : kSubjects[index]);
+  // A time the high-latitude rule gave says so, so that nobody wonders why
+  // it differs from a timetable of another convention; a time that no
+  // longer comes from the rule loses the line. The user's own notes stay.
+  const std::u16string ruleLine = RuleLine(index);
   if (friday) {
     std::u16string hadith;
     m_context.Hadith().GetNextHadith(&hadith);
-    CComBSTR body{std::u16string_view(hadith)};
+    CComBSTR body{std::u16string_view(WithRuleLine(hadith, ruleLine))};
     if (HRESULT hr = item->put_Body(body.Get()); FAILED(hr)) return hr;
+  } else {
+    CComBSTR old;
+    if (HRESULT hr = item->get_Body(&old); FAILED(hr)) return hr;
+    const std::u16string body = WithRuleLine(old.View(), ruleLine);
+    if (body != old.View()) {
+      CComBSTR text{std::u16string_view(body)};
+      if (HRESULT hr = item->put_Body(text.Get()); FAILED(hr)) return hr;
+    }
   }
   auto minutes = [](DWORD m) { return COleDateSpan(0, 0, static_cast<int>(m), 0); };
   HRESULT hr = S_OK;
@@ -275,6 +399,39 @@ HRESULT CPrayerCalendar::PutPrayerParameters(_AppointmentItem* item, int index) 
   }
   put(item->put_Subject(subject.Get()));
   return hr;
+}
+
+std::u16string CPrayerCalendar::RuleLine(int index) {
+  ComPtr<IPrayerCalculator2> withRule = Calculator2();
+  LONG ruled = 0;
+  HighLatitudeRule rule = eSeventhOfNight;
+  if (!withRule || index < 0 || index > 5 || FAILED(withRule->get_RuleTimes(&ruled)) || (ruled & (1 << index)) == 0 ||
+      FAILED(withRule->get_HighLatitudeRule(&rule))) {
+    return {};
+  }
+  return HighLatitudeNote(kRuleBodyFormat, rule);
+}
+
+std::u16string CPrayerCalendar::WithRuleLine(std::u16string_view body, const std::u16string& line) {
+  // Any rule's line, in the language of today's library, is the add-in's:
+  // it goes, with the empty line that parted it from the text before.
+  std::u16string kept(body);
+  for (LONG rule = 0; rule <= 2; ++rule) {
+    const std::u16string ours = HighLatitudeNote(kRuleBodyFormat, rule);
+    if (ours.empty()) continue;
+    for (std::size_t at = kept.find(ours); at != std::u16string::npos; at = kept.find(ours)) {
+      std::size_t from = at, to = at + ours.size();
+      while (from > 0 && (kept[from - 1] == u'\n' || kept[from - 1] == u'\r')) --from;
+      if (from == 0) {
+        while (to < kept.size() && (kept[to] == u'\n' || kept[to] == u'\r')) ++to;
+      }
+      kept.erase(from, to - from);
+    }
+  }
+  if (line.empty()) return kept;
+  if (kept.empty()) return line;
+  while (!kept.empty() && (kept.back() == u'\n' || kept.back() == u'\r')) kept.pop_back();
+  return kept + u"\r\n\r\n" + line;
 }
 
 HRESULT CPrayerCalendar::AddProperty(_AppointmentItem* item, const std::u16string& name, LONG type, const VARIANT& value) {

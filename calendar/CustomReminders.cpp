@@ -25,7 +25,7 @@ int MinuteOfDay(const COleDate& time) {
 HRESULT CPrayerCalendar::CheckCustomReminders(_Items* dayItems, bool removeUnselected) {
   TraceEnter("COutlookPrayer::CheckCustomReminders");
   AddinSettings& settings = Settings();
-  const bool enabled = (settings.prayers & kCustomReminderFlag) != 0;
+  const bool enabled = !m_dayOff && (settings.prayers & kCustomReminderFlag) != 0;
   if (!enabled && !removeUnselected && settings.customState != 2) {
     // Nothing to make, remove or remake: the day's reminders are not even
     // looked for. (On a store that cannot filter on the mark, the look-up
@@ -52,14 +52,15 @@ HRESULT CPrayerCalendar::CheckCustomReminders(_Items* dayItems, bool removeUnsel
     }
   }
   if (enabled && !existing) {
-    COleDate fajr(kInvalidDate);
-    if (HRESULT hr = GetStart(0, &fajr); FAILED(hr)) return hr;
-    // Far north in summer the model may have no Fajr; the day is then taken
-    // from Zuhr, which always has a time. A day with neither gets no series.
-    if (!fajr.IsValid()) {
-      if (HRESULT hr = GetStart(2, &fajr); FAILED(hr)) return hr;
+    // The day is Zuhr's, which always falls on the date: Fajr may lie before
+    // midnight, on the day before, or have no time at all. A day with
+    // neither gets no series.
+    COleDate day(kInvalidDate);
+    if (HRESULT hr = GetStart(2, &day); FAILED(hr)) return hr;
+    if (!day.IsValid()) {
+      if (HRESULT hr = GetStart(0, &day); FAILED(hr)) return hr;
     }
-    if (HRESULT hr = CreateCustomReminders(fajr); FAILED(hr)) return hr;
+    if (HRESULT hr = CreateCustomReminders(day); FAILED(hr)) return hr;
   } else if (removeUnselected && existing && !enabled) {
     if (HRESULT hr = DeleteCustomReminders(reminders.Get()); FAILED(hr)) return hr;
   }

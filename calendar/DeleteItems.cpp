@@ -42,6 +42,11 @@ HRESULT CPrayerCalendar::RestrictOperation(_Items* items, const std::u16string& 
         FAILED(hr)) {
       return hr;
     }
+  } else if (mode == kModeClearDay) {
+    m_dayOff = true;
+    const HRESULT hr = CreateAppointments(result.Get(), true);
+    m_dayOff = false;
+    if (FAILED(hr)) return hr;
   } else if (mode == kModeUpdate) {
     const LONG value = modeArgument != nullptr ? *static_cast<LONG*>(modeArgument) : 0;
     if (HRESULT hr = UpdateAppointments(result.Get(), value); FAILED(hr)) return hr;

@@ -10,14 +10,18 @@
 // story, and their notes and scripts look for those names.
 
 #include <string>
+#include <string_view>
 
 #include "calendar/CalendarContext.h"
 #include "platform/com/ComPtr.h"
 
 class CPrayerCalendar {
  public:
-  // What RestrictOperation does with the items it found.
-  enum : int { kModeDelete = 1, kModeCreate = 2, kModeUpdate = 4 };
+  // What RestrictOperation does with the items it found. kModeClearDay
+  // takes a day off the work week clear of its own prayers, each found on
+  // the day it falls on as creation finds it (an Isha after midnight of the
+  // day before stays), and of its custom reminders; the argument is unused.
+  enum : int { kModeDelete = 1, kModeCreate = 2, kModeUpdate = 4, kModeClearDay = 8 };
 
   explicit CPrayerCalendar(ICalendarContext& context) : m_context(context) {}
   CPrayerCalendar(const CPrayerCalendar&) = delete;
@@ -27,9 +31,18 @@ class CPrayerCalendar {
   static DWORD PrayConvert(int index);
   static int PrayConvert(PrayerFlags flag);
   // The calculator's time of prayer index 0..6 (6, the Friday prayer, takes
-  // Zuhr's) for the date last recalculated; another index leaves *start as
-  // it is and succeeds.
+  // Zuhr's) for the date last recalculated, on the day it falls on (an Isha
+  // after midnight on the next day); another index leaves *start as it is
+  // and succeeds.
   HRESULT GetStart(int index, COleDate* start);
+  // The add-in's appointment of prayer `index` for the date last
+  // recalculated, whose time is `start` (GetStart): an item of its mark on
+  // the day `start` falls on, within half a day of it, so that the evening
+  // before's Isha after midnight, or the next day's Fajr before midnight, is
+  // never taken for it. `dayItems` (may be null) are the add-in's items of
+  // the date's own calendar day, used when `start` falls on that day. None
+  // found is S_OK with null; *found holds a reference.
+  HRESULT FindOwnAppointment(_Items* dayItems, int index, const COleDate& start, IDispatch** found);
 
   // Deleting the add-in's items (from the calendar, then from Deleted Items).
   HRESULT Delete();
@@ -40,6 +53,20 @@ class CPrayerCalendar {
   // Rewrites every item of the collection from the current settings; the
   // value is not used.
   HRESULT UpdateAppointments(_Items* items, LONG value);
+  // When the calendar's prayer appointments were written with another
+  // high-latitude rule than the one set, or before times were placed on the
+  // day they fall on: hands the rule to the calculator, rewrites the
+  // appointments through the update (which leaves those whose time is past
+  // and moves those whose day changed) and stores the rule as applied. S_OK
+  // when nothing was to do; a failure leaves the rule unapplied, to be
+  // tried again.
+  HRESULT ApplyHighLatitudeRule();
+
+  // S_OK when the settings hold a city to compute for, else why there is
+  // none (its file missing, not readable, or holding no city). Nothing is
+  // written without one: prayers for latitude 0, longitude 0, UTC+0 would
+  // pass for the user's.
+  HRESULT CheckCity();
 
   // Writing the prayer appointments over the days of the window.
   HRESULT Precalculate(bool removeUnselected, bool continueFromLastDate, bool force, bool showProgress);
@@ -74,6 +101,21 @@ class CPrayerCalendar {
 
  private:
   AddinSettings& Settings() { return m_context.Store().Settings(); }
+  // The calculator's addition with the rule and the days of the times; null
+  // for a calculator without it.
+  ComPtr<IPrayerCalculator2> Calculator2();
+  // The line an appointment's body carries when the high-latitude rule gave
+  // the time of prayer `index` on the date last recalculated; empty when it
+  // did not.
+  std::u16string RuleLine(int index);
+  // The body of an appointment with the rule's line as `line` says (none
+  // when empty), the rest of `body` kept.
+  static std::u16string WithRuleLine(std::u16string_view body, const std::u16string& line);
+  // Recalculates the date the item of prayer `mark` starting at `start`
+  // was written for: the day of its start for items written when every time
+  // stood on the day it was computed for, else the date whose time of that
+  // prayer lies nearest.
+  void RecalcItemsDate(const COleDate& start, int mark, bool onComputedDay);
   // The progress window of a walk over `count` items, with its text; false
   // when it could not be shown.
   bool ShowItemProgress(ICalendarProgress& progress, int mode, LONG count, bool delayed, UINT text);
@@ -91,6 +133,7 @@ class CPrayerCalendar {
 
   ICalendarContext& m_context;
   DWORD m_workingDays = 124;  // Monday to Friday
+  bool m_dayOff = false;      // while clearing a day: no prayer counts as selected
   tstring m_filterDateFormat;
   bool m_dayFirst = false;
 };

@@ -17,6 +17,7 @@
 namespace {
 
 constexpr int kCustomReminderMark = 7;
+constexpr double kHalfDay = 0.5;
 
 }  // namespace
 
@@ -33,6 +34,9 @@ HRESULT CPrayerCalendar::UpdateAppointments(_Items* items, LONG) {
     m_context.Store().UpdateCalcSettings(calculator);
   }
   m_context.SetCancelFlag(0);
+  // Items written before any rule was applied stand on the day their time
+  // was computed for, whatever day it fell on.
+  const bool onComputedDay = Settings().highLatitudeApplied == kNoRuleApplied;
   CComVariant custom;
   custom.vt = VT_I2;
   custom.iVal = -1;
@@ -45,8 +49,6 @@ HRESULT CPrayerCalendar::UpdateAppointments(_Items* items, LONG) {
     CComVariant value;
     GetPropertyValue(item.Get(), u"PrayerNum", custom, &value);
     if (shown && progress->SecondTextDue()) ShowItemDate(*progress, start);
-    // The item's own day: its prayer's time is taken from that day.
-    calculator->Recalc(start);
     const HRESULT read = GetPropertyValue(item.Get(), u"PrayerNum", custom, &value);
     CComVariant number;
     HRESULT written = -1;  // an item whose mark cannot be read stays as it is
@@ -55,8 +57,15 @@ HRESULT CPrayerCalendar::UpdateAppointments(_Items* items, LONG) {
       if (mark == kCustomReminderMark) {
         written = item->put_Subject(ToBstr(Settings().customSubject).Get());
       } else if (mark >= 0 && mark <= 5) {
+        // The item's own date: its prayer's time is taken from that date,
+        // which for an Isha after midnight is the day before its start.
+        RecalcItemsDate(COleDate(start), static_cast<int>(mark), onComputedDay);
         written = PutPrayerParameters(item.Get(), static_cast<int>(mark));
+      } else {
+        calculator->Recalc(start);
       }
+    } else {
+      calculator->Recalc(start);
     }
     // Past prayers (1) and items whose writing failed keep what they had.
     if (written == S_OK) item->Save();
@@ -65,5 +74,43 @@ HRESULT CPrayerCalendar::UpdateAppointments(_Items* items, LONG) {
   if (shown) progress->DestroyPage();
   if (FAILED(failure)) return failure;
   TraceExit("COutlookPrayer::UpdateAppointments");
+  return S_OK;
+}
+
+void CPrayerCalendar::RecalcItemsDate(const COleDate& start, int mark, bool onComputedDay) {
+  IPrayerCalculator* calculator = m_context.Calculator();
+  calculator->Recalc(start.Value());
+  if (onComputedDay) return;
+  // The same prayer on the dates around lies a day away; a new rule moves a
+  // time by less than half of a night.
+  COleDate own(kInvalidDate);
+  if (FAILED(GetStart(mark, &own)) || !own.IsValid() || std::fabs(own.Value() - start.Value()) < kHalfDay) return;
+  const COleDate other = start + COleDateSpan(own > start ? -1 : 1, 0, 0, 0);
+  calculator->Recalc(other.Value());
+  COleDate there(kInvalidDate);
+  if (FAILED(GetStart(mark, &there)) || !there.IsValid() ||
+      std::fabs(there.Value() - start.Value()) >= std::fabs(own.Value() - start.Value())) {
+    calculator->Recalc(start.Value());
+  }
+}
+
+HRESULT CPrayerCalendar::ApplyHighLatitudeRule() {
+  AddinSettings& settings = Settings();
+  if (settings.highLatitudeApplied == settings.highLatitudeRule) return S_OK;
+  TraceEnter("COutlookPrayer::ApplyHighLatitudeRule");
+  if (HRESULT hr = m_context.Store().UpdateCalcSettings(m_context.Calculator()); FAILED(hr)) return hr;
+  // Nobody keeps an Isha the old computation placed two hours before
+  // Maghrib: the prayers are written again, each on its own day. Every item
+  // is handed over, as the options page does: the update leaves those whose
+  // time is past, and takes one the old time had put in the past (an 18:00
+  // Isha at seven in the evening) to its time still ahead.
+  LONG unused = 0;
+  if (HRESULT hr = RestrictOperation(m_context.CalendarItems(), u"[PrayerNum] <= 191", kModeUpdate, &unused, false, true);
+      FAILED(hr)) {
+    return hr;
+  }
+  settings.highLatitudeApplied = settings.highLatitudeRule;
+  m_context.Store().SaveSettings();
+  TraceExit("COutlookPrayer::ApplyHighLatitudeRule");
   return S_OK;
 }

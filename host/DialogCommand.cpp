@@ -1,11 +1,16 @@
 // orvane dialog: one dialog of the add-in on its own, with the profile's
 // settings, for trying it and for translators checking a language. Prints
-// what the dialog returned; saves nothing. Which dialogs there are is the
-// add-in module's to say: the command asks it.
+// what the dialog returned. Which dialogs there are is the add-in module's to
+// say: the command asks it. A dialog that saves its choice into the settings
+// (the location) says so by its result; the calendar then follows the saved
+// settings, which only the add-in can bring about, from inside the host: the
+// command starts the host as Outlook, and the add-in rewrites its
+// appointments at start-up.
 
 #include <dlfcn.h>
 
 #include <cstdio>
+#include <exception>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -14,6 +19,7 @@
 #include "host/CommandLine.h"
 #include "host/Commands.h"
 #include "host/ProfileHost.h"
+#include "host/run/OutlookProcess.h"
 #include "platform/ui/FrontEnd.h"
 
 namespace {
@@ -23,7 +29,10 @@ constexpr const char* kUsage = "usage: orvane [--ui-language LCID] [--ui qt|term
 constexpr const char* kHelpAfter =
     "Opens one dialog of the add-in with the profile's settings and prints what it\n"
     "returned: its fields after OK, one Name=value line each, or \"cancelled\".\n"
-    "Nothing is saved.\n"
+    "Nothing is saved, but by the location dialog: after OK it saves the city\n"
+    "chosen (and the city files, when cities were added, edited or removed) and\n"
+    "starts the host as Outlook, so that the add-in rewrites the prayer\n"
+    "appointments from now on for the new place.\n"
     "A dialog needs a desktop (DISPLAY or WAYLAND_DISPLAY); with --ui headless it\n"
     "is pressed OK as soon as it shows, which prints the fields it opened with.";
 
@@ -59,6 +68,30 @@ void PrintHelp(const std::vector<Offered>& offered) {
     for (const std::string& option : dialog.options) options += " [" + option + "]";
     std::printf("  %-24s %s\n", (dialog.name + options).c_str(), dialog.description.c_str());
   }
+}
+
+// The settings were saved with the appointments marked to be rewritten:
+// the add-in does that when the host starts as Outlook.
+int FollowSavedSettings(const GlobalOptions& global) {
+  host::HostOptions options;
+  options.office = global.office;
+  options.uiLanguage = global.uiLanguage;
+  options.storeOptions.userFieldsInFilters = global.userFieldsInFilters;
+  try {
+    host::OutlookProcess outlook(options);
+    outlook.Start();
+    const bool loaded = !outlook.Addins().Addins().empty();
+    outlook.Stop();
+    if (!loaded) {
+      std::fprintf(stderr,
+                   "orvane: saved; the add-in is not installed (orvane install), so the calendar follows "
+                   "the new settings at its first start\n");
+    }
+  } catch (const std::exception& e) {
+    return cli::Failure(std::string("saved, but the calendar could not follow yet (it will at the next start): ") +
+                        e.what());
+  }
+  return 0;
 }
 
 }  // namespace
@@ -114,6 +147,8 @@ int RunDialog(const GlobalOptions& global, const Arguments& args) {
     switch (result) {
       case 0:
         return 0;
+      case 4:
+        return FollowSavedSettings(global);
       case 1:
         std::puts("cancelled");
         return 0;

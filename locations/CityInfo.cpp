@@ -206,6 +206,12 @@ int CCityInfo::ParseLocation(const tchar* text, double* angle) {
 }
 
 void CCityInfo::ConvertDeg_DegMin(double x, int* degrees, int* minutes) {
+  // A line from a file may hold any number of degrees; one that no int can
+  // hold (or no number at all) is written as the largest, never converted
+  // past the int's range.
+  constexpr double kLargest = 2147483646.0;
+  if (!(x < kLargest)) x = std::isnan(x) ? 0.0 : kLargest;
+  if (!(x > -kLargest)) x = -kLargest;
   *degrees = static_cast<int>(std::trunc(x));
   *minutes = static_cast<int>(std::floor((x - *degrees) * 60.0 + 0.5));
   if (*minutes >= 60) {

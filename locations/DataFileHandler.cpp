@@ -5,9 +5,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 
 #include "services/ResourceLibrary.h"
 #include "services/TraceLog.h"
+#include "platform/fs/Profile.h"
 #include "platform/text/Format.h"
 #include "platform/text/TextConvert.h"
 #include "platform/ui/Resources.h"
@@ -35,10 +37,15 @@ CDataFileHandler::CDataFileHandler(const tchar* path, int mode)
     : m_path(PathToUtf8(path)), m_mode(mode) {
   TraceEnter("CCityInfo::CDataFileHandler");
   std::memset(m_writeBuffer, 0, sizeof m_writeBuffer);
-  MakeWritable(m_path);
-  if (mode == kRead || mode == kAppend) {
+  if (mode == kRead) {
+    // Reading needs no more than read access: an installed file that the
+    // user may not change is still every user's list of cities.
+    m_file = std::fopen(m_path.c_str(), "rb");
+  } else if (mode == kAppend) {
+    MakeWritable(m_path);
     m_file = std::fopen(m_path.c_str(), "r+b");
   } else if (mode == kRewrite) {
+    MakeWritable(m_path);
     m_writePath = m_path + ".new";
     m_file = std::fopen(m_writePath.c_str(), "wb");
   }
@@ -119,23 +126,30 @@ int CDataFileHandler::WriteCityInfo(const CCityInfo& city) {
   if (!m_open || (m_mode != kAppend && m_mode != kRewrite)) return 0;
   city.GetLineFromInfo(m_writeBuffer, kWriteBufferSize);
   std::fseek(m_file, 0, SEEK_END);
-  bool ok = true;
-#if defined(ORVANE_FLAVOUR_XP)
-  // Text mode: LF writes as CR LF.
-  for (const char* p = m_writeBuffer; *p != 0 && ok; ++p) {
-    ok = *p == '\n' ? WriteAll(m_file, "\r\n", 2) : std::fputc(*p, m_file) != EOF;
-  }
-#else
-  for (const char16_t* p = m_writeBuffer; *p != 0 && ok; ++p) {
-    const unsigned char bytes[2] = {static_cast<unsigned char>(*p & 0xFF),
-                                    static_cast<unsigned char>(*p >> 8)};
-    ok = WriteAll(m_file, bytes, 2);
-  }
-#endif
-  ok = ok && std::fflush(m_file) == 0;
+  std::string bytes;
+  EncodeLine(m_writeBuffer, &bytes);
+  const bool ok = WriteAll(m_file, bytes.data(), bytes.size()) && std::fflush(m_file) == 0;
   if (!ok) m_failed = true;
   TraceExit("CCityInfo::WriteCityInfo");
   return 1;
+}
+
+void CDataFileHandler::EncodeLine(const tchar* line, std::string* bytes) {
+#if defined(ORVANE_FLAVOUR_XP)
+  // Text mode: LF writes as CR LF.
+  for (const char* p = line; *p != 0; ++p) {
+    if (*p == '\n') {
+      bytes->append("\r\n");
+    } else {
+      bytes->push_back(*p);
+    }
+  }
+#else
+  for (const char16_t* p = line; *p != 0; ++p) {
+    bytes->push_back(static_cast<char>(*p & 0xFF));
+    bytes->push_back(static_cast<char>(*p >> 8));
+  }
+#endif
 }
 
 int CDataFileHandler::ReadCityAtLine(int n, tchar* buffer, int size) {
@@ -156,9 +170,29 @@ int CDataFileHandler::ReadCityAtLine(int n, tchar* buffer, int size) {
   return 1;
 }
 
-tstring CityFilePath(unsigned id) {
+namespace {
+
+std::string CityFileName(unsigned id) {
   const char* name = ui::FindString(ResourceInstance(), id);
-  return Utf8ToT(resource_library::AddinFolder() + (name != nullptr ? name : ""));
+  return name != nullptr ? name : "";
+}
+
+}  // namespace
+
+std::string UserCityFolder() { return (profile::PathOf(flavour::kProfileFolder) / "").string(); }
+
+tstring UserCityFilePath(unsigned id) { return Utf8ToT(UserCityFolder() + CityFileName(id)); }
+
+tstring CityFilePath(unsigned id) {
+  const std::string name = CityFileName(id);
+  if (!name.empty()) {
+    const std::string own = UserCityFolder() + name;
+    // Only a file: anything else of that name (a folder) cannot be the
+    // user's list, and reading it as an empty one would save an empty list.
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(own, ec)) return Utf8ToT(own);
+  }
+  return Utf8ToT(resource_library::AddinFolder() + name);
 }
 
 bool CityFileExists(const tchar* path) { return access(PathToUtf8(path).c_str(), R_OK) == 0; }

@@ -47,6 +47,11 @@ class CDataFileHandler {
   // old file kept) when any write failed. The destructor commits too.
   bool Commit();
 
+  // A city line (line break included) as the file holds it: the ANSI code
+  // page with CR LF in the Outlook XP module, UTF-16 little-endian code
+  // units in the Outlook 2003 module. Appended to bytes.
+  static void EncodeLine(const tchar* line, std::string* bytes);
+
  private:
   int ReadChar();  // one character of the file, or -1 at its end
 
@@ -59,9 +64,20 @@ class CDataFileHandler {
   tchar m_writeBuffer[kWriteBufferSize];
 };
 
-// The path of a city file in the add-in's folder, in the module's character
-// set: folder + the file name of resource string id (240, 242 or 1011).
+// Reading opens a file for reading only (mode 1), so an installed file
+// that the user may not change still serves. What the user changes goes to
+// the user's own copies in the profile (ORVANE_HOME/addin-xp/ or
+// ORVANE_HOME/addin-2003/, in the module's encoding), made on the first
+// change; a copy there is read in place of the installed file.
+
+// The city file of resource string id (240, 242 or 1011) to read, in the
+// module's character set: the user's copy when there is one, else the one
+// in the add-in's folder.
 tstring CityFilePath(unsigned id);
+// Where the user's copy of that file is (or would be), and its folder
+// (UTF-8, with its trailing slash; not made here).
+tstring UserCityFilePath(unsigned id);
+std::string UserCityFolder();
 
 // Whether the file can be opened for reading.
 bool CityFileExists(const tchar* path);

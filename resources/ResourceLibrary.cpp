@@ -1,7 +1,6 @@
-// One resource library: the string table, the dialog templates, the clips
-// and the icons of one language. The build compiles this file once per
-// language with ORVANE_STRINGS and ORVANE_DIALOGS naming that language's
-// sources.
+// One resource library: the string table, the dialog templates, and the
+// pictures (bitmaps, icons, animation clips) of one language. The build compiles this file once per language with
+// ORVANE_STRINGS and ORVANE_DIALOGS naming that language's sources.
 
 #include "platform/ui/CommonControls.h"
 #include "platform/ui/ResourceTable.h"
@@ -25,14 +24,7 @@ static_assert(SortedById(), "string ids must be sorted and unique");
 constexpr DWORD kControl = WS_CHILD | WS_VISIBLE;
 
 #include ORVANE_DIALOGS
-#include "resources/Animations.inc"
-#include "resources/Icons.inc"
-
-constexpr ResourceBinary kBinaries[] = {
-    {kResourceAnimation, 223, kClipRemoving, sizeof kClipRemoving - 1},
-    {kResourceAnimation, 224, kClipWriting, sizeof kClipWriting - 1},
-    {kResourceIcon, 221, kIconSound, sizeof kIconSound},
-};
+#include "resources/Images.inc"  // generated from data/images
 
 constexpr ResourceTable kTable = {
     ResourceTable::kVersion,

@@ -13,6 +13,9 @@ inline constexpr GUID kLibid = LIBID_ORVANELib_XP;
 inline constexpr const char* kTypeLibHelp = kTypeLibHelp_XP;
 inline constexpr CLSID kAddinClsid = CLSID_OutlookXPPrayer;
 inline constexpr const char* kAddinClassName = "OutlookXPPrayer";
+// The folder of the user's own copies of the add-in's files in the profile,
+// named as the build names the add-in folder.
+inline constexpr const char* kProfileFolder = "addin-xp";
 #else
 inline constexpr const char* kModuleName = "Orvane2003";
 inline constexpr const char* kOfficeVersion = "11.0";
@@ -20,6 +23,7 @@ inline constexpr GUID kLibid = LIBID_ORVANELib_2003;
 inline constexpr const char* kTypeLibHelp = kTypeLibHelp_2003;
 inline constexpr CLSID kAddinClsid = CLSID_Outlook2003Prayer;
 inline constexpr const char* kAddinClassName = "Outlook2003Prayer";
+inline constexpr const char* kProfileFolder = "addin-2003";
 #endif
 
 }  // namespace flavour

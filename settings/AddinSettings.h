@@ -17,8 +17,12 @@ enum PrayerFlags : DWORD {
   kCustomReminderFlag = 128,
 };
 
+// AddinSettings::highLatitudeApplied before any rule was applied.
+inline constexpr DWORD kNoRuleApplied = 0xFFFFFFFF;
+
 struct AddinSettings {
   COleDate lastDate{kInvalidDate};       // day up to which appointments exist
+  tstring lastDateStore;                 // identity of the store lastDate describes
   COleDate lastNext{kInvalidDate};       // last prayer of the next-prayer-only mode
   DWORD prayers = kZuhrFlag | kAsrFlag;  // PrayerFlags with appointments
   DWORD prescheduleDays = 7;             // 0, 1, 7, 14, 31, 93, 186; 255 = next prayer only
@@ -59,9 +63,15 @@ struct AddinSettings {
   COleDate customTo{1020.0 / 1440.0};    // 17:00, time only
   tstring customSubject;
   DWORD customInterval = 60;     // minutes
-  // How Fajr and Isha are found where the sun does not give them: 0 a
-  // seventh of the night, 1 the middle of the night, 2 the twilight angle.
-  DWORD highLatitudeRule = 0;
+  DWORD highLatitudeRule = 0;    // HighLatitudeRule: 0 a seventh of the night, 1 the middle, 2 the angle
+  // The rule the calendar's prayer appointments were last written with;
+  // kNoRuleApplied for a calendar written before times were placed on the
+  // day they fall on (each on the day it was computed for).
+  DWORD highLatitudeApplied = kNoRuleApplied;
+  // The prayer appointments were written for settings since changed outside
+  // the add-in (the location chosen by `orvane dialog location`): the add-in
+  // rewrites them at its next start, then clears it.
+  bool updatePending = false;
 
   // Not persisted.
   int customState = 1;

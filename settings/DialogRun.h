@@ -2,7 +2,10 @@
 // A dialog of the add-in shown on its own (`orvane dialog NAME`): what it
 // starts from, and how it tells what the user chose. Each dialog that can
 // be shown so has a function taking a DialogRun; the add-in lists those
-// functions in its dialog table.
+// functions in its dialog table. Most only print what the user chose; one
+// that saves the choice into the settings says so by its result, and the
+// host then starts as Outlook so that the add-in brings the calendar in
+// line with the saved settings.
 
 #include <string>
 #include <vector>
@@ -17,6 +20,8 @@ enum DialogResult : int {
   kDialogCancelled = 1,  // Cancel: nothing printed
   kDialogBadUse = 2,     // no such dialog, or an option it does not take
   kDialogNotShown = 3,   // no resource library, no template, no window
+  kDialogOkSaved = 4,    // OK: the fields were printed and the choice saved into the settings,
+                         // with the prayer appointments marked to be rewritten at the add-in's next start
 };
 
 struct DialogRun {

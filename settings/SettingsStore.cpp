@@ -49,6 +49,9 @@ constexpr DWORD kMaxMinutes = 1440;
 constexpr std::size_t kMaxCityLine = 1039;
 constexpr std::size_t kMaxPath = 259;
 constexpr std::size_t kMaxSubject = CSettingsStore::kMaxCustomSubject;
+// A store identity as Outlook writes them is a few hundred hexadecimal
+// digits; anything longer is no identity.
+constexpr std::size_t kMaxStoreIdentity = 1024;
 
 // Every persisted field: its value name's id, where it lives, its read rule.
 const Value kValues[] = {
@@ -90,19 +93,20 @@ const Value kValues[] = {
     {1040, &AddinSettings::customTo, ReadRule::kNone},
     {1042, &AddinSettings::customSubject, ReadRule::kText, 0, 0, kMaxSubject},
     {1043, &AddinSettings::customInterval, ReadRule::kWithin, 0, kMaxMinutes},
-    // 0 a seventh of the night, 1 the middle of the night, 2 the twilight
-    // angle: a rule written by a later version reads as the default.
-    {1055, &AddinSettings::highLatitudeRule, ReadRule::kWithin, 0, 2},
+    {1055, &AddinSettings::highLatitudeRule, ReadRule::kWithin, eSeventhOfNight, eTwilightAngle},
+    {1308, &AddinSettings::highLatitudeApplied, ReadRule::kNone},
+    {1201, &AddinSettings::updatePending, ReadRule::kNone},
+    {1080, &AddinSettings::lastDateStore, ReadRule::kText, 0, 0, kMaxStoreIdentity},
 };
 
 // The order of the reads after the location has been refreshed, and the
 // order of the writes.
 constexpr unsigned kLateReads[] = {149, 308, 336, 145, 146, 147, 148, 143, 144, 117, 121, 118,
                                    119, 120, 141, 159, 160, 241, 133, 137, 134, 135, 136, 142,
-                                   150, 323, 325, 1012, 1013, 1038, 1040, 1042, 1043, 1055};
+                                   150, 323, 325, 1012, 1013, 1038, 1040, 1042, 1043, 1055, 1308, 1201, 1080};
 constexpr unsigned kWrites[] = {109, 307, 223, 151, 149, 145, 146, 147, 148, 143, 144, 117, 121,
                                 118, 119, 120, 141, 160, 241, 133, 137, 134, 135, 136, 159, 142,
-                                150, 308, 336, 323, 324, 325, 1012, 1013, 1038, 1040, 1042, 1043, 1055};
+                                150, 308, 336, 323, 324, 325, 1012, 1013, 1038, 1040, 1042, 1043, 1055, 1308, 1201, 1080};
 
 const Value& ValueOf(unsigned id) {
   for (const Value& v : kValues) {
@@ -267,6 +271,23 @@ bool FindCityFile(tstring* path) {
   return false;
 }
 
+// Whether one of the three city files holds a place of the city's names
+// (name, state and country) at the city's line.
+bool NamesPlaceAtLine(const CCityInfo& city) {
+  for (unsigned id : {240u, 242u, 1011u}) {
+    const tstring path = CityFilePath(id);
+    CDataFileHandler file(path.c_str(), CDataFileHandler::kRead);
+    tchar line[CDataFileHandler::kReadBufferSize];
+    CCityInfo there;
+    if (file.ReadCityAtLine(city.m_lineNumber, line, CDataFileHandler::kReadBufferSize) &&
+        there.GetInfoFromLine(line) && there.m_name == city.m_name && there.m_state == city.m_state &&
+        there.m_country == city.m_country) {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 CSettingsStore::~CSettingsStore() {
@@ -337,7 +358,11 @@ HRESULT CSettingsStore::ReadSettings() {
   Read(m_key, m_settings, 151);
 
   // The stored city line is refreshed from the file, which the location
-  // dialog may have edited since.
+  // dialog may have edited since (its coordinates, or the names of another
+  // language). Removing a city renumbers those after it, so the line may
+  // now hold another place: it is taken only while it is the same place,
+  // known by its names in one of the three files, which name the same place
+  // at the same line.
   if (!FindCityFile(&cityFile)) return E_FAIL;
   {
     CCityInfo stored;
@@ -345,7 +370,12 @@ HRESULT CSettingsStore::ReadSettings() {
       CDataFileHandler file(cityFile.c_str(), CDataFileHandler::kRead);
       tchar line[CDataFileHandler::kReadBufferSize];
       if (file.ReadCityAtLine(stored.m_lineNumber, line, CDataFileHandler::kReadBufferSize)) {
-        m_settings.location = line;
+        if (NamesPlaceAtLine(stored)) {
+          m_settings.location = line;
+        } else {
+          Trace("COutlookPrayer::ReadSettings(): line " + std::to_string(stored.m_lineNumber) +
+                " of the city files holds another place; the stored city is kept");
+        }
       }
     }
     TakeCity(m_settings.location.c_str());
@@ -387,11 +417,12 @@ HRESULT CSettingsStore::ApplyCalcSettings(const AddinSettings& s, IPrayerCalcula
   if (SUCCEEDED(hr)) hr = calculator->put_DaylightSavings(s.daylight ? VARIANT_TRUE : VARIANT_FALSE);
   if (SUCCEEDED(hr)) hr = calculator->put_DaylightStart(start.Value());
   if (SUCCEEDED(hr)) hr = calculator->put_DaylightEnd(end.Value());
-  // The rule is the calculator's addition: one without it computes by its
-  // own default, as it always has.
+  if (FAILED(hr)) return hr;
+  // The rule reaches only a calculator that knows of it; another one keeps
+  // computing as it always did.
   ComPtr<IPrayerCalculator2> withRule;
-  if (SUCCEEDED(hr) && SUCCEEDED(calculator->QueryInterface(IPrayerCalculator2::kIID, withRule.ReleaseAndGetVoidAddress()))) {
-    hr = withRule->put_HighLatitudeRule(static_cast<HighLatitudeRule>(s.highLatitudeRule));
+  if (SUCCEEDED(calculator->QueryInterface(IPrayerCalculator2::kIID, withRule.ReleaseAndGetVoidAddress())) && withRule) {
+    if (hr = withRule->put_HighLatitudeRule(static_cast<HighLatitudeRule>(s.highLatitudeRule)); FAILED(hr)) return hr;
   }
-  return hr;
+  return S_OK;
 }

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "services/Exceptions.h"
+#include "services/HighLatitudeNote.h"
 #include "services/ModuleStrings.h"
 #include "services/ResourceLibrary.h"
 #include "services/TraceLog.h"
@@ -204,6 +205,15 @@ void CImsakyyaBuilder::BuildDocument(IXMLDOMDocument2* document) {
   LoadDayNames();
   ComPtr<IXMLDOMElement> days = AppendElement(root.Get(), u"Orvane");
   AppendDays(days.Get());
+  AppendNotes(root.Get());
+}
+
+void CImsakyyaBuilder::AppendNotes(IXMLDOMNode* parent) {
+  if (m_ruleTimes == 0 && !m_nextDay && !m_previousDay) return;
+  ComPtr<IXMLDOMElement> notes = AppendElement(parent, u"Notes");
+  if (m_ruleTimes != 0) AppendTextElement(notes.Get(), u"Rule", HighLatitudeNote(kRuleFootnoteFormat, m_rule));
+  if (m_nextDay) AppendTextElement(notes.Get(), u"NextDay", ResourceText(kNextDayFootnote));
+  if (m_previousDay) AppendTextElement(notes.Get(), u"PreviousDay", ResourceText(kPreviousDayFootnote));
 }
 
 void CImsakyyaBuilder::AppendDays(IXMLDOMNode* parent) {
@@ -371,11 +381,36 @@ ComPtr<IXMLDOMElement> CImsakyyaBuilder::AppendDate(const COleDate& date) {
   m_calculator->get_Asr(&times[3]);
   m_calculator->get_Maghrib(&times[4]);
   m_calculator->get_Isha(&times[5]);
+  // Where the calculator can say, which times the rule gave and which fall
+  // on another day than the row's: a reader must not take an Isha at
+  // 12:30 AM for the night before, nor a rule's time for the twilight's.
+  LONG ruled = 0, next = 0, previous = 0;
+  ComPtr<IPrayerCalculator2> withDays;
+  if (SUCCEEDED(m_calculator->QueryInterface(IPrayerCalculator2::kIID, withDays.ReleaseAndGetVoidAddress())) &&
+      withDays) {
+    withDays->get_RuleTimes(&ruled);
+    withDays->get_NextDayTimes(&next);
+    withDays->get_PreviousDayTimes(&previous);
+    if (ruled != 0) withDays->get_HighLatitudeRule(&m_rule);
+  }
   static constexpr const char16_t* kNames[] = {u"Fajr", u"Shorouk", u"Zuhr", u"Asr", u"Maghrib", u"Isha"};
   for (int i = 0; i < 6; ++i) {
     const COleDate time(times[i]);
-    const std::u16string text = times[i] == kInvalidDate ? std::u16string() : FormatTime(time, m_designators);
-    AppendTextElement(element.Get(), kNames[i], text);
+    const bool known = times[i] != kInvalidDate;
+    const std::u16string text = known ? FormatTime(time, m_designators) : std::u16string();
+    ComPtr<IXMLDOMElement> prayer = AppendTextElement(element.Get(), kNames[i], text);
+    if (!known) continue;
+    if ((ruled & (1 << i)) != 0) {
+      AddAttribute(prayer.Get(), u"rule", u"1");
+      m_ruleTimes |= 1 << i;
+    }
+    if ((next & (1 << i)) != 0) {
+      AddAttribute(prayer.Get(), u"dayoffset", u"1");
+      m_nextDay = true;
+    } else if ((previous & (1 << i)) != 0) {
+      AddAttribute(prayer.Get(), u"dayoffset", u"-1");
+      m_previousDay = true;
+    }
   }
   return element;
 }

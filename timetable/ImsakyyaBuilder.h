@@ -15,10 +15,16 @@
 //     <TranslatedPrayersNames><Fajr/><Shorouk/><Zuhr/><Asr/><Maghrib/><Isha/></TranslatedPrayersNames>
 //     <Orvane>
 //       <Date dayofweek="..." day="..." month="..." year="..." [today="1"]>
-//         <Fajr>4:07 AM</Fajr> ... <Isha/>   (empty when not computable)
-//       </Date> ...
+//         <Fajr [rule="1"] [dayoffset="-1"]>4:07 AM</Fajr> ... <Isha/>
+//       </Date> ...                        (empty when not computable)
 //     </Orvane>
+//     [<Notes>[<Rule/>][<NextDay/>][<PreviousDay/>]</Notes>]
 //   </Imsakyya>
+//
+// rule="1": the high-latitude rule gave the time, not the twilight; dayoffset
+// "1": the time falls after midnight, on the next day, "-1": before
+// midnight, on the day before. Notes holds the footnotes of the marks that
+// occur in the range (Rule names the rule), and is left out when none does.
 
 #include <string>
 
@@ -81,6 +87,8 @@ class CImsakyyaBuilder {
   void AppendWeek(const COleDate& today, IXMLDOMNode* parent);
   void AppendMonth(const COleDate& today, IXMLDOMNode* parent);
   void AppendDays(IXMLDOMNode* parent);
+  // The footnotes of the marks the days carry; nothing when they carry none.
+  void AppendNotes(IXMLDOMNode* parent);
   // A Hijri month from its first day; false (nothing appended) when its
   // days cannot be counted on, and the month is then walked day by day.
   bool AppendHijriMonth(const COleDate& start, IXMLDOMNode* parent);
@@ -113,4 +121,10 @@ class CImsakyyaBuilder {
   DATE m_hijriDate = kInvalidDate;
   HijriFields m_hijri;
   IXMLDOMDocument2* m_document = nullptr;  // not owned: the document being built
+  // The marks the range's times carry, for the footnotes, and the rule
+  // the calculator applied.
+  LONG m_ruleTimes = 0;
+  bool m_nextDay = false;
+  bool m_previousDay = false;
+  HighLatitudeRule m_rule = eSeventhOfNight;
 };

@@ -37,6 +37,10 @@
           td.time:empty { background-image: linear-gradient(to bottom right, transparent 48%, #cfc6ad 50%, transparent 52%); }
           .key { margin-top: 2mm; font-size: 8.5pt; color: #5b6b61; text-align: center; }
           .key span { display: inline-block; width: 8mm; height: 3mm; vertical-align: middle; margin: 0 1mm; border: 1px solid #cfc6ad; }
+          sup.mark { font-size: 68%; font-weight: bold; color: #9a3b1b; margin-inline-start: .15em; vertical-align: super; line-height: 0; }
+          .notes { margin: 3mm 0 0 0; font-size: 9pt; color: #3d4a42; }
+          .notes p { margin: .8mm 0; padding-inline-start: 7mm; text-indent: -7mm; }
+          .notes .sign { display: inline-block; min-width: 7mm; text-indent: 0; font-weight: bold; color: #9a3b1b; direction: ltr; unicode-bidi: isolate; }
           @media print {
             html, body { background: #fff; padding: 0; }
             .sheet { box-shadow: none; max-width: none; padding: 4mm 5mm; }
@@ -69,6 +73,7 @@
               <xsl:apply-templates select="/Imsakyya/Orvane/Date"/>
             </tbody>
           </table>
+          <xsl:call-template name="notes"/>
           <div class="band bottom"></div>
         </div>
       </body>
@@ -95,6 +100,26 @@
     </div>
   </xsl:template>
 
+  <!-- A time, with its marks: * the high-latitude rule gave it, +1 after
+       midnight (on the next day), -1 before midnight (on the day before). -->
+  <xsl:template name="marks">
+    <xsl:param name="time"/>
+    <xsl:if test="$time/@rule = '1'"><sup class="mark">*</sup></xsl:if>
+    <xsl:if test="$time/@dayoffset = '1'"><sup class="mark">+1</sup></xsl:if>
+    <xsl:if test="$time/@dayoffset = '-1'"><sup class="mark">-1</sup></xsl:if>
+  </xsl:template>
+
+  <!-- The footnotes of the marks that occur. -->
+  <xsl:template name="notes">
+    <xsl:if test="/Imsakyya/Notes/*">
+      <div class="notes">
+        <xsl:if test="/Imsakyya/Notes/Rule"><p><span class="sign">*</span><xsl:text> </xsl:text><xsl:value-of select="/Imsakyya/Notes/Rule"/></p></xsl:if>
+        <xsl:if test="/Imsakyya/Notes/NextDay"><p><span class="sign">+1</span><xsl:text> </xsl:text><xsl:value-of select="/Imsakyya/Notes/NextDay"/></p></xsl:if>
+        <xsl:if test="/Imsakyya/Notes/PreviousDay"><p><span class="sign">-1</span><xsl:text> </xsl:text><xsl:value-of select="/Imsakyya/Notes/PreviousDay"/></p></xsl:if>
+      </div>
+    </xsl:if>
+  </xsl:template>
+
   <xsl:template name="comma">
     <xsl:choose><xsl:when test="$rtl"><xsl:text>، </xsl:text></xsl:when><xsl:otherwise><xsl:text>, </xsl:text></xsl:otherwise></xsl:choose>
   </xsl:template>
@@ -116,12 +141,12 @@
       <xsl:call-template name="row-class"/>
       <td class="date"><xsl:value-of select="@day"/></td>
       <td class="weekday"><xsl:value-of select="@dayofweek"/></td>
-      <td class="time"><xsl:value-of select="Fajr"/></td>
-      <td class="time"><xsl:value-of select="Shorouk"/></td>
-      <td class="time"><xsl:value-of select="Zuhr"/></td>
-      <td class="time"><xsl:value-of select="Asr"/></td>
-      <td class="time"><xsl:value-of select="Maghrib"/></td>
-      <td class="time"><xsl:value-of select="Isha"/></td>
+      <td class="time"><xsl:value-of select="Fajr"/><xsl:call-template name="marks"><xsl:with-param name="time" select="Fajr"/></xsl:call-template></td>
+      <td class="time"><xsl:value-of select="Shorouk"/><xsl:call-template name="marks"><xsl:with-param name="time" select="Shorouk"/></xsl:call-template></td>
+      <td class="time"><xsl:value-of select="Zuhr"/><xsl:call-template name="marks"><xsl:with-param name="time" select="Zuhr"/></xsl:call-template></td>
+      <td class="time"><xsl:value-of select="Asr"/><xsl:call-template name="marks"><xsl:with-param name="time" select="Asr"/></xsl:call-template></td>
+      <td class="time"><xsl:value-of select="Maghrib"/><xsl:call-template name="marks"><xsl:with-param name="time" select="Maghrib"/></xsl:call-template></td>
+      <td class="time"><xsl:value-of select="Isha"/><xsl:call-template name="marks"><xsl:with-param name="time" select="Isha"/></xsl:call-template></td>
     </tr>
   </xsl:template>
 </xsl:stylesheet>

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <mutex>
 #include <new>
 #include <system_error>
@@ -105,4 +106,17 @@ BOOL GetExitCodeThread(HANDLE thread, DWORD* exitCode) {
   std::lock_guard lock(threads::KernelMutex());
   *exitCode = object->ExitCode();
   return TRUE;
+}
+
+namespace {
+
+std::atomic<threads::SleepObserver> g_sleepObserver{nullptr};
+
+}  // namespace
+
+void threads::SetSleepObserver(SleepObserver observer) { g_sleepObserver.store(observer); }
+
+void Sleep(DWORD milliseconds) {
+  if (const threads::SleepObserver observer = g_sleepObserver.load(); observer != nullptr) observer(milliseconds);
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }

@@ -27,3 +27,18 @@ DWORD GetCurrentProcessId();
 
 // The routine's result once the thread has ended, else STILL_ACTIVE.
 BOOL GetExitCodeThread(HANDLE thread, DWORD* exitCode);
+
+// Suspends the calling thread for at least the milliseconds given. A window
+// procedure that paces a movement sleeps between its frames; the front end
+// hears of the pause first (see threads::SetSleepObserver), so that what a
+// person would see, frames and pauses, can be checked without a clock.
+void Sleep(DWORD milliseconds);
+
+namespace threads {
+
+// Told of every Sleep, on the sleeping thread, before it sleeps; one for the
+// process, null for none. The user-interface runtime sets it.
+using SleepObserver = void (*)(DWORD milliseconds);
+void SetSleepObserver(SleepObserver observer);
+
+}  // namespace threads

@@ -24,7 +24,7 @@ class Animation final : public WindowClass {
         return Open(window, reinterpret_cast<HINSTANCE>(wParam), static_cast<unsigned>(lParam));
       case ACM_PLAY: {
         if (!m_clip) return FALSE;
-        const int last = static_cast<int>(m_clip->frames.size()) - 1;
+        const int last = m_clip->FrameCount() - 1;
         const int from = LOWORD(static_cast<std::uintptr_t>(lParam));
         const WORD to = HIWORD(static_cast<std::uintptr_t>(lParam));
         m_first = std::min(from, last);
@@ -71,11 +71,13 @@ class Animation final : public WindowClass {
     const unsigned shown = m_clip ? id : 0;
     ChangeControl(window, [&](Window& record) {
       record.values.clip = shown;
-      record.values.frame = m_clip ? m_clip->frames.front() : std::string();
+      record.values.clipModule = m_clip ? from : nullptr;
+      record.values.frameIndex = 0;
+      record.values.frame = FrameText(0);
     });
     if (!m_clip) return id == 0 ? TRUE : FALSE;
     m_first = 0;
-    m_last = static_cast<int>(m_clip->frames.size()) - 1;
+    m_last = m_clip->FrameCount() - 1;
     m_repeat = -1;
     if ((style & ACS_AUTOPLAY) != 0) Play(window, true);
     return TRUE;
@@ -89,10 +91,10 @@ class Animation final : public WindowClass {
     } else {
       KillTimer(window, kFrameTimer);
     }
-    const std::string frame =
-        m_clip ? m_clip->frames[static_cast<std::size_t>(m_frame)] : std::string();
+    const std::string frame = FrameText(m_frame);
     ChangeControl(window, [&](Window& record) {
       record.values.playing = play && m_clip.has_value();
+      record.values.frameIndex = m_frame;
       record.values.frame = frame;
     });
   }
@@ -109,8 +111,17 @@ class Animation final : public WindowClass {
     } else {
       ++m_frame;
     }
-    const std::string frame = m_clip->frames[static_cast<std::size_t>(m_frame)];
-    ChangeControl(window, [&](Window& record) { record.values.frame = frame; });
+    const std::string frame = FrameText(m_frame);
+    ChangeControl(window, [&](Window& record) {
+      record.values.frameIndex = m_frame;
+      record.values.frame = frame;
+    });
+  }
+
+  // A text clip's frame; a picture clip has none, the front ends draw it.
+  std::string FrameText(int frame) const {
+    if (!m_clip || m_clip->frames.empty()) return std::string();
+    return m_clip->frames[static_cast<std::size_t>(frame)];
   }
 
   std::optional<AnimationClip> m_clip;

@@ -4,7 +4,6 @@
 
 #include "platform/ui/CommonControls.h"
 #include "platform/ui/ControlClass.h"
-#include "platform/ui/Images.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/WindowStyles.h"
 
@@ -25,26 +24,26 @@ class Button final : public WindowClass {
         const Window* record = LookupLocked(window);
         return record != nullptr ? record->values.checked : BST_UNCHECKED;
       }
+      case BM_SETIMAGE: {
+        // Shown in place of the text when the style says BS_ICON or
+        // BS_BITMAP; kept either way, as Windows keeps it.
+        const auto* image = reinterpret_cast<const ImageRecord*>(lParam);
+        if (image != nullptr && image->type != static_cast<unsigned>(wParam)) return 0;
+        const HANDLE_IMAGE previous = m_image;
+        m_image = image;
+        ChangeControl(window, [&](Window& record) { ShowImage(record, image); });
+        return reinterpret_cast<LRESULT>(previous);
+      }
+      case BM_GETIMAGE:
+        return m_image != nullptr && m_image->type == static_cast<unsigned>(wParam)
+                   ? reinterpret_cast<LRESULT>(m_image)
+                   : 0;
       case BM_SETCHECK:
         if (m_kind != ControlKind::kButton) {
           ChangeControl(window,
                         [&](Window& record) { record.values.checked = static_cast<int>(wParam); });
         }
         return 0;
-      case BM_SETIMAGE: {
-        // A push button's picture, drawn with its text.
-        const auto* image = reinterpret_cast<const ImageRecord*>(lParam);
-        const HANDLE_IMAGE previous = m_image;
-        m_image = image;
-        ChangeControl(window, [&](Window& record) {
-          record.values.imageType = image != nullptr ? image->type : 0;
-          record.values.imageId = image != nullptr ? image->id : 0;
-          record.values.imageModule = image != nullptr ? image->module : nullptr;
-        });
-        return reinterpret_cast<LRESULT>(previous);
-      }
-      case BM_GETIMAGE:
-        return reinterpret_cast<LRESULT>(m_image);
       default:
         return DefWindowProc(window, message, wParam, lParam);
     }

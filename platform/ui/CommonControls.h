@@ -10,7 +10,7 @@ enum : UINT {
   BM_GETCHECK = 0x00F0,
   BM_SETCHECK = 0x00F1,
   BM_CLICK = 0x00F5,
-  BM_GETIMAGE = 0x00F6,
+  BM_GETIMAGE = 0x00F6,  // wParam IMAGE_BITMAP / IMAGE_ICON; returns the handle
   BM_SETIMAGE = 0x00F7,  // wParam IMAGE_BITMAP / IMAGE_ICON, lParam the handle; returns the previous
 };
 enum : WORD {
@@ -194,11 +194,17 @@ struct NMDATETIMECHANGE {
 };
 
 // Static pictures: SS_BITMAP or SS_ICON controls show an image resource.
+// STM_SHIFTIMAGE is this runtime's own: the picture shows its image rotated
+// horizontally with wrap-around, column x of the image at column
+// (x + wParam) mod width (wParam a signed offset in pixels; 0 shows it as it
+// is), so that a map can be moved frame by frame without a new image for
+// each frame; it returns the previous offset. A new image starts at 0.
 enum : UINT {
   STM_SETICON = 0x0170,
   STM_GETICON = 0x0171,
   STM_SETIMAGE = 0x0172,  // wParam IMAGE_BITMAP / IMAGE_ICON, lParam the handle; returns the previous
   STM_GETIMAGE = 0x0173,
+  STM_SHIFTIMAGE = 0x0174,
 };
 enum : DWORD {
   SS_ICON = 0x0003,

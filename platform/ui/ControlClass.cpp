@@ -5,10 +5,18 @@
 #include "platform/ui/MessageQueue.h"
 
 namespace ui::detail {
+
+void ShowImage(Window& record, HANDLE_IMAGE image) {
+  record.values.imageType = image != nullptr ? image->type : 0;
+  record.values.imageId = image != nullptr ? image->id : 0;
+  record.values.imageModule = image != nullptr ? image->module : nullptr;
+  record.values.imageOffset = POINT{0, 0};
+}
+
 namespace {
 
 // Static text, pictures and links: text, enable and show, and the image of
-// a picture.
+// a picture and its shift.
 class StaticControl final : public WindowClass {
  public:
   LRESULT Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override {
@@ -18,16 +26,21 @@ class StaticControl final : public WindowClass {
         const auto* image = reinterpret_cast<const ImageRecord*>(message == STM_SETICON ? wParam : lParam);
         const HANDLE_IMAGE previous = m_image;
         m_image = image;
-        ChangeControl(window, [&](Window& record) {
-          record.values.imageType = image != nullptr ? image->type : 0;
-          record.values.imageId = image != nullptr ? image->id : 0;
-          record.values.imageModule = image != nullptr ? image->module : nullptr;
-        });
+        ChangeControl(window, [&](Window& record) { ShowImage(record, image); });
         return reinterpret_cast<LRESULT>(previous);
       }
       case STM_GETIMAGE:
       case STM_GETICON:
         return reinterpret_cast<LRESULT>(m_image);
+      case STM_SHIFTIMAGE: {
+        const auto offset = static_cast<LONG>(static_cast<std::intptr_t>(wParam));
+        LONG previous = 0;
+        ChangeControl(window, [&](Window& record) {
+          previous = record.values.imageOffset.x;
+          record.values.imageOffset = POINT{offset, 0};
+        });
+        return previous;
+      }
       default:
         return DefWindowProc(window, message, wParam, lParam);
     }

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "platform/time/SystemTime.h"
+#include "platform/ui/Images.h"
 #include "platform/ui/WindowTable.h"
 
 namespace ui::detail {
@@ -27,6 +28,10 @@ bool StepUpDown(HWND upDown, int clicks);
 bool ChangeDate(HWND picker, const SYSTEMTIME& date);
 // WM_COMMAND with the code from a control to its dialog.
 void NotifyParent(HWND control, WORD code);
+
+// The image a picture or a button shows (null: none), unshifted; the caller
+// holds TableMutex().
+void ShowImage(Window& record, HANDLE_IMAGE image);
 
 // Asks a control, or each control of a dialog, how it looks now (colour,
 // cursor); see Paint.cpp.

@@ -101,6 +101,11 @@ std::string TextOf(HINSTANCE instance, unsigned id, const char* literal) {
 namespace ui::detail {
 namespace {
 
+void SetInitializing(HWND dialog, bool initializing) {
+  std::lock_guard lock(TableMutex());
+  if (Window* record = LookupLocked(dialog)) record->initializing = initializing;
+}
+
 // Up-downs with UDS_AUTOBUDDY take the control before them as their buddy;
 // UDS_ALIGNRIGHT / UDS_ALIGNLEFT put them inside its edge, the buddy giving
 // up that width.
@@ -242,8 +247,11 @@ HWND CreateDialogInternal(HINSTANCE instance, UINT templateId, HWND parent,
   Announce(window, ui::WindowEvent::kCreated);
 
   SendMessage(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
+  SetInitializing(window, true);
   const LRESULT defaultFocus = SendMessage(window, WM_INITDIALOG, 0, initParam);
   if (!IsWindow(window)) return nullptr;
+  SetInitializing(window, false);
+  Announce(window, ui::WindowEvent::kChanged);
   if (defaultFocus != FALSE) {
     if (HWND first = GetNextDlgTabItem(window, nullptr, FALSE)) ui::FocusByKeyboard(first);
   }

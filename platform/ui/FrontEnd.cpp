@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "platform/text/TextConvert.h"
+#include "platform/threads/Thread.h"
 #include "platform/ui/TerminalFrontEnd.h"
 #include "platform/ui/WindowStyles.h"
 
@@ -15,11 +16,23 @@ std::shared_ptr<FrontEnd>& FrontEndSlot() {
   return frontEnd;
 }
 
+// A thread that shows a window and sleeps is pacing what it shows.
+void ReportPause(DWORD milliseconds) {
+  HWND window = GetActiveWindow();
+  if (window != nullptr) CurrentFrontEnd()->OnPause(window, milliseconds);
+}
+
+[[maybe_unused]] const bool g_pausesReported = [] {
+  threads::SetSleepObserver(&ReportPause);
+  return true;
+}();
+
 }  // namespace
 
 void FrontEnd::OnWindowEvent(WindowEvent, const WindowSnapshot&) {}
 std::optional<std::string> FrontEnd::ShowOpenFile(const OpenFileRequest&) { return std::nullopt; }
 bool FrontEnd::ShowsDialogs() const { return false; }
+void FrontEnd::OnPause(HWND, DWORD) {}
 
 std::shared_ptr<FrontEnd> CurrentFrontEnd() {
   std::lock_guard lock(g_frontEndMutex);

@@ -51,6 +51,10 @@ class FrontEnd {
   // front end shows only message boxes and progress; a command that needs
   // a dialog refuses to run there rather than wait for a window nobody sees.
   virtual bool ShowsDialogs() const;
+  // The thread of the window paused for a moment (Sleep) between two
+  // frames of a movement it shows; window is its active window. Called on
+  // that thread before it sleeps.
+  virtual void OnPause(HWND window, DWORD milliseconds);
 };
 
 // The process's front end; the terminal one until another is set.

@@ -23,6 +23,18 @@ void HeadlessFrontEnd::OnWindowEvent(WindowEvent event, const WindowSnapshot& wi
   m_changed.notify_all();
 }
 
+void HeadlessFrontEnd::OnPause(HWND window, DWORD milliseconds) {
+  std::lock_guard lock(m_mutex);
+  const auto found = m_windows.find(window);
+  m_pauses[window].push_back(Pause{milliseconds, found == m_windows.end() ? 0 : found->second.size()});
+}
+
+std::vector<HeadlessFrontEnd::Pause> HeadlessFrontEnd::Pauses(HWND window) const {
+  std::lock_guard lock(m_mutex);
+  const auto found = m_pauses.find(window);
+  return found == m_pauses.end() ? std::vector<Pause>() : found->second;
+}
+
 void HeadlessFrontEnd::QueueAnswer(int button) {
   std::lock_guard lock(m_mutex);
   m_answers.push_back(button);
@@ -40,6 +52,7 @@ void HeadlessFrontEnd::Clear() {
   m_files.clear();
   m_fileRequests.clear();
   m_windows.clear();
+  m_pauses.clear();
 }
 
 std::vector<HeadlessFrontEnd::Record> HeadlessFrontEnd::History(HWND window) const {

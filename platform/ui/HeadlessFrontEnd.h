@@ -28,6 +28,8 @@ class HeadlessFrontEnd : public FrontEnd {
   // person cancelled), else cancels.
   std::optional<std::string> ShowOpenFile(const OpenFileRequest& request) override;
   bool ShowsDialogs() const override { return true; }
+  // Records the pause after what the window has shown so far.
+  void OnPause(HWND window, DWORD milliseconds) override;
 
   void QueueAnswer(int button);
   void QueueOpenFile(std::optional<std::string> path);
@@ -47,6 +49,14 @@ class HeadlessFrontEnd : public FrontEnd {
   std::optional<WindowSnapshot> Snapshot(HWND window) const;
   // Whether the window was ever shown on screen.
   bool WasShown(HWND window) const;
+
+  // A pause of the window's thread: how long, and how many of the window's
+  // records (History) came before it.
+  struct Pause {
+    DWORD milliseconds;
+    std::size_t afterRecords;
+  };
+  std::vector<Pause> Pauses(HWND window) const;
 
   // Waits until test(window's last snapshot) holds, or the time is up;
   // returns whether it held. For waiting on another thread's window, with a
@@ -85,6 +95,7 @@ class HeadlessFrontEnd : public FrontEnd {
   std::deque<std::optional<std::string>> m_files;
   std::vector<OpenFileRequest> m_fileRequests;
   std::map<HWND, std::vector<Record>> m_windows;
+  std::map<HWND, std::vector<Pause>> m_pauses;
 };
 
 }  // namespace ui

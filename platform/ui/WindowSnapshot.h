@@ -24,11 +24,14 @@ struct ControlSnapshot {
   int rangeMin;
   int rangeMax;
   int position;
-  // Animation: the clip's resource id (0: none open), whether it plays, and
-  // the frame on show.
+  // Animation: the clip's resource id (0: none open) and module, whether it
+  // plays, and the frame on show: its number from 0, and a text clip's text
+  // (empty for a picture clip, which the front end draws from the clip).
   unsigned clip;
   bool playing;
   std::string frame;
+  int frameIndex = 0;
+  HINSTANCE clipModule = nullptr;
   // Check box and radio button: BST_CHECKED or BST_UNCHECKED.
   int checked;
   // Whether it has the keyboard focus.
@@ -45,20 +48,19 @@ struct ControlSnapshot {
   // Date picker: the date as it shows it (empty: none) and its value.
   std::string dateText;
   DATE date = 0;
-  // The first and last day a person can pick, when the range sets them.
+  // The range a person may pick in: each end when the range sets it.
   bool hasDateMin = false;
   DATE dateMin = 0;
   bool hasDateMax = false;
   DATE dateMax = 0;
   bool timeOnly = false;  // DTS_TIMEFORMAT: a time of day
-  // Picture: the image resource (IMAGE_BITMAP or IMAGE_ICON and its id; 0
-  // when none) and where it is drawn in the control.
+  // Picture, and a button with BM_SETIMAGE: the image resource
+  // (IMAGE_BITMAP or IMAGE_ICON and its id; 0 when none). A picture shows it
+  // rotated horizontally by imageOffset.x with wrap-around (STM_SHIFTIMAGE):
+  // column x of the image at (x + imageOffset.x) mod width.
   unsigned imageType = 0;
   unsigned imageId = 0;
   HINSTANCE imageModule = nullptr;
-  // The image's file (BMP or ICO), copied: a front end draws it later, on
-  // its own thread, when the module may have been unloaded.
-  std::string imageData;
   POINT imageOffset{0, 0};
   // Static text: the colour its dialog gave it (0xFFFFFFFF: the default,
   // else 0x00BBGGRR), whether its font is underlined, the cursor over it

@@ -48,6 +48,8 @@ enum : DWORD {
   BS_AUTOCHECKBOX = 0x3,
   BS_RADIOBUTTON = 0x4,
   BS_AUTORADIOBUTTON = 0x9,
+  BS_ICON = 0x40,    // the button shows its image (BM_SETIMAGE) in place of its text
+  BS_BITMAP = 0x80,
 };
 
 // GetWindowLong / SetWindowLong.

@@ -5,9 +5,7 @@
 #include <unordered_map>
 
 #include "platform/threads/Thread.h"
-#include "platform/ui/CommonControls.h"
 #include "platform/ui/FrontEnd.h"
-#include "platform/ui/Resources.h"
 #include "platform/ui/ThreadQueue.h"
 #include "platform/ui/WindowStyles.h"
 
@@ -48,6 +46,8 @@ ControlSnapshot ControlOf(const Window& control, HWND focus) {
   snapshot.clip = values.clip;
   snapshot.playing = values.playing;
   snapshot.frame = values.frame;
+  snapshot.frameIndex = values.frameIndex;
+  snapshot.clipModule = values.clipModule;
   snapshot.checked = values.checked;
   snapshot.focused = focus == control.handle;
   snapshot.textLimit = values.textLimit;
@@ -67,11 +67,6 @@ ControlSnapshot ControlOf(const Window& control, HWND focus) {
   snapshot.timeOnly = control.kind == ControlKind::kDatePicker && (control.style & 0x9) == 0x9;
   snapshot.imageType = values.imageType;
   snapshot.imageId = values.imageId;
-  if (values.imageId != 0) {
-    const ResourceBinary* image = FindBinary(
-        values.imageModule, values.imageType == IMAGE_ICON ? kResourceIcon : kResourceBitmap, values.imageId);
-    if (image != nullptr) snapshot.imageData.assign(reinterpret_cast<const char*>(image->data), image->size);
-  }
   snapshot.imageModule = values.imageModule;
   snapshot.imageOffset = values.imageOffset;
   snapshot.textColor = values.textColor;
@@ -246,6 +241,7 @@ void Announce(HWND window, WindowEvent event) {
     Window* record = LookupLocked(window);
     Window* top = record != nullptr ? TopLevelLocked(*record) : nullptr;
     if (top == nullptr || !top->announced) return;
+    if (top->initializing && event == WindowEvent::kChanged) return;
     snapshot = SnapshotLocked(*top);
   }
   CurrentFrontEnd()->OnWindowEvent(event, snapshot);

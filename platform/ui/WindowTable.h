@@ -37,7 +37,9 @@ struct ControlValues {
   int rangeMax = 100;
   int position = 0;
   unsigned clip = 0;  // animation
+  HINSTANCE clipModule = nullptr;
   bool playing = false;
+  int frameIndex = 0;
   std::string frame;
   int checked = 0;  // check box, radio button
   // Edit and the edit of a combo box: the most characters typing may give
@@ -60,7 +62,8 @@ struct ControlValues {
   bool hasDateMin = false;
   bool hasDateMax = false;
   std::string dateText;
-  // Picture: the image shown, a resource of the control's module.
+  // Picture and button: the image shown, a resource of a module, and a
+  // picture's wrap-around shift (STM_SHIFTIMAGE).
   unsigned imageType = 0;
   unsigned imageId = 0;
   HINSTANCE imageModule = nullptr;
@@ -102,6 +105,10 @@ struct Window {
   std::vector<HWND> children;  // in template order
   ControlValues values;
   bool announced = false;  // the front end has been told of it
+  // Filling itself in (WM_INITDIALOG): its changes are told once, when it
+  // is done, not one by one (a list of 465 cities is 465 changes, each a
+  // copy of the whole window for the front end).
+  bool initializing = false;
   bool destroying = false;
   bool modal = false;  // a dialog running DialogBoxParam
   bool ended = false;  // EndDialog was called

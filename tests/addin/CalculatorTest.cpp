@@ -75,6 +75,12 @@ TEST_P(AddinModule, RegistrationWritesExactlyTheClassKeysAndRemovesThem) {
   EXPECT_EQ(text, xp ? "Orvane of Office XP 1.0 Type Library" : "Orvane for Office 2003 1.0 Type Library");
   registry::GetString(HKEY_CLASSES_ROOT, ("Interface\\{C19E1BC4-5894-11D3-907B-005004D12C2C}\\TypeLib"), nullptr, &text);
   EXPECT_EQ(text, libid);
+  // The addition with the high-latitude rule is described by the same library.
+  const std::string second = "Interface\\{9CC62FE2-4485-4F9C-A7A6-F6D6F724F537}";
+  ASSERT_EQ(registry::GetString(HKEY_CLASSES_ROOT, second.c_str(), nullptr, &text), ERROR_SUCCESS);
+  EXPECT_EQ(text, "IPrayerCalculator2");
+  registry::GetString(HKEY_CLASSES_ROOT, (second + "\\TypeLib").c_str(), nullptr, &text);
+  EXPECT_EQ(text, libid);
 
   // Registering twice changes nothing; unregistering leaves HKCR as it was.
   const std::string once = Export("HKEY_CLASSES_ROOT");
@@ -86,6 +92,7 @@ TEST_P(AddinModule, RegistrationWritesExactlyTheClassKeysAndRemovesThem) {
   EXPECT_EQ(after.find("Orvane"), std::string::npos) << after;
   EXPECT_EQ(after.find("C19E1BC"), std::string::npos) << after;
   EXPECT_EQ(after.find(libid), std::string::npos) << after;
+  EXPECT_EQ(after.find("9CC62FE2"), std::string::npos) << after;
 }
 
 TEST_P(AddinModule, CreatesByClassIdAndByProgIdAndUnloadsOnlyWhenUnused) {

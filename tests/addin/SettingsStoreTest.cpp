@@ -183,6 +183,26 @@ TEST_F(SettingsStoreTest, StoredCityIsRefreshedFromItsLineInTheFile) {
   EXPECT_NEAR(other.Settings().latitude, 24 + 5 / 60.0, 1e-12);
 }
 
+// Removing a city renumbers those after it. The stored line number then
+// names another place, which the refresh used to put in the user's place.
+TEST_F(SettingsStoreTest, ALineThatNowHoldsAnotherPlaceKeepsTheStoredCity) {
+  SetText("Location", "Paris,,France,48 52 N,2 20 E,1,Y,0,Y,2\n");  // line 2 is Cairo now
+  CSettingsStore store;
+  ASSERT_EQ(store.ReadSettings(), S_OK);
+  EXPECT_EQ(TToUtf8(store.Settings().location), "Paris,,France,48 52 N,2 20 E,1,Y,0,Y,2\n");
+  EXPECT_DOUBLE_EQ(store.Settings().timeZone, 1.0);
+
+  // The same place in another language's file is the same place: after a
+  // change of language the city takes the names of the new primary file.
+  WriteAddinFile("cities_fr.txt", FlavourFileBytes("La Mecque,,Arabie saoudite,21 25 N,39 49 E,3,N,1,N,1\n"
+                                                   "Le Caire,,Égypte,30 3 N,31 15 E,2,Y,3,Y,2\n",
+                                                   false));
+  SetText("Location", "Le Caire,,Égypte,30 3 N,31 15 E,2,Y,3,Y,2\n");
+  CSettingsStore other;
+  ASSERT_EQ(other.ReadSettings(), S_OK);
+  EXPECT_EQ(TToUtf8(other.Settings().location), "Cairo,,Egypt,30 3 N,31 15 E,2,Y,3,Y,2\n");
+}
+
 TEST_F(SettingsStoreTest, SaveThenReadGivesTheSameRecord) {
   CSettingsStore store;
   ASSERT_EQ(store.ReadSettings(), S_OK);
@@ -204,6 +224,7 @@ TEST_F(SettingsStoreTest, SaveThenReadGivesTheSameRecord) {
   s.customSubject = Utf8ToT("Qur'an");
   s.customTo = COleDate(1230.0 / 1440.0);
   s.timetableCalendar = 0;
+  s.updatePending = true;
   ASSERT_EQ(store.SaveSettings(), S_OK);
 
   std::string stored;
@@ -233,6 +254,7 @@ TEST_F(SettingsStoreTest, SaveThenReadGivesTheSameRecord) {
   EXPECT_EQ(r.customTo.Value(), s.customTo.Value());
   EXPECT_EQ(r.timetableCalendar, 0u);
   EXPECT_FALSE(r.firstRun);
+  EXPECT_TRUE(r.updatePending);
 }
 
 TEST_F(SettingsStoreTest, TheHighLatitudeRuleIsASeventhOfTheNightUnlessStoredAsAnother) {
@@ -327,6 +349,68 @@ TEST_F(SettingsStoreTest, CalculatorGetsLocationMethodSchoolAndDaylightRule) {
   calculator->get_DaylightEnd(&end);
   EXPECT_EQ(start, COleDate(2000, 2, 29, 0, 0, 0).Value());
   EXPECT_EQ(end, COleDate(2000, 10, 31, 0, 0, 0).Value());
+}
+
+// A calculator of the published interface alone, as a client built before
+// the high-latitude rule has it.
+class CFirstCalculator : public CPrayerCalculator {
+ public:
+  HRESULT InternalQueryInterface(REFIID iid, void** object) {
+    if (iid == IPrayerCalculator2::kIID) return E_NOINTERFACE;
+    return CPrayerCalculator::InternalQueryInterface(iid, object);
+  }
+};
+
+TEST_F(SettingsStoreTest, HighLatitudeRuleIsReadRepairedSavedAndHandedToTheCalculator) {
+  // Absent: a seventh of the night, and no rule applied to the calendar yet.
+  {
+    CSettingsStore store;
+    ASSERT_EQ(store.ReadSettings(), S_OK);
+    EXPECT_EQ(store.Settings().highLatitudeRule, static_cast<DWORD>(eSeventhOfNight));
+    EXPECT_EQ(store.Settings().highLatitudeApplied, kNoRuleApplied);
+  }
+  // A value that is no rule reads as the default.
+  SetDword("HighLatitudeRule", 3);
+  {
+    CSettingsStore store;
+    ASSERT_EQ(store.ReadSettings(), S_OK);
+    EXPECT_EQ(store.Settings().highLatitudeRule, static_cast<DWORD>(eSeventhOfNight));
+  }
+
+  // Every rule survives a save and a read, and reaches the calculator.
+  for (DWORD rule : {eMiddleOfNight, eTwilightAngle, eSeventhOfNight}) {
+    CSettingsStore store;
+    ASSERT_EQ(store.ReadSettings(), S_OK);
+    store.Settings().highLatitudeRule = rule;
+    store.Settings().highLatitudeApplied = rule;
+    ASSERT_EQ(store.SaveSettings(), S_OK);
+    CSettingsStore again;
+    ASSERT_EQ(again.ReadSettings(), S_OK);
+    EXPECT_EQ(again.Settings().highLatitudeRule, rule);
+    EXPECT_EQ(again.Settings().highLatitudeApplied, rule);
+    ComPtr<IPrayerCalculator2> calculator;
+    ASSERT_EQ(com::CreateComObject<CPrayerCalculator>(nullptr, IPrayerCalculator2::kIID,
+                                                      calculator.ReleaseAndGetVoidAddress()),
+              S_OK);
+    ASSERT_EQ(again.UpdateCalcSettings(calculator.Get()), S_OK);
+    HighLatitudeRule given = static_cast<HighLatitudeRule>(-1);
+    calculator->get_HighLatitudeRule(&given);
+    EXPECT_EQ(given, static_cast<HighLatitudeRule>(rule));
+  }
+
+  // A calculator without the rule gets everything else, and no failure.
+  CSettingsStore store;
+  ASSERT_EQ(store.ReadSettings(), S_OK);
+  store.Settings().highLatitudeRule = eMiddleOfNight;
+  ComPtr<IPrayerCalculator> first;
+  ASSERT_EQ(com::CreateComObject<CFirstCalculator>(nullptr, IPrayerCalculator::kIID, first.ReleaseAndGetVoidAddress()),
+            S_OK);
+  ComPtr<IPrayerCalculator2> none;
+  EXPECT_EQ(first->QueryInterface(IPrayerCalculator2::kIID, none.ReleaseAndGetVoidAddress()), E_NOINTERFACE);
+  ASSERT_EQ(store.UpdateCalcSettings(first.Get()), S_OK);
+  CalculationMethod method = eEgypt;
+  first->get_Method(&method);
+  EXPECT_EQ(method, eQurah);
 }
 
 }  // namespace

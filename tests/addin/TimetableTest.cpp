@@ -13,11 +13,13 @@
 #include <sstream>
 
 #include "services/Exceptions.h"
+#include "services/HighLatitudeNote.h"
 #include "calc/PrayerCalculator.h"
 #include "platform/com/ComObject.h"
 #include "platform/com/ComRuntime.h"
 #include "platform/nls/Nls.h"
 #include "platform/registry/Registry.h"
+#include "platform/text/TextConvert.h"
 #include "tests/support/AddinTestEnvironment.h"
 #include "timetable/ImsakyyaBuilder.h"
 
@@ -41,6 +43,21 @@ ComPtr<IPrayerCalculator> Mecca() {
   calculator->put_Method(eQurah);
   calculator->put_DaylightSavings(VARIANT_FALSE);
   return calculator;
+}
+
+// London (51.5 N) with its summer time, under a high-latitude rule: in June
+// the sun does not give Fajr and Isha there.
+ComPtr<IPrayerCalculator> London(HighLatitudeRule rule) {
+  ComPtr<IPrayerCalculator2> calculator;
+  EXPECT_EQ(com::CreateComObject<CPrayerCalculator>(nullptr, IPrayerCalculator2::kIID,
+                                                    calculator.ReleaseAndGetVoidAddress()),
+            S_OK);
+  calculator->SetLocation(0.1333, 51.5, 0.0, 1);
+  calculator->put_Method(eWIL);
+  calculator->put_DaylightStart(COleDate(2000, 3, 28, 0, 0, 0).Value());
+  calculator->put_DaylightEnd(COleDate(2000, 10, 30, 0, 0, 0).Value());
+  calculator->put_HighLatitudeRule(rule);
+  return ComPtr<IPrayerCalculator>(calculator.Get());
 }
 
 std::string ReadFile(const std::filesystem::path& path) {
@@ -144,6 +161,11 @@ class TimetableTest : public AddinTest {
   std::filesystem::path PagePath() const { return m_folder / "imsakyya.html"; }
   HRESULT BuildPage(LONG calendarKind, LONG rangeKind, const std::u16string& city = u"Mecca") {
     CImsakyyaBuilder builder(calendarKind, rangeKind, Mecca().Get(), city, u"", u"Saudi Arabia", 3.0);
+    return builder.Build(PagePath().string());
+  }
+  HRESULT BuildLondonPage(LONG rangeKind, HighLatitudeRule rule) {
+    CImsakyyaBuilder builder(CImsakyyaBuilder::kGregorian, rangeKind, London(rule).Get(), u"London", u"",
+                             u"United Kingdom", 0.0);
     return builder.Build(PagePath().string());
   }
 };
@@ -404,6 +426,56 @@ TEST_F(TimetableTest, WithoutADocumentObjectNothingIsWrittenAndTheErrorComesBack
   EXPECT_EQ(BuildPage(CImsakyyaBuilder::kGregorian, CImsakyyaBuilder::kThisMonth), E_OUTOFMEMORY);
   CoRevokeClassObject(cookie);
   EXPECT_EQ(ReadFile(PagePath()), before);
+}
+
+TEST_F(TimetableTest, TimesFromTheRuleAndOnAnotherDayAreMarkedWithTheirFootnotes) {
+  SetNow("2027-06-10T10:00:00");
+  const auto document = [](HighLatitudeRule rule) {
+    return Document(CImsakyyaBuilder::kGregorian, CImsakyyaBuilder::kThisMonth, u"", 0.0, London(rule));
+  };
+  // A seventh of the night: every Isha and Fajr of June in London is the
+  // rule's, each on its own day.
+  std::string xml = document(eSeventhOfNight);
+  EXPECT_EQ(Count(xml, "<Isha rule=\"1\">"), 30) << xml;
+  EXPECT_EQ(Count(xml, "<Fajr rule=\"1\">"), 30);
+  EXPECT_EQ(Count(xml, "dayoffset="), 0);
+  EXPECT_NE(xml.find("</Orvane><Notes><Rule>" + text::Utf16ToUtf8(HighLatitudeNote(kRuleFootnoteFormat, 0)) +
+                     "</Rule></Notes></Imsakyya>"),
+            std::string::npos)
+      << xml;
+  EXPECT_NE(ResourceUtf8(1304).find("%s"), std::string::npos);
+  // The middle of the night: Isha after midnight, on the next day.
+  xml = document(eMiddleOfNight);
+  EXPECT_EQ(Count(xml, "<Isha rule=\"1\" dayoffset=\"1\">"), 30) << xml;
+  EXPECT_NE(xml.find("<Notes><Rule>" + text::Utf16ToUtf8(HighLatitudeNote(kRuleFootnoteFormat, 1)) +
+                     "</Rule><NextDay>" + ResourceUtf8(kNextDayFootnote) + "</NextDay>"),
+            std::string::npos)
+      << xml;
+  // Where the sun gives every time, there is nothing to mark.
+  xml = Document(CImsakyyaBuilder::kGregorian, CImsakyyaBuilder::kThisMonth);
+  EXPECT_EQ(Count(xml, "rule="), 0);
+  EXPECT_EQ(Count(xml, "<Notes>"), 0);
+
+  // The pages show a sign beside each marked time and the footnotes under
+  // the table, in each language.
+  for (LONG language : {1033L, 1036L, 1025L}) {
+    UseLanguage(language);
+    const std::string marked = document(eMiddleOfNight);
+    for (LONG range : {CImsakyyaBuilder::kThisMonth, CImsakyyaBuilder::kThisWeek, CImsakyyaBuilder::kToday}) {
+      ASSERT_EQ(BuildLondonPage(range, eMiddleOfNight), S_OK);
+      Page page(ReadFile(PagePath()));
+      ASSERT_TRUE(page.Parsed());
+      const double days = range == CImsakyyaBuilder::kThisMonth ? 30 : range == CImsakyyaBuilder::kThisWeek ? 7 : 1;
+      EXPECT_EQ(page.Number("count(//td[@class='time']/sup[.='*'])"), 2 * days) << language << " " << range;
+      EXPECT_EQ(page.Number("count(//td[@class='time']/sup[.='+1'])"), days) << language << " " << range;
+      EXPECT_EQ(page.Number("count(//*[@class='notes']/p)"), 2) << language << " " << range;
+      EXPECT_EQ(page.Text("normalize-space(//*[@class='notes']/p[1])"),
+                "* " + text::Utf16ToUtf8(HighLatitudeNote(kRuleFootnoteFormat, 1)));
+      EXPECT_EQ(page.Text("normalize-space(//*[@class='notes']/p[2])"), "+1 " + ResourceUtf8(kNextDayFootnote));
+    }
+    EXPECT_NE(text::Utf16ToUtf8(HighLatitudeNote(kRuleFootnoteFormat, 1)).find(ResourceUtf8(1302)), std::string::npos);
+    EXPECT_EQ(Count(marked, "<Isha rule=\"1\" dayoffset=\"1\">"), 30);
+  }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "platform/text/TextConvert.h"
 #include "tests/support/AddinTestEnvironment.h"
 #include "tests/support/FlavourFile.h"
+#include "tests/support/Unprivileged.h"
 
 namespace {
 
@@ -113,6 +114,20 @@ TEST_F(HadithTest, MissingFileGivesTheBuiltInText) {
 
   CHadithServer unloaded(5);
   EXPECT_EQ(Next(unloaded), "");
+}
+
+// A shared install: the hadith file belongs to root, read-only, in a folder
+// the user may not write. Reading it needs no more than read access.
+TEST_F(HadithTest, AnOrdinaryUserReadsAReadOnlyInstalledFile) {
+  const tstring path = Write("one\n\ntwo\n");
+  ASSERT_EQ(chmod(TToUtf8(path).c_str(), 0444), 0);
+  ASSERT_EQ(chmod(m_folder.c_str(), 0555), 0);
+  ASSERT_EQ(chmod(m_profile.Dir().c_str(), 0755), 0);
+  EXPECT_TRUE(RunUnprivileged([&] {
+    CHadithServer server(0);
+    return server.Load(path.c_str()) && server.Count() == 2;
+  }));
+  chmod(m_folder.c_str(), 0755);
 }
 
 }  // namespace

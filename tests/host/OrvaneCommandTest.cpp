@@ -458,4 +458,23 @@ TEST(OrvaneDialog, TheCustomRemindersDialogWithoutASubjectIsCancelled) {
   EXPECT_NE(r.out.find("cancelled"), std::string::npos) << r.out;
 }
 
+// The location dialog saves what was chosen (here, pressed OK at once, the
+// profile's own city) and the calendar follows: the command starts the host
+// as Outlook, and the add-in rewrites its appointments and clears the mark.
+TEST(OrvaneDialog, TheLocationDialogSavesTheChoiceAndTheAddinRewritesTheCalendarForIt) {
+  TestProfile profile;
+  for (const char* office : {"11", "10"}) {
+    ASSERT_EQ(RunOrvane(std::string("install --office ") + office).exitCode, 0);
+    ASSERT_EQ(RunOrvane(std::string("--office ") + office + " start").exitCode, 0);
+    const RunResult r = RunOrvane(std::string("--office ") + office + " --ui headless dialog location", true);
+    EXPECT_EQ(r.exitCode, 0) << office << r.out;
+    EXPECT_NE(r.out.find("Name=Mecca\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Location=Mecca,,Saudi Arabia,21 25 N,39 49 E,3.000000,N,1,N,1\n"), std::string::npos)
+        << r.out;
+    const std::string settings = RunOrvane("reg export \"HKEY_CURRENT_USER\\Software\\Veltrix\"").out;
+    EXPECT_NE(settings.find("\"UpdatePending\"=dword:00000000"), std::string::npos) << office << settings;
+  }
+  EXPECT_NE(RunOrvane("dialog --help").out.find("  location "), std::string::npos);
+}
+
 }  // namespace

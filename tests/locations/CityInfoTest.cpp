@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cmath>
+#include <limits>
 #include <vector>
 
 #include "locations/CityInfo.h"
@@ -107,6 +109,17 @@ TEST_F(CityInfoTest, CoordinatesRoundToTheMinuteWithoutSixtyMinutes) {
   int d = 0, m = 0;
   CCityInfo::ConvertDeg_DegMin(30.999, &d, &m);
   EXPECT_EQ(d, 31);
+  EXPECT_EQ(m, 0);
+  // Found by fuzzing: a line's latitude of -3.2e10 degrees was converted to
+  // an int it does not fit (undefined behaviour); now written as the
+  // largest, and nothing is not a number of degrees.
+  for (double huge : {3.2e10, std::numeric_limits<double>::infinity()}) {
+    CCityInfo::ConvertDeg_DegMin(huge, &d, &m);
+    EXPECT_EQ(d, 2147483646) << huge;
+    EXPECT_EQ(m, 0) << huge;
+  }
+  CCityInfo::ConvertDeg_DegMin(std::nan(""), &d, &m);
+  EXPECT_EQ(d, 0);
   EXPECT_EQ(m, 0);
   CCityInfo city;
   city.m_latitude = -10.99999;

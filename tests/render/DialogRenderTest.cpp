@@ -14,8 +14,14 @@
 #include "calendar/CustomPrayersDlg.h"
 #include "calendar/CustomRemindersDlg.h"
 #include "locations/AddCity.h"
+#include "locations/LocationDlg.h"
 #include "platform/com/ServerRegistration.h"
 #include "platform/nls/Nls.h"
+#include "platform/ui/CommonControls.h"
+#include "platform/ui/Images.h"
+#include "platform/ui/MessageQueue.h"
+#include "platform/ui/ResourceTable.h"
+#include "platform/ui/WindowStyles.h"
 #include "platform/ui/UserInput.h"
 #include "tests/render/RenderTestSupport.h"
 #include "tests/support/AddinTestEnvironment.h"
@@ -161,6 +167,13 @@ TEST_F(DialogRenderTest, TheAddCityDialogFitsInBothModesInEachLanguage) {
       } else {
         EXPECT_LT(label->x, field->x) << name;
       }
+      // Numbers read left to right in every language: the zone of St.
+      // John's shows "-3", not "3-".
+      for (const int number : {CAddCity::kZoneHours, CAddCity::kZoneMinutes, CAddCity::kLatitudeDegrees}) {
+        const ui::qt::RenderedControl* field = rendertest::Find(rendered, number);
+        ASSERT_NE(field, nullptr);
+        EXPECT_FALSE(field->rightToLeft) << name << " " << number;
+      }
       ASSERT_TRUE(ui::input::Key(window, VK_ESCAPE));
       run.join();
       EXPECT_EQ(result, IDCANCEL);
@@ -280,6 +293,116 @@ TEST_F(DialogRenderTest, TheProgressWindowShowsOnItsOwnThreadAndItsCancelButtonW
     page.DestroyPage();
     page.SetOwner(nullptr);
   }
+}
+
+TEST_F(DialogRenderTest, TheLocationDialogFitsInEachLanguageAndItsMapMovesUnderTheMarker) {
+  for (const Language& language : kLanguages) {
+    UseLanguage(language);
+    CCityInfo city;
+    const tstring line = Utf8ToT("London,,United Kingdom,51 30 N,0 8 W,0,Y,0,Y,433\n");
+    ASSERT_EQ(city.GetInfoFromLine(line.c_str()), 1);
+    bool daylight = true;
+    DaylightRule rule;
+    CLocationDlg dialog(city, daylight, rule, eWIL);
+    std::intptr_t result = 0;
+    std::thread run([&] { result = dialog.DoModal(nullptr); });
+    HWND window = m_frontEnd->WaitForDialog(CLocationDlg::IDD);
+    ASSERT_NE(window, nullptr);
+    const std::string name = std::string("location-") + language.code;
+    const ui::qt::RenderedWindow rendered = Render(window, name);
+    ASSERT_FALSE(rendered.controls.empty()) << name;
+    rendertest::ExpectLaidOutWell(rendered, name);
+    const ui::qt::RenderedControl* label = rendertest::Find(rendered, -1);
+    const ui::qt::RenderedControl* list = rendertest::Find(rendered, CLocationDlg::kCities);
+    const ui::qt::RenderedControl* map = rendertest::Find(rendered, CLocationDlg::kMap);
+    const ui::qt::RenderedControl* marker = rendertest::Find(rendered, -1, 1);
+    ASSERT_TRUE(label && list && map && marker);
+    if (language.id == 1025) {
+      EXPECT_GT(label->x, list->x) << name;
+      EXPECT_TRUE(list->rightToLeft) << name;
+    } else {
+      EXPECT_LT(label->x, list->x) << name;
+    }
+    // The marker stands above the map's middle column, in every language.
+    EXPECT_NEAR(marker->x + marker->width / 2.0, map->x + map->width / 2.0, 1.0) << name;
+    EXPECT_LE(marker->y + marker->height, map->y) << name;
+
+    // Sydney: ten hours east, 150 pixels to the left, frame by frame.
+    const std::vector<std::string> items = m_frontEnd->Snapshot(window)->Control(CLocationDlg::kCities)->items;
+    int sydney = -1;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+      if (items[i].find("Sydney") != std::string::npos || items[i].find("سيدني") != std::string::npos) {
+        sydney = static_cast<int>(i);
+      }
+    }
+    ASSERT_GE(sydney, 0) << name;
+    ASSERT_TRUE(m_frontEnd->Select(window, CLocationDlg::kCities, sydney));
+    EXPECT_EQ(m_frontEnd->Snapshot(window)->Control(CLocationDlg::kMap)->imageOffset.x, -150);
+    Render(window, name + "-sydney");
+    ASSERT_TRUE(ui::input::Key(window, VK_ESCAPE));
+    run.join();
+    EXPECT_EQ(result, IDCANCEL);
+  }
+}
+
+// A dialog of the tests' own: a date picker with a range, and a button that
+// shows an icon of the resource library in place of its text.
+constexpr DWORD kChild = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
+constexpr DialogControlTemplate kPickerControls[] = {
+    {10, ControlKind::kDatePicker, 0, nullptr, 10, 10, 140, 21, kChild, 0},
+    {11, ControlKind::kButton, 0, "Sound", 160, 6, 40, 30, kChild | BS_ICON, 0},
+    {IDCANCEL, ControlKind::kButton, 0, "Cancel", 120, 45, 80, 23, kChild, 0},
+};
+constexpr DialogTemplate kPickerDialogs[] = {
+    {300, 0, "Dates", 100, 100, 210, 75, WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_SETFONT, 0, "MS Shell Dlg", 8,
+     IDCANCEL, kPickerControls, sizeof kPickerControls / sizeof kPickerControls[0]},
+};
+constexpr ResourceString kPickerStrings[] = {{1, "x"}};
+constexpr ResourceTable kPickerTable = {ResourceTable::kVersion, kPickerStrings, 1, nullptr, 0, kPickerDialogs, 1};
+
+class PickerDialog final : public ui::DialogHandler {
+ public:
+  BOOL OnInitDialog(HWND dialog, LPARAM) override {
+    SYSTEMTIME range[2] = {};
+    range[0].wYear = 2004, range[0].wMonth = 3, range[0].wDay = 1;
+    range[1].wYear = 2004, range[1].wMonth = 6, range[1].wDay = 30;
+    SendDlgItemMessage(dialog, 10, DTM_SETRANGE, GDTR_MIN | GDTR_MAX, reinterpret_cast<LPARAM>(range));
+    SYSTEMTIME day = range[0];
+    day.wDay = 21;
+    SendDlgItemMessage(dialog, 10, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&day));
+    SendDlgItemMessage(dialog, 11, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(LoadIcon(ResourceInstance(), 221)));
+    return TRUE;
+  }
+  void OnCommand(HWND dialog, int id, int, HWND) override {
+    if (id == IDCANCEL) EndDialog(dialog, IDCANCEL);
+  }
+};
+
+// The picker wrote every date as 2004-03-21, whatever the user's way, and
+// let a person pick a day outside the range the dialog set.
+TEST_F(DialogRenderTest, TheDatePickerWritesTheUsersShortDateAndKeepsToItsRange) {
+  UseLanguage(kLanguages[1]);
+  ASSERT_TRUE(nls::SetUserDefaultLocale(1036));
+  static HINSTANCE module = fs_module::SelfModule(&kPickerTable, &kPickerTable);
+  PickerDialog handler;
+  std::thread run([&] { DialogBoxParam(module, 300, nullptr, &handler, 0); });
+  HWND window = m_frontEnd->WaitForDialog(300);
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(m_frontEnd->WaitFor(window, [](const ui::WindowSnapshot& shown) {
+    return shown.Control(11)->imageId == 221 && !shown.Control(10)->dateText.empty();
+  }));
+  Render(window, "date-picker-fr");
+  std::string shown, lowest, highest;
+  ASSERT_TRUE(ui::qt::ShownText(*m_qt, window, 10, &shown));
+  EXPECT_EQ(shown, "21/03/2004");  // French: day, month, year
+  ASSERT_TRUE(ui::qt::DateRange(*m_qt, window, 10, &lowest, &highest));
+  EXPECT_EQ(lowest, "2004-03-01");
+  EXPECT_EQ(highest, "2004-06-30");
+  std::string button;
+  ASSERT_TRUE(ui::qt::ShownText(*m_qt, window, 11, &button));
+  EXPECT_EQ(button, "");  // the icon in place of the text
+  ASSERT_TRUE(ui::input::Key(window, VK_ESCAPE));
+  run.join();
 }
 
 }  // namespace

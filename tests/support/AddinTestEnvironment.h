@@ -50,7 +50,7 @@ class AddinTest : public ::testing::Test {
     for (const auto& entry : std::filesystem::directory_iterator(from)) {
       const std::string name = entry.path().filename().string();
       if (name.rfind("orvnres", 0) == 0 || entry.path().extension() == ".txt" ||
-          entry.path().extension() == ".xsl") {
+          entry.path().extension() == ".xsl" || entry.path().extension() == ".tsv") {
         std::filesystem::create_symlink(entry.path(), to / name);
       }
     }

@@ -480,4 +480,49 @@ TEST_F(ControlsTest, APictureShowsABitmapOfItsModule) {
 }
 
 }  // namespace
+
+// A map moves under a marker frame by frame: the picture shows its image
+// rotated, column x at (x + offset) mod width; a new image starts unshifted.
+TEST_F(ControlsTest, APictureShiftsItsImageAndAButtonShowsAnIconOrABitmap) {
+  FormHandler form;
+  ModalRun run(&form);
+  HWND dialog = run.Dialog(*m_frontEnd);
+  ASSERT_NE(dialog, nullptr);
+  HWND picture = GetDlgItem(dialog, kPicture);
+  HBITMAP bitmap = static_cast<HBITMAP>(LoadImage(TestModule(), kBitmap, IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+  ASSERT_EQ(bitmap, LoadBitmap(TestModule(), kBitmap));
+  SendMessage(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+  EXPECT_EQ(SendMessage(picture, STM_SHIFTIMAGE, static_cast<WPARAM>(-45), 0), 0);
+  EXPECT_EQ(Shown(*m_frontEnd, dialog, kPicture).imageOffset.x, -45);
+  EXPECT_EQ(SendMessage(picture, STM_SHIFTIMAGE, 7, 0), -45);
+  EXPECT_EQ(Shown(*m_frontEnd, dialog, kPicture).imageOffset.x, 7);
+  SendMessage(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(LoadBitmap(TestModule(), kPng)));
+  EXPECT_EQ(Shown(*m_frontEnd, dialog, kPicture).imageOffset.x, 0);
+  EXPECT_EQ(Shown(*m_frontEnd, dialog, kPicture).imageId, static_cast<unsigned>(kPng));
+
+  // Sizes of each kind of image data.
+  SIZE size{};
+  ASSERT_TRUE(BitmapSize(LoadBitmap(TestModule(), kPng), &size));
+  EXPECT_EQ(size.cx, 3);
+  EXPECT_EQ(size.cy, 2);
+  HICON icon = LoadIcon(TestModule(), kIcon);
+  ASSERT_TRUE(IconSize(icon, &size));
+  EXPECT_EQ(size.cx, 16);
+  EXPECT_FALSE(IconSize(bitmap, &size));
+  EXPECT_EQ(LoadImage(TestModule(), kIcon, IMAGE_BITMAP, 0, 0, 0), nullptr);  // no such bitmap
+  EXPECT_EQ(LoadImage(TestModule(), kIcon, IMAGE_ICON, 32, 32, LR_DEFAULTSIZE), icon);
+
+  HWND ok = GetDlgItem(dialog, IDOK);
+  EXPECT_EQ(SendMessage(ok, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon)), 0);
+  EXPECT_EQ(SendMessage(ok, BM_GETIMAGE, IMAGE_ICON, 0), reinterpret_cast<LPARAM>(icon));
+  EXPECT_EQ(SendMessage(ok, BM_GETIMAGE, IMAGE_BITMAP, 0), 0);
+  // An image of another type than the one named is refused.
+  EXPECT_EQ(SendMessage(ok, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(bitmap)), 0);
+  const ui::ControlSnapshot button = Shown(*m_frontEnd, dialog, IDOK);
+  EXPECT_EQ(button.imageType, static_cast<unsigned>(IMAGE_ICON));
+  EXPECT_EQ(button.imageId, static_cast<unsigned>(kIcon));
+  ASSERT_TRUE(m_frontEnd->Click(dialog, IDCANCEL));
+  run.Result();
+}
+
 }  // namespace uitest

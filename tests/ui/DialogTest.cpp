@@ -207,6 +207,61 @@ TEST_F(DialogTest, ClipsAreReadOnlyInTheirOwnFormat) {
   EXPECT_FALSE(read("ORVANE-CLIP 12x\n(o)\n").has_value());  // not a number
   EXPECT_FALSE(read("RIFF\n(o)\n").has_value());
   EXPECT_FALSE(ui::ParseAnimationClip(nullptr, 4).has_value());
+  // A picture clip: its frames side by side in the image after the line.
+  const auto picture = read("ORVANE-CLIP 150 PICTURE 7\nIMAGE");
+  ASSERT_TRUE(picture.has_value());
+  EXPECT_EQ(picture->FrameCount(), 7);
+  EXPECT_TRUE(picture->frames.empty());
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(picture->image), picture->imageSize), "IMAGE");
+  EXPECT_FALSE(read("ORVANE-CLIP 150 PICTURE 7\n").has_value());   // no image
+  EXPECT_FALSE(read("ORVANE-CLIP 150 PICTURE 0\nIMAGE").has_value());
+  EXPECT_FALSE(read("ORVANE-CLIP 150 PICTURE 65\nIMAGE").has_value());
+  EXPECT_FALSE(read("ORVANE-CLIP 150 FRAMES 7\nIMAGE").has_value());
+}
+
+// The front end draws a picture clip's frames; the snapshot says which.
+TEST_F(DialogTest, APictureClipPlaysFrameByFrameAsNumbers) {
+  RecordingHandler handler;
+  WindowThread thread(&handler);
+  HWND dialog = thread.Dialog();
+  HWND animation = GetDlgItem(dialog, kAnimation);
+  EXPECT_TRUE(SendMessage(animation, ACM_OPEN, 0, kPictureClip));
+  EXPECT_TRUE(m_frontEnd->WaitFor(
+      dialog, [](const ui::WindowSnapshot& w) { return w.Control(kAnimation)->frameIndex == 3; }));
+  const ui::ControlSnapshot shown = *m_frontEnd->Snapshot(dialog)->Control(kAnimation);
+  EXPECT_EQ(shown.clip, static_cast<unsigned>(kPictureClip));
+  EXPECT_EQ(shown.clipModule, TestModule());
+  EXPECT_TRUE(shown.frame.empty());
+  // After the last frame, the first again.
+  EXPECT_TRUE(m_frontEnd->WaitFor(
+      dialog, [](const ui::WindowSnapshot& w) { return w.Control(kAnimation)->frameIndex == 0; }));
+  EXPECT_TRUE(SendMessage(animation, ACM_STOP, 0, 0));
+}
+
+// A window's thread that paces what it shows pauses in front of its front
+// end; a thread without a window pauses unheard.
+TEST_F(DialogTest, PausesOfAWindowsThreadAreToldAfterWhatItShowed) {
+  RecordingHandler handler;
+  WindowThread thread(&handler);
+  HWND dialog = thread.Dialog();
+  Sleep(1);  // this thread shows no window
+  HWND bar = GetDlgItem(dialog, kProgress);
+  RunOnThread(dialog, [&]() -> LRESULT {
+    SetActiveWindow(dialog);
+    SendMessage(bar, PBM_SETPOS, 10, 0);
+    Sleep(5);
+    SendMessage(bar, PBM_SETPOS, 20, 0);
+    Sleep(6);
+    return 0;
+  });
+  const auto pauses = m_frontEnd->Pauses(dialog);
+  ASSERT_EQ(pauses.size(), 2u);
+  EXPECT_EQ(pauses[0].milliseconds, 5u);
+  EXPECT_EQ(pauses[1].milliseconds, 6u);
+  const auto history = m_frontEnd->History(dialog);
+  ASSERT_GE(pauses[1].afterRecords, 1u);
+  EXPECT_EQ(history[pauses[0].afterRecords - 1].window.Control(kProgress)->position, 10);
+  EXPECT_EQ(history[pauses[1].afterRecords - 1].window.Control(kProgress)->position, 20);
 }
 
 TEST_F(DialogTest, OnlyAShownEnabledButtonCanBePressed) {
@@ -247,6 +302,36 @@ TEST_F(DialogTest, TextIsMeasuredInTheFixedWidthModelOfItsFont) {
   ASSERT_TRUE(GetTextExtentPoint32(ui::FontFor("MS Shell Dlg", 16), u"ab", 2, &size));
   EXPECT_EQ(size.cx, 2 * 14);
   EXPECT_FALSE(GetTextExtentPoint32(font, static_cast<const char16_t*>(nullptr), 0, &size));
+}
+
+// A dialog that fills a long list as it starts.
+class LongListForm final : public FormHandler {
+ public:
+  BOOL OnInitDialog(HWND dialog, LPARAM initParam) override {
+    const BOOL result = FormHandler::OnInitDialog(dialog, initParam);
+    for (int i = 0; i < 200; ++i) {
+      SendDlgItemMessage(dialog, kList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("a city"));
+    }
+    return result;
+  }
+};
+
+// Each item added was told to the front end as a copy of the whole window:
+// a list of 465 cities took the desktop front end more than ten seconds
+// before the dialog showed. What a dialog does as it starts is told once.
+TEST_F(DialogTest, WhatADialogDoesAsItStartsIsToldOnce) {
+  LongListForm form;
+  ModalRun run(&form);
+  HWND dialog = run.Dialog(*m_frontEnd);
+  ASSERT_NE(dialog, nullptr);
+  const auto history = m_frontEnd->History(dialog);
+  ASSERT_GE(history.size(), 2u);
+  EXPECT_EQ(history[0].event, ui::WindowEvent::kCreated);
+  EXPECT_LT(history[0].window.Control(kList)->items.size(), 200u);
+  EXPECT_GE(history[1].window.Control(kList)->items.size(), 200u);
+  EXPECT_EQ(history[1].window.Control(kList)->items, m_frontEnd->Snapshot(dialog)->Control(kList)->items);
+  ASSERT_TRUE(m_frontEnd->Click(dialog, IDCANCEL));
+  run.Result();
 }
 
 }  // namespace

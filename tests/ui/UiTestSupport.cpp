@@ -56,14 +56,27 @@ constexpr unsigned char kBadClipData[] = "RIFF....AVI ";
 // A bitmap of 2 x 2 pixels.
 constexpr unsigned char kBitmapData[] = "\x42\x4d\x46\x00\x00\x00\x00\x00\x00\x00\x36\x00\x00\x00\x28\x00\x00\x00\x02\x00\x00\x00\x02\x00\x00\x00\x01\x00\x18\x00\x00\x00\x00\x00\x10\x00\x00\x00\x13\x0b\x00\x00\x13\x0b\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\xff\x00\xff\x00\x00\x00\xff\x00\x00\xff\xff\xff\x00\x00";
 
+// An icon directory of one 16 x 16 image (its pixels left out: only the
+// directory is read here), a PNG's signature and header of 3 x 2 pixels,
+// and a picture clip of four frames whose image is those bytes.
+constexpr unsigned char kIconData[] =
+    "\x00\x00\x01\x00\x01\x00\x10\x10\x00\x00\x01\x00\x20\x00\x00\x00\x00\x00\x16\x00\x00\x00";
+constexpr unsigned char kPngData[] =
+    "\x89PNG\r\n\x1a\n\x00\x00\x00\x0dIHDR\x00\x00\x00\x03\x00\x00\x00\x02";
+constexpr unsigned char kPictureClipData[] =
+    "ORVANE-CLIP 20 PICTURE 4\n\x89PNG\r\n\x1a\n\x00\x00\x00\x0dIHDR\x00\x00\x00\x10\x00\x00\x00\x04";
+
 constexpr ResourceBinary kBinaries[] = {
     {kResourceAnimation, kGoodClip, kGoodClipData, sizeof kGoodClipData - 1},
     {kResourceAnimation, kBadClip, kBadClipData, sizeof kBadClipData - 1},
     {kResourceBitmap, kBitmap, kBitmapData, sizeof kBitmapData - 1},
+    {kResourceIcon, kIcon, kIconData, sizeof kIconData - 1},
+    {kResourceBitmap, kPng, kPngData, sizeof kPngData - 1},
+    {kResourceAnimation, kPictureClip, kPictureClipData, sizeof kPictureClipData - 1},
 };
 
 constexpr ResourceTable kTable = {
-    ResourceTable::kVersion, kStrings, 1, kBinaries, 3, kDialogs, 2,
+    ResourceTable::kVersion, kStrings, 1, kBinaries, sizeof kBinaries / sizeof kBinaries[0], kDialogs, 2,
 };
 
 }  // namespace

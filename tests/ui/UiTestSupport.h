@@ -37,6 +37,9 @@ enum : int {
   kGoodClip = 50,   // a clip of three frames, 20 ms each
   kBadClip = 51,    // not a clip
   kBitmap = 60,     // a bitmap of 2 x 2 pixels
+  kIcon = 61,       // an icon of 16 x 16 pixels
+  kPng = 62,        // a bitmap in PNG, 3 x 2 pixels
+  kPictureClip = 52,  // a picture clip of four frames, 20 ms each
 };
 
 // Dialog kForm: a modal form with one control of each kind, in this tab

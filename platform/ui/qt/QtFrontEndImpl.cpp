@@ -40,7 +40,8 @@ std::optional<std::string> QtFrontEndImpl::ShowOpenFile(const OpenFileRequest& r
 }
 
 void QtFrontEndImpl::OnWindowEvent(WindowEvent event, const WindowSnapshot& window) {
-  QMetaObject::invokeMethod(m_context, [this, event, window] { Apply(event, window); },
+  // The pictures are read now, while the window's module is surely loaded.
+  QMetaObject::invokeMethod(m_context, [this, event, window, pictures = PicturesOf(window)] { Apply(event, window, pictures); },
                             Qt::QueuedConnection);
 }
 
@@ -102,7 +103,7 @@ int QtFrontEndImpl::Box(const MessageBoxRequest& request) {
   return fallback;
 }
 
-void QtFrontEndImpl::Apply(WindowEvent event, const WindowSnapshot& window) {
+void QtFrontEndImpl::Apply(WindowEvent event, const WindowSnapshot& window, const Pictures& pictures) {
   // Windows that were never made from a template (tooltips) show nothing.
   WindowView* view = Find(window.handle);
   if (event == WindowEvent::kDestroyed) {
@@ -121,7 +122,7 @@ void QtFrontEndImpl::Apply(WindowEvent event, const WindowSnapshot& window) {
     }
   }
   const bool wasVisible = view->isVisible();
-  view->Apply(window);
+  view->Apply(window, pictures);
   if (window.visible && !wasVisible) {
     // Centred over the owner, or on the screen.
     const QRect over = view->parentWidget() != nullptr ? view->parentWidget()->frameGeometry()

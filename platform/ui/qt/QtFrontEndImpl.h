@@ -34,7 +34,7 @@ class QtFrontEndImpl final : public FrontEnd {
  private:
   QWidget* ViewOf(HWND owner) const;
   int Box(const MessageBoxRequest& request);
-  void Apply(WindowEvent event, const WindowSnapshot& window);
+  void Apply(WindowEvent event, const WindowSnapshot& window, const Pictures& pictures);
 
   QObject* m_context;
   std::map<HWND, WindowView*> m_views;

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QDateTimeEdit>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPixmap>
@@ -69,6 +70,36 @@ bool PressKey(FrontEnd& frontEnd, HWND window, int qtKey) {
     QApplication::sendEvent(target, &press);
     return true;
   });
+}
+
+bool ShownText(FrontEnd& frontEnd, HWND window, int controlId, std::string* text) {
+  return OnQtThread(frontEnd, window, [&](WindowView& view) {
+    QWidget* widget = view.Widget(controlId);
+    if (auto* picker = qobject_cast<QDateTimeEdit*>(widget)) {
+      *text = U(picker->text());
+    } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+      *text = U(edit->displayText());
+    } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+      *text = U(button->text());
+    } else {
+      return false;
+    }
+    return true;
+  });
+}
+
+bool DateRange(FrontEnd& frontEnd, HWND window, int controlId, std::string* lowest, std::string* highest) {
+  return OnQtThread(frontEnd, window, [&](WindowView& view) {
+    auto* picker = qobject_cast<QDateTimeEdit*>(view.Widget(controlId));
+    if (picker == nullptr) return false;
+    *lowest = U(picker->minimumDate().toString("yyyy-MM-dd"));
+    *highest = U(picker->maximumDate().toString("yyyy-MM-dd"));
+    return true;
+  });
+}
+
+bool WaitUntilShown(FrontEnd& frontEnd, HWND window) {
+  return OnQtThread(frontEnd, window, [](WindowView&) { return true; });
 }
 
 bool RenderWindow(FrontEnd& frontEnd, HWND window, const std::string& pngPath,

@@ -45,4 +45,14 @@ bool TypeInto(FrontEnd& frontEnd, HWND window, int controlId, const std::string&
 // Presses a key (Qt::Key) where the focus is.
 bool PressKey(FrontEnd& frontEnd, HWND window, int qtKey);
 
+// What a control's widget shows as text (a date picker's date as it writes
+// it, an edit's text), and a date picker's range as yyyy-MM-dd; false when
+// the control is unknown.
+bool ShownText(FrontEnd& frontEnd, HWND window, int controlId, std::string* text);
+bool DateRange(FrontEnd& frontEnd, HWND window, int controlId, std::string* lowest, std::string* highest);
+
+// Returns once Qt has shown everything the window's thread reported before
+// the call (each snapshot applied and painted): for measuring a frame.
+bool WaitUntilShown(FrontEnd& frontEnd, HWND window);
+
 }  // namespace ui::qt

@@ -7,7 +7,10 @@
 #include <QFontDatabase>
 #include <QIcon>
 #include <QLabel>
+#include <QImage>
 #include <QLineEdit>
+#include <QPainter>
+#include <QPixmap>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
@@ -17,8 +20,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <optional>
 
 #include "platform/com/VariantTime.h"
+#include "platform/nls/Nls.h"
+#include "platform/ui/AnimationClip.h"
 #include "platform/ui/CommonControls.h"
 #include "platform/ui/Cursor.h"
 #include "platform/ui/Gdi.h"
@@ -64,6 +71,113 @@ QRect Scaled(const RECT& rect, const Scale& scale) {
   const int bottom = static_cast<int>(std::lround(rect.bottom * scale.y));
   return QRect(left, top, right - left, bottom - top);
 }
+
+// A picture's bytes as the snapshot carried them; empty when it did not.
+QByteArray BytesOf(const Pictures& pictures, HINSTANCE module, unsigned resourceType, unsigned id) {
+  const auto found = pictures.find({module, resourceType, id});
+  return found != pictures.end() ? found->second : QByteArray();
+}
+
+// A picture decoded once (Qt thread only), keyed by its bytes: the same
+// pointer may later be another library's.
+const QImage& ImageOf(const QByteArray& bytes) {
+  static std::map<QByteArray, QImage> images;
+  static const QImage none;
+  if (bytes.isEmpty()) return none;
+  auto found = images.find(bytes);
+  if (found == images.end()) found = images.emplace(bytes, QImage::fromData(bytes)).first;
+  return found->second;
+}
+
+// A picture clip: its strip of frames, decoded once; null for a text clip.
+struct PictureClip {
+  QImage strip;
+  int frames = 0;
+};
+const PictureClip* PictureClipOf(const QByteArray& bytes) {
+  static std::map<QByteArray, PictureClip> clips;
+  if (bytes.isEmpty()) return nullptr;
+  auto found = clips.find(bytes);
+  if (found == clips.end()) {
+    PictureClip clip;
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.constData());
+    if (const std::optional<AnimationClip> parsed = ParseAnimationClip(data, static_cast<std::size_t>(bytes.size()));
+        parsed && parsed->pictureFrames > 0) {
+      clip.strip.loadFromData(parsed->image, static_cast<int>(parsed->imageSize));
+      clip.frames = parsed->pictureFrames;
+    }
+    found = clips.emplace(bytes, clip).first;
+  }
+  return found->second.frames > 0 && !found->second.strip.isNull() ? &found->second : nullptr;
+}
+
+unsigned ImageResourceType(const ControlSnapshot& control) {
+  return control.imageType == IMAGE_ICON ? kResourceIcon : kResourceBitmap;
+}
+
+// The user's date picture (a Windows picture: d dd ddd dddd M MM MMM MMMM
+// yy yyyy, 'quoted' text) in Qt's words, which are the same but for the
+// era (g, gg), which Qt lacks.
+QString DatePicture(bool longDate) {
+  char16_t picture[80] = {};
+  if (GetLocaleInfo(LOCALE_USER_DEFAULT, longDate ? LOCALE_SLONGDATE : LOCALE_SSHORTDATE, picture, 80) <= 0) {
+    return "yyyy-MM-dd";
+  }
+  QString out;
+  bool quoted = false;
+  for (const QChar c : QString::fromUtf16(picture)) {
+    if (c == '\'') quoted = !quoted;
+    if (!quoted && c == 'g') continue;
+    out += c;
+  }
+  return out.trimmed();
+}
+
+// A picture: the image scaled to the control, rotated horizontally by the
+// runtime's offset with wrap-around (a map that moves under a marker), or
+// an icon at its own size in the middle of the control. Painted again for
+// every offset, so each frame of a movement is seen.
+class PictureView final : public QWidget {
+ public:
+  explicit PictureView(QWidget* parent) : QWidget(parent) {}
+  void Show(const QImage& image, bool icon, long offset) {
+    if (image.cacheKey() == m_image.cacheKey() && icon == m_icon && offset == m_offset) return;
+    m_image = image;
+    m_icon = icon;
+    m_offset = offset;
+    repaint();
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    if (m_image.isNull()) return;
+    QPainter painter(this);
+    if (m_icon) {
+      painter.drawImage((width() - m_image.width()) / 2, (height() - m_image.height()) / 2, m_image);
+      return;
+    }
+    // Scaled once to the control, in the screen's own format: a frame of
+    // a moving map is then two plain copies (a frame is to cost well under
+    // 2 ms).
+    if (m_scaled.isNull() || m_scaledKey != m_image.cacheKey() || m_scaled.size() != size()) {
+      m_scaled = QPixmap::fromImage(m_image.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+      m_scaledKey = m_image.cacheKey();
+    }
+    const long w = m_image.width();
+    const long imageShift = ((m_offset % w) + w) % w;
+    const int shift = static_cast<int>(std::lround(static_cast<double>(imageShift) * width() / w)) % width();
+    // Column x of the image at (x + shift) mod width: the image twice.
+    painter.drawPixmap(shift, 0, m_scaled);
+    if (shift != 0) painter.drawPixmap(shift - width(), 0, m_scaled);
+  }
+
+ private:
+  QImage m_image;
+  QPixmap m_scaled;  // m_image at the control's size
+  qint64 m_scaledKey = 0;
+  bool m_icon = false;
+  long m_offset = 0;
+};
 
 // A static control: text, picture, or a link that draws itself; the mouse
 // goes to the runtime, which decides what happens.
@@ -127,7 +241,7 @@ void WindowView::SendTyped(HWND handle, const QString& text) {
     // word on the text (cut to its limit, say) stands.
     QMetaObject::invokeMethod(QCoreApplication::instance(), [self, handle] {
       if (self == nullptr) return;
-      if (--self->m_typing[handle] == 0) self->Apply(self->m_last);
+      if (--self->m_typing[handle] == 0) self->Apply(self->m_last, self->m_pictures);
     }, Qt::QueuedConnection);
   });
 }
@@ -230,13 +344,21 @@ QWidget* WindowView::Make(const ControlSnapshot& control) {
       widget = label;
       break;
     }
-    default:
-      widget = new StaticView(handle, &m_scaleX, &m_scaleY, nullptr);
+    default: {
+      const DWORD type = control.style & SS_TYPEMASK;
+      if (control.kind == ControlKind::kPicture || type == SS_BITMAP || type == SS_ICON) {
+        widget = new PictureView(nullptr);
+      } else {
+        widget = new StaticView(handle, &m_scaleX, &m_scaleY, nullptr);
+      }
       break;
+    }
   }
+  // Numbers read left to right in every language: "-3", never "3-".
+  const bool number = m_numbers.count(control.id) != 0;
   // Made without a parent, so that it takes its reading direction from
   // the start: a line edit keeps the direction it was made with.
-  widget->setLayoutDirection((control.exStyle & (WS_EX_RTLREADING | WS_EX_LAYOUTRTL)) != 0
+  widget->setLayoutDirection((control.exStyle & (WS_EX_RTLREADING | WS_EX_LAYOUTRTL)) != 0 && !number
                                  ? Qt::RightToLeft
                                  : Qt::LeftToRight);
   widget->setParent(this);
@@ -250,7 +372,8 @@ QWidget* WindowView::Make(const ControlSnapshot& control) {
 
 void WindowView::Update(ControlView& view, const ControlSnapshot& control) {
   QWidget* widget = view.widget;
-  const bool rtl = (control.exStyle & (WS_EX_RTLREADING | WS_EX_LAYOUTRTL)) != 0;
+  const bool number = m_numbers.count(control.id) != 0;
+  const bool rtl = (control.exStyle & (WS_EX_RTLREADING | WS_EX_LAYOUTRTL)) != 0 && !number;
   widget->setLayoutDirection(rtl ? Qt::RightToLeft : Qt::LeftToRight);
   widget->setGeometry(Scaled(control.rect, m_scale));
   widget->setEnabled(control.enabled);
@@ -259,20 +382,19 @@ void WindowView::Update(ControlView& view, const ControlSnapshot& control) {
   switch (control.kind) {
     case ControlKind::kButton: {
       auto* button = static_cast<QPushButton*>(widget);
-      button->setText(text);
-      button->setDefault((control.style & 0xF) == BS_DEFPUSHBUTTON);
-      // A picture beside the text, as large as the button's height allows.
-      QIcon icon;
-      if (control.imageId != 0) {
-        QPixmap picture;
-        if (picture.loadFromData(reinterpret_cast<const uchar*>(control.imageData.data()),
-                                 static_cast<uint>(control.imageData.size()))) {
-          icon = QIcon(picture);
-        }
-        const int side = std::clamp(widget->height() - 8, 12, 32);
-        button->setIconSize(QSize(side, side));
+      const QImage& image =
+          ImageOf(BytesOf(m_pictures, control.imageModule, ImageResourceType(control), control.imageId));
+      // BS_ICON and BS_BITMAP show the image in place of the text; without
+      // them an image stands beside the text, no taller than the button
+      // leaves room for.
+      const bool imageOnly = (control.style & (BS_ICON | BS_BITMAP)) != 0 && !image.isNull();
+      button->setIcon(image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image)));
+      if (!image.isNull()) {
+        const int side = std::max(widget->height() - 8, 12);
+        button->setIconSize(imageOnly ? image.size() : image.size().boundedTo(QSize(side, side)));
       }
-      button->setIcon(icon);
+      button->setText(imageOnly ? QString() : text);
+      button->setDefault((control.style & 0xF) == BS_DEFPUSHBUTTON);
       break;
     }
     case ControlKind::kCheckBox:
@@ -296,7 +418,11 @@ void WindowView::Update(ControlView& view, const ControlSnapshot& control) {
       const Qt::Alignment alignment = (control.style & ES_RIGHT) != 0    ? Qt::AlignRight
                                       : (control.style & ES_CENTER) != 0 ? Qt::AlignHCenter
                                                                          : Qt::AlignLeft;
-      if (edit->alignment() != (alignment | Qt::AlignVCenter)) edit->setAlignment(alignment | Qt::AlignVCenter);
+      // A number in a dialog that reads from the right stands at the right,
+      // written left to right.
+      const bool rightAligned = number && (control.exStyle & (WS_EX_RTLREADING | WS_EX_LAYOUTRTL)) != 0;
+      const Qt::Alignment wanted = (rightAligned ? Qt::AlignRight | Qt::AlignAbsolute : alignment) | Qt::AlignVCenter;
+      if (edit->alignment() != wanted) edit->setAlignment(wanted);
       if (edit->text() != text && !Typing(control.handle)) edit->setText(text);
       break;
     }
@@ -306,7 +432,13 @@ void WindowView::Update(ControlView& view, const ControlSnapshot& control) {
       QSignalBlocker block(combo);
       if (!view.made || view.last.items != control.items) {
         combo->clear();
-        for (const std::string& item : control.items) combo->addItem(Q(item));
+        // Qt draws a list's text left to right whatever the list's
+        // direction: "(GMT +10:00) Sydney" in Arabic would read from the
+        // left. A list that reads from the right embeds each item so.
+        const bool embed = rtl && !combo->isEditable();
+        for (const std::string& item : control.items) {
+          combo->addItem(embed ? QChar(0x202B) + Q(item) + QChar(0x202C) : Q(item));
+        }
       }
       combo->setCurrentIndex(control.selection);
       if (combo->isEditable() && combo->currentText() != text && !Typing(control.handle)) {
@@ -317,18 +449,21 @@ void WindowView::Update(ControlView& view, const ControlSnapshot& control) {
     case ControlKind::kDatePicker: {
       auto* picker = static_cast<QDateTimeEdit*>(widget);
       QSignalBlocker block(picker);
-      // A day outside the range cannot be picked on the desktop either: the
-      // runtime would refuse it while the widget showed it.
-      SYSTEMTIME time{};
-      const QDate first = control.hasDateMin && VariantTimeToSystemTime(control.dateMin, &time)
-                              ? QDate(time.wYear, time.wMonth, time.wDay)
-                              : QDate(100, 1, 1);
-      const QDate last = control.hasDateMax && VariantTimeToSystemTime(control.dateMax, &time)
-                             ? QDate(time.wYear, time.wMonth, time.wDay)
-                             : QDate(9999, 12, 31);
-      if (!control.timeOnly && (picker->minimumDate() != first || picker->maximumDate() != last)) {
-        picker->setDateRange(first, last);
+      if (!control.timeOnly) {
+        // The user's own way of writing a date, and no day outside the
+        // range the dialog set.
+        const QString format = DatePicture((control.style & DTS_LONGDATEFORMAT) == DTS_LONGDATEFORMAT);
+        if (picker->displayFormat() != format) picker->setDisplayFormat(format);
+        SYSTEMTIME bound{};
+        const QDate lowest = control.hasDateMin && VariantTimeToSystemTime(control.dateMin, &bound)
+                                 ? QDate(bound.wYear, bound.wMonth, bound.wDay)
+                                 : QDate(100, 1, 1);
+        const QDate highest = control.hasDateMax && VariantTimeToSystemTime(control.dateMax, &bound)
+                                  ? QDate(bound.wYear, bound.wMonth, bound.wDay)
+                                  : QDate(9999, 12, 31);
+        picker->setDateRange(lowest, highest);
       }
+      SYSTEMTIME time{};
       if (!control.dateText.empty() && VariantTimeToSystemTime(control.date, &time)) {
         picker->setDateTime(QDateTime(QDate(time.wYear, time.wMonth, time.wDay),
                                       QTime(time.wHour, time.wMinute)));
@@ -341,21 +476,30 @@ void WindowView::Update(ControlView& view, const ControlSnapshot& control) {
       bar->setValue(control.position);
       break;
     }
-    case ControlKind::kAnimation:
-      static_cast<QLabel*>(widget)->setText(Q(control.frame));
+    case ControlKind::kAnimation: {
+      auto* label = static_cast<QLabel*>(widget);
+      // A picture clip shows the frame's part of its strip; a text clip
+      // its text.
+      const PictureClip* clip = PictureClipOf(BytesOf(m_pictures, control.clipModule, kResourceAnimation, control.clip));
+      if (clip != nullptr) {
+        const int width = clip->strip.width() / clip->frames;
+        const int frame = std::clamp(control.frameIndex, 0, clip->frames - 1);
+        label->setPixmap(QPixmap::fromImage(clip->strip.copy(frame * width, 0, width, clip->strip.height())));
+      } else {
+        label->setText(Q(control.frame));
+      }
       break;
+    }
     case ControlKind::kUpDown:
       break;
     default: {
-      auto* label = static_cast<QLabel*>(widget);
-      const DWORD type = control.style & SS_TYPEMASK;
-      if ((type == SS_BITMAP || type == SS_ICON) && control.imageId != 0) {
-        QPixmap picture;
-        picture.loadFromData(reinterpret_cast<const uchar*>(control.imageData.data()),
-                             static_cast<uint>(control.imageData.size()));
-        label->setPixmap(picture);
+      if (auto* picture = dynamic_cast<PictureView*>(widget)) {
+        const bool icon = control.imageType == IMAGE_ICON;
+        picture->Show(ImageOf(BytesOf(m_pictures, control.imageModule, ImageResourceType(control), control.imageId)),
+                      icon, control.imageOffset.x);
         break;
       }
+      auto* label = static_cast<QLabel*>(widget);
       label->setText((control.style & SS_NOPREFIX) != 0 ? text : WithoutPrefix(text));
       label->setWordWrap(true);
       const Qt::Alignment horizontal = (control.style & 0x3) == SS_CENTER ? Qt::AlignHCenter
@@ -382,8 +526,24 @@ void WindowView::Update(ControlView& view, const ControlSnapshot& control) {
   widget->setVisible(control.visible);
 }
 
-void WindowView::Apply(const WindowSnapshot& snapshot) {
+Pictures PicturesOf(const WindowSnapshot& snapshot) {
+  Pictures pictures;
+  const auto take = [&](HINSTANCE module, unsigned type, unsigned id) {
+    if (id == 0 || pictures.count({module, type, id}) != 0) return;
+    if (const ResourceBinary* data = FindBinary(module, type, id)) {
+      pictures[{module, type, id}] = QByteArray(reinterpret_cast<const char*>(data->data), static_cast<qsizetype>(data->size));
+    }
+  };
+  for (const ControlSnapshot& control : snapshot.controls) {
+    take(control.imageModule, ImageResourceType(control), control.imageId);
+    take(control.clipModule, kResourceAnimation, control.clip);
+  }
+  return pictures;
+}
+
+void WindowView::Apply(const WindowSnapshot& snapshot, const Pictures& pictures) {
   m_applying = true;
+  m_pictures = pictures;
   m_scale = ScaleFor(snapshot.fontPointSize);
   m_scaleX = m_scale.x;
   m_scaleY = m_scale.y;
@@ -398,6 +558,12 @@ void WindowView::Apply(const WindowSnapshot& snapshot) {
   // The template already places the controls from the right; only the
   // title bar and the window's own texts read right to left.
   setLayoutDirection(rtl ? Qt::RightToLeft : Qt::LeftToRight);
+  // The edits that hold numbers: ES_NUMBER, or stepped by an up-down.
+  m_numbers.clear();
+  for (const ControlSnapshot& control : snapshot.controls) {
+    if (control.kind == ControlKind::kEdit && (control.style & ES_NUMBER) != 0) m_numbers.insert(control.id);
+    if (control.kind == ControlKind::kUpDown && control.buddyId != 0) m_numbers.insert(control.buddyId);
+  }
   std::map<HWND, ControlView> kept;
   for (const ControlSnapshot& control : snapshot.controls) {
     ControlView view;

@@ -6,9 +6,12 @@
 
 #include <QFont>
 #include <QKeyEvent>
+#include <QByteArray>
 #include <QWidget>
 
 #include <map>
+#include <set>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -26,6 +29,13 @@ struct Scale {
   QFont font;
 };
 
+// The bytes of the pictures a snapshot shows (images, picture clips), by
+// module, resource type and id. Read on the window's thread while their
+// module is loaded: the Qt thread may apply the snapshot after the window
+// has gone and its resource library with it.
+using Pictures = std::map<std::tuple<HINSTANCE, unsigned, unsigned>, QByteArray>;
+Pictures PicturesOf(const WindowSnapshot& snapshot);
+
 // A control's widget and what the runtime last said of the control.
 struct ControlView {
   QWidget* widget = nullptr;
@@ -38,7 +48,7 @@ class WindowView final : public QWidget {
  public:
   explicit WindowView(HWND handle) : QWidget(nullptr, Qt::Dialog), m_handle(handle) {}
 
-  void Apply(const WindowSnapshot& snapshot);
+  void Apply(const WindowSnapshot& snapshot, const Pictures& pictures);
   const WindowSnapshot& Last() const { return m_last; }
   HWND Handle() const { return m_handle; }
   QWidget* Widget(int id) const;
@@ -75,6 +85,8 @@ class WindowView final : public QWidget {
   double m_scaleY = 1.0;
   std::map<HWND, ControlView> m_controls;
   std::map<HWND, int> m_typing;  // texts sent and not typed yet, by control
+  Pictures m_pictures;           // those of m_last
+  std::set<int> m_numbers;       // the edits that hold numbers, by id
   bool m_applying = false;
   int m_focusId = 0;
 };
