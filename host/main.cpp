@@ -202,5 +202,6 @@ int main(int argc, char** argv) {
   host::EndFrontEnd();
   CoFreeUnusedLibraries();
   CoUninitialize();
+  host::CalendarStore::CloseCurrent();
   return code;
 }

@@ -230,6 +230,16 @@ void CalendarStore::SetProcessOptions(const StoreOptions& options) {
   if (process.current != nullptr) process.current->SetOptions(options);
 }
 
+void CalendarStore::CloseCurrent() {
+  std::shared_ptr<CalendarStore> last;
+  ProcessState& process = Process();
+  {
+    std::lock_guard<std::mutex> lock(process.mutex);
+    last.swap(process.current);
+  }
+  // Closed here, outside the lock, when this was the last holder.
+}
+
 std::shared_ptr<CalendarStore> CalendarStore::Open(std::filesystem::path file,
                                                    const StoreOptions& options) {
   // The constructor is private; make_shared cannot reach it.

@@ -54,6 +54,11 @@ class CalendarStore : public std::enable_shared_from_this<CalendarStore> {
   // The options of every store ForCurrentProfile opens, the current one
   // included (the host sets them from its command line).
   static void SetProcessOptions(const StoreOptions& options);
+  // Lets go of the current store, which closes when nobody else holds it:
+  // the last close moves the log into outlook.db, so that the file alone
+  // holds the calendar (a backup of it, or a user moving it aside). The
+  // host calls it before it exits.
+  static void CloseCurrent();
 
   static std::shared_ptr<CalendarStore> Open(std::filesystem::path file,
                                              const StoreOptions& options = {});

@@ -130,6 +130,11 @@ TEST_F(StartCommandTest, AddinConnectsAndHearsTheHostInOutlooksOrder) {
       "Close explorers=0",   "OnBeginShutdown", "OnDisconnection mode=0"};
   EXPECT_EQ(LogLines(), expected);
 
+  // The run closed its store: what it saved is in outlook.db itself, not
+  // left in the log beside it, so a copy of that one file keeps it.
+  const std::filesystem::path log = profile::File("outlook.db-wal");
+  EXPECT_TRUE(!std::filesystem::exists(log) || std::filesystem::file_size(log) == 0);
+
   // What it saved is in the store and in calendar.ics.
   auto store = host::CalendarStore::Open(profile::File("outlook.db"));
   ASSERT_EQ(store->Count(host::FolderKind::kCalendar), 1u);
