@@ -15,7 +15,7 @@
 #   layer 4  the settings record and its store
 #   layer 5  small controls the dialogs share
 #   layer 6  the subsystems: the calendar's operations, the timetable, the
-#            dialogs of the calculation
+#            dialogs of the calculation, the calendar's dialogs
 #   layer 7  the dialogs of the locations (they open the daylight dialog)
 #   layer 8  the options page (it opens the dialogs of the layers below and
 #            brings the calendar in line on Apply)
@@ -69,7 +69,9 @@ orvane_addin_library(controls LAYER 5
 orvane_addin_library(calc_dialogs LAYER 6
   USES controls
   FILES
-    calc/DaylightDlg.cpp calc/DaylightDlg.h)
+    calc/AdvancedDlg.cpp calc/AdvancedDlg.h
+    calc/DaylightDlg.cpp calc/DaylightDlg.h
+    calc/SoundDlg.cpp calc/SoundDlg.h)
 
 orvane_addin_library(calendar LAYER 6
   USES controls
@@ -84,6 +86,15 @@ orvane_addin_library(calendar LAYER 6
     calendar/PrayerCalendar.h
     calendar/UpdateItems.cpp)
 
+# The dialogs that edit the calendar's settings (the prayers chosen, the
+# custom reminders), apart from the calendar's operations: those run with no
+# window at start-up and from the host's timer, and need none of this.
+orvane_addin_library(calendar_dialogs LAYER 6
+  USES controls
+  FILES
+    calendar/CustomPrayersDlg.cpp calendar/CustomPrayersDlg.h
+    calendar/CustomRemindersDlg.cpp calendar/CustomRemindersDlg.h)
+
 orvane_addin_library(timetable LAYER 6
   USES settings
   FILES
@@ -96,7 +107,7 @@ orvane_addin_library(location_dialogs LAYER 7
     locations/LocationDlg.cpp locations/LocationDlg.h)
 
 orvane_addin_library(options_page LAYER 8
-  USES calendar timetable location_dialogs
+  USES calendar calendar_dialogs timetable location_dialogs
   FILES
     options/PageDialogs.cpp options/PageDialogs.h
     options/PageOwner.h
@@ -104,7 +115,7 @@ orvane_addin_library(options_page LAYER 8
     options/PrayerPage.cpp options/PrayerPage.h)
 
 orvane_addin_library(addin_core LAYER 9
-  USES calendar timetable location_dialogs options_page
+  USES calendar calendar_dialogs timetable location_dialogs options_page
   FILES
     addin/ClassTable.cpp addin/ClassTable.h
     addin/Commands.cpp

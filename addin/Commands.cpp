@@ -8,7 +8,9 @@
 #include "services/TraceLog.h"
 #include "calendar/CalendarQueries.h"
 #include "locations/CityInfo.h"
+#include "platform/fs/Profile.h"
 #include "platform/shell/ShellExecute.h"
+#include "services/Flavour.h"
 #include "timetable/ImsakyyaBuilder.h"
 #include "platform/ui/Resources.h"
 
@@ -75,7 +77,12 @@ HRESULT COutlookPrayer::ImsakyyaCommand() {
   CCityInfo city;
   if (settings.location.empty() || city.GetInfoFromLine(settings.location.c_str()) == 0) return S_OK;
   HRESULT hr = S_OK;
-  const std::string path = resource_library::AddinFolder() + "imsakyya.html";
+  std::string path;
+  try {
+    path = (profile::FolderToWrite(resource_library::AddinFolder(), flavour::kProfileFolder) / "imsakyya.html").string();
+  } catch (const std::exception&) {
+    return E_FAIL;  // no profile either: nowhere of the user's to write
+  }
   try {
     CImsakyyaBuilder builder(static_cast<LONG>(settings.timetableCalendar), static_cast<LONG>(settings.timetableRange),
                              m_calculator.Get(), city.m_name.value_or(u""), city.m_state.value_or(u""),

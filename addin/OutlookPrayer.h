@@ -61,6 +61,7 @@ class COutlookPrayer : public _IDTExtensibility2,
   const TimeInfo& CurrentPeriod() const override { return g_timeInfo; }
   _Application* Application() override { return m_application.Get(); }
   _Items* CalendarItems() override { return m_calendarItems.Get(); }
+  MAPIFolder* CalendarFolder() override { return m_calendar.Get(); }
   MAPIFolder* DeletedItemsFolder() override { return m_deletedItems.Get(); }
   CHadithServer& Hadith() override { return m_hadith; }
   std::unique_ptr<ICalendarProgress> NewProgress() override;

@@ -35,6 +35,11 @@ HRESULT COutlookPrayer::OnStartup() {
     settings.lastCleanup = g_timeInfo.periodEnd;
     m_store.SaveSettings();
   }
+  // Written with another rule, or before times stood on their own day: set
+  // right first, so that the update below reads each item's own day.
+  if (m_calculator) {
+    if (HRESULT hr = m_prayerCalendar.ApplyHighLatitudeRule(); FAILED(hr)) return hr;
+  }
   if (settings.updatePending) {
     // The settings changed while the add-in was not running (a city chosen
     // with `orvane dialog location`): the appointments already written are
@@ -74,6 +79,7 @@ void COutlookPrayer::CheckFirstEntryTime() {
 
 HRESULT COutlookPrayer::GenerateNext(bool force) {
   TraceEnter("COutlookPrayer::GenerateNext");
+  if (HRESULT hr = m_prayerCalendar.CheckCity(); FAILED(hr)) return hr;
   AddinSettings& settings = Settings();
   if (!m_calculator) return E_UNEXPECTED;
   if (HRESULT hr = m_prayerCalendar.ApplyHighLatitudeRule(); FAILED(hr)) return hr;

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <optional>
 #include <unordered_map>
 
 #include "calc/PrayerEngine.h"
+#include "platform/time/Calendar.h"
 
 namespace {
 
@@ -70,24 +72,56 @@ struct NightPair {
   bool fajrByRule = false;
 };
 
+// The year of a valid date and its ordinal day in that year, from one
+// reading of its fields.
+struct YearDay {
+  int year;
+  int dayOfYear;
+};
+YearDay YearDayOf(const COleDate& date) {
+  SYSTEMTIME st;
+  date.GetAsSystemTime(&st);
+  return {st.wYear, calendar::DayOfYear(st.wYear, st.wMonth, st.wDay)};
+}
+
 class ScheduleSolver {
  public:
-  ScheduleSolver(const CalcParams& params, const COleDate& date)
+  ScheduleSolver(const CalcParams& params, const COleDate& date, SolvedEvents* kept)
+      : ScheduleSolver(params, YearDayOf(date), kept) {}
+  ScheduleSolver(const CalcParams& params, YearDay date, SolvedEvents* kept)
       : m_engine(params.Longitude, params.Latitude, params.TimeZone, params.DaylightSavings,
-                 date.GetYear(), CPrayerEngine::ShadowFactor(params.AsrMethod), params.Method,
+                 date.year, CPrayerEngine::ShadowFactor(params.AsrMethod), params.Method,
                  params.CustomFajrAngle, params.CustomIshaAngle, params.CustomFajrInterval,
                  params.CustomIshaInterval),
-        m_date(date.GetDayOfYear()),
+        m_date(date.dayOfYear),
         m_latitude(params.Latitude),
         m_bounded(std::fabs(params.Latitude) > kBoundedAbove) {
-    m_engine.SetDaylightRange(params.DaylightStartDay, params.DaylightStartMonth,
-                              params.DaylightEndDay, params.DaylightEndMonth);
+    // The range counts only on a clock that keeps summer time.
+    if (params.DaylightSavings) {
+      m_engine.SetDaylightRange(params.DaylightStartDay, params.DaylightStartMonth,
+                                params.DaylightEndDay, params.DaylightEndMonth);
+    }
     // One clock for the whole computation: the neighbouring days it looks at
     // are seen on the date's clock, so that their times compare with its own.
     m_engine.SetClockFor(m_date);
     const double ahead = m_engine.LongitudeHours() + m_engine.EffectiveTimeZone();
     m_shift = static_cast<int>(std::floor(ahead / 24.0 + 0.5));
     m_residual = ahead - 24.0 * m_shift;
+    // Every event solved depends on these and on its day alone.
+    m_key = {static_cast<double>(date.year), params.Longitude, params.Latitude,
+             m_engine.EffectiveTimeZone(), static_cast<double>(params.Method),
+             CPrayerEngine::ShadowFactor(params.AsrMethod), params.CustomFajrAngle,
+             params.CustomIshaAngle, params.CustomFajrInterval, params.CustomIshaInterval};
+    m_kept = kept;
+    if (m_kept != nullptr && m_kept->filled &&
+        std::memcmp(m_kept->key.data(), m_key.data(), sizeof m_key) == 0) {
+      for (int k = 0; k <= 2 * kNearDays; ++k) {
+        const int from = m_date - kNearDays + k - m_kept->firstDay;
+        if (from >= 0 && from <= 2 * kNearDays) {
+          m_nearDays[static_cast<std::size_t>(k)] = m_kept->days[static_cast<std::size_t>(from)];
+        }
+      }
+    }
     switch (params.HighLatitude) {
       case eMiddleOfNight:
         m_fajrPortion = m_ishaPortion = 0.5;
@@ -128,12 +162,11 @@ class ScheduleSolver {
 
   // What is solved once: the days near the date in place, the others (which
   // only the searches of polar days and nights meet) in a map.
-  static constexpr int kNearDays = 3;
-  struct SolvedDay {
-    std::array<double, 6> hours{};
-    unsigned known = 0;
-  };
+  static constexpr int kNearDays = SolvedEvents::kNearDays;
+  using SolvedDay = SolvedEvents::Day;
   std::array<SolvedDay, 2 * kNearDays + 1> m_nearDays{};
+  decltype(SolvedEvents::key) m_key{};
+  SolvedEvents* m_kept = nullptr;  // the caller's, for the next date
   std::unordered_map<long long, double> m_farEvents;
   std::array<std::optional<Night>, 3> m_nights;     // after the day before, the date, the next day
   std::array<std::optional<NightPair>, 2> m_pairs;  // after the day before, after the date
@@ -391,6 +424,12 @@ DaySchedule ScheduleSolver::Run() {
     schedule.times[i].dayOffset = static_cast<int>(offset);
     schedule.times[i].time = COleDate(static_cast<double>(ofDay) / 1440.0);
   }
+  if (m_kept != nullptr) {
+    m_kept->key = m_key;
+    m_kept->filled = true;
+    m_kept->firstDay = m_date - kNearDays;
+    m_kept->days = m_nearDays;
+  }
   return schedule;
 }
 
@@ -410,7 +449,7 @@ DayTimes DaySchedule::TimesOfDay() const {
   return result;
 }
 
-DaySchedule ComputeDaySchedule(const CalcParams& params, const COleDate& date) {
+DaySchedule ComputeDaySchedule(const CalcParams& params, const COleDate& date, SolvedEvents* solved) {
   if (!date.IsValid()) return DaySchedule{};
-  return ScheduleSolver(params, date).Run();
+  return ScheduleSolver(params, date, solved).Run();
 }

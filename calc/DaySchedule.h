@@ -67,6 +67,24 @@ struct DaySchedule {
   DayTimes TimesOfDay() const;
 };
 
+// The sun's events a schedule solved on the days around its date. A caller
+// that computes date after date (the calculator, for a century) keeps one and
+// hands it to every call: the next date's schedule takes from it the days
+// both look at, when it is computed for the same place, settings, year and
+// clock; anything else starts afresh. Either way the times are those of a
+// computation without it.
+struct SolvedEvents {
+  struct Day {
+    std::array<double, 6> hours{};  // by event
+    unsigned known = 0;             // bit (1 << event) of each solved one
+  };
+  static constexpr int kNearDays = 3;  // each side of the date
+  std::array<double, 10> key{};        // what the events depend on; see the .cpp
+  bool filled = false;
+  int firstDay = 0;  // ordinal day, in the key's year, of days[0]
+  std::array<Day, 2 * kNearDays + 1> days{};
+};
+
 // The schedule of the date (its time of day is ignored); every time is
 // invalid when the date is.
-DaySchedule ComputeDaySchedule(const CalcParams& params, const COleDate& date);
+DaySchedule ComputeDaySchedule(const CalcParams& params, const COleDate& date, SolvedEvents* solved = nullptr);

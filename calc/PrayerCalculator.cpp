@@ -1,6 +1,7 @@
 #include "calc/PrayerCalculator.h"
 
 #include "platform/com/DispatchThunks.h"
+#include "platform/com/VariantTime.h"
 
 namespace {
 
@@ -202,43 +203,67 @@ HRESULT CPrayerCalculator::get_PolarTimes(LONG* pVal) {
   return Answer(pVal, static_cast<LONG>(m_schedule.polarTimes));
 }
 
+namespace {
+
+// Day and month of a date, or kInvalidField for both when it has none.
+void DayAndMonth(const COleDate& date, int* day, int* month) {
+  SYSTEMTIME st;
+  const bool valid = date.GetAsSystemTime(&st);
+  *day = valid ? st.wDay : COleDate::kInvalidField;
+  *month = valid ? st.wMonth : COleDate::kInvalidField;
+}
+
+}  // namespace
+
+// A client that walks many days (orvane calc, a century at a time) calls this
+// once a day: the date's fields are read once, and the summer-time range only
+// while the clock keeps summer time, the only time it counts.
 HRESULT CPrayerCalculator::Recalc(DATE dt) {
   m_date = dt;
   m_times.fill(COleDate(kInvalidDate));
   m_prayerTimes.fill(COleDate(kInvalidDate));
   m_schedule = DaySchedule{};
-  if (!m_date.IsValid()) return S_OK;
+  SYSTEMTIME date;
+  if (!m_date.GetAsSystemTime(&date)) return S_OK;
 
   CalcParams params;
   params.Longitude = m_longitude;
   params.Latitude = m_latitude;
   params.TimeZone = m_timeZone;
   params.DaylightSavings = m_daylightSavings;
-  params.DaylightStartDay = m_daylightStart.GetDay();
-  params.DaylightStartMonth = m_daylightStart.GetMonth();
-  params.DaylightEndDay = m_daylightEnd.GetDay();
-  params.DaylightEndMonth = m_daylightEnd.GetMonth();
+  if (m_daylightSavings) {
+    DayAndMonth(m_daylightStart, &params.DaylightStartDay, &params.DaylightStartMonth);
+    DayAndMonth(m_daylightEnd, &params.DaylightEndDay, &params.DaylightEndMonth);
+  }
   params.Method = m_method;
   params.AsrMethod = m_asrMethod;  // the custom angles and intervals stay 0
   params.HighLatitude = m_highLatitudeRule;
-  m_schedule = ComputeDaySchedule(params, m_date);
+  m_schedule = ComputeDaySchedule(params, m_date, &m_solved);
 
   // The schedule's times lie on day zero: IPrayerCalculator's getters attach
   // them to the requested date, PrayerTime to the date each falls on.
   COleDate day;
-  if (!day.SetDateTime(m_date.GetYear(), m_date.GetMonth(), m_date.GetDay(), 0, 0, 0)) return S_OK;
+  if (!day.SetDateTime(date.wYear, date.wMonth, date.wDay, 0, 0, 0)) return S_OK;
   for (std::size_t i = 0; i < kDayTimesCount; ++i) {
     const ScheduledTime& scheduled = m_schedule.times[i];
-    if (!scheduled.time.IsValid()) continue;
-    const int hour = scheduled.time.GetHour();
-    const int minute = scheduled.time.GetMinute();
+    std::int64_t dayZero = 0;
+    std::int32_t second = 0;
+    if (!scheduled.time.IsValid() || !SplitVariantTime(scheduled.time, &dayZero, &second)) continue;
+    const int hour = second / 3600;
+    const int minute = second / 60 % 60;
     COleDate attached;
-    if (attached.SetDateTime(day.GetYear(), day.GetMonth(), day.GetDay(), hour, minute, 0)) {
+    if (attached.SetDateTime(date.wYear, date.wMonth, date.wDay, hour, minute, 0)) {
       m_times[i] = attached;
     }
+    if (scheduled.dayOffset == 0) {
+      m_prayerTimes[i] = m_times[i];  // the date's own day: the same time
+      continue;
+    }
     const COleDate own = day + COleDateSpan(static_cast<double>(scheduled.dayOffset));
+    SYSTEMTIME ownDay;
     COleDate onOwnDay;
-    if (own.IsValid() && onOwnDay.SetDateTime(own.GetYear(), own.GetMonth(), own.GetDay(), hour, minute, 0)) {
+    if (own.GetAsSystemTime(&ownDay) &&
+        onOwnDay.SetDateTime(ownDay.wYear, ownDay.wMonth, ownDay.wDay, hour, minute, 0)) {
       m_prayerTimes[i] = onOwnDay;
     }
   }

@@ -1,8 +1,10 @@
 #pragma once
 // CPrayerCalculator, the PrayerCalculator class: the calculation parameters
 // as properties, and the six times of the date of the last Recalc. Every
-// Recalc builds and discards its own engine, so nothing but the properties
-// carries from one call to the next. Apartment-threaded: no locking.
+// Recalc builds and discards its own engine; besides the properties, only the
+// sun's events solved around the last date carry to the next call, and only
+// a call with the same place, settings, year and clock takes them, so that
+// each result is that of a fresh calculator. Apartment-threaded: no locking.
 //
 // IPrayerCalculator's getters give each time on the requested date, as they
 // always did; IPrayerCalculator2, for clients that ask for it, adds the
@@ -95,4 +97,7 @@ class CPrayerCalculator : public IPrayerCalculator2, public ISupportErrorInfo {
   // The same times with the dates they fall on, and where they came from.
   DayTimes m_prayerTimes = m_times;
   DaySchedule m_schedule;
+  // For a client that walks day after day: the next day reuses what this
+  // one solved on the days both look at.
+  SolvedEvents m_solved;
 };

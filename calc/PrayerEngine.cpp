@@ -64,12 +64,16 @@ CPrayerEngine::CPrayerEngine(double longitude, double latitude, double timeZone,
          kDegToRad;
   m_GMST0 = std::fmod(std::fmod(2400.051261666667 * T, 24.0) + 6.6460655555555554, 24.0);
   m_obliquity = (23.452294444444444 - 0.0130125 * T) * kDegToRad;
+  m_cosObliquity = std::cos(m_obliquity);
+  m_sinObliquity = std::sin(m_obliquity);
   m_perigee =
       std::fmod(281.2208333333333 + T * (1.719175 + 0.00045277777777777775 * T), 360.0) *
       kDegToRad;
 
   m_longitudeHours = longitude * kDegToRad * kRadToHours;
   m_latitude = latitude * kDegToRad;
+  m_sinLatitude = std::sin(m_latitude);
+  m_cosLatitude = std::cos(m_latitude);
 
   m_sunriseZenith = kSunriseSunsetZenithDeg * kDegToRad;
   m_sunsetZenith = kSunriseSunsetZenithDeg * kDegToRad;
@@ -133,9 +137,9 @@ CPrayerEngine::SunPosition CPrayerEngine::PositionAt(double j) const {
   const double M = j * m_meanMotion + m_M0;
   const double lambda = M + m_K1 * std::sin(M) + m_K2 * std::sin(2.0 * M) + m_perigee;
   double alpha =
-      std::atan2(std::cos(m_obliquity) * std::sin(lambda), std::cos(lambda)) * kRadToHours;
+      std::atan2(m_cosObliquity * std::sin(lambda), std::cos(lambda)) * kRadToHours;
   if (alpha < 0.0) alpha += 24.0;
-  return {alpha, std::sin(m_obliquity) * std::sin(lambda)};
+  return {alpha, m_sinObliquity * std::sin(lambda)};
 }
 
 double CPrayerEngine::HourOffset(double j, double rightAscension) const {
@@ -170,8 +174,8 @@ double CPrayerEngine::SolveEventTimeOnSide(int n, double zenith, double guess,
   const double j = n + (guess + m_longitudeHours) / 24.0;
   const SunPosition sun = PositionAt(j);
   const double cosDeclination = std::sqrt(1.0 - sun.sinDeclination * sun.sinDeclination);
-  const double cosH = (std::cos(zenith) - std::sin(m_latitude) * sun.sinDeclination) /
-                      (std::cos(m_latitude) * cosDeclination);
+  const double cosH = (std::cos(zenith) - m_sinLatitude * sun.sinDeclination) /
+                      (m_cosLatitude * cosDeclination);
   if (std::fabs(cosH) > 1.0) return kNoEvent;
   double h = std::acos(cosH) * kRadToHours;
   if (!eveningSide) h = 24.0 - h;  // morning side of noon

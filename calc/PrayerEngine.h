@@ -127,11 +127,15 @@ class CPrayerEngine {
   double m_M0;            // mean anomaly at the year's epoch, radians
   double m_GMST0;         // Greenwich mean sidereal time at the epoch, hours
   double m_obliquity;     // radians
+  // Its sine and cosine, and the latitude's, which every position and every
+  // event would otherwise compute again.
+  double m_cosObliquity, m_sinObliquity;
   double m_perigee;       // longitude of perigee, radians
 
   // Place constants.
   double m_longitudeHours;  // west-positive longitude / 15
   double m_latitude;        // radians
+  double m_sinLatitude, m_cosLatitude;
   double m_timeZone;        // hours east
   double m_effectiveTimeZone;
   bool m_daylightSavings;

@@ -4,6 +4,8 @@
 
 #include "calendar/PrayerCalendar.h"
 
+#include <unistd.h>
+
 #include <cmath>
 
 #include "services/AutomationText.h"
@@ -14,6 +16,8 @@
 #include "calendar/CalendarQueries.h"
 #include "calendar/MarkedItems.h"
 #include "locations/CityInfo.h"
+#include "locations/DataFileHandler.h"
+#include "platform/com/Bstr.h"
 #include "platform/nls/Nls.h"
 #include "platform/text/TextConvert.h"
 #include "platform/ui/Resources.h"
@@ -29,6 +33,26 @@ constexpr int kFriday = 6;  // GetDayOfWeek: 1 Sunday .. 7 Saturday
 
 COleDate DayStart(const COleDate& day) {
   return COleDate(day.GetYear(), day.GetMonth(), day.GetDay(), 0, 0, 0);
+}
+
+// Why there is no city to compute for: its file is not there, cannot be
+// opened as the city list opens it, or holds no city.
+HRESULT NoCityResult() {
+  const tstring file = CityFilePath(240);
+  if (!CityFileExists(file.c_str())) {
+    return HRESULT_FROM_WIN32(access(TToUtf8(file).c_str(), F_OK) == 0 ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND);
+  }
+  if (!CDataFileHandler(file.c_str(), CDataFileHandler::kRead).IsOpen()) return HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
+  return HRESULT_FROM_WIN32(ERROR_FILE_CORRUPT);
+}
+
+// The identity of the store the calendar folder lives in, as Outlook gives
+// it; empty when it cannot tell.
+tstring StoreIdentityOf(MAPIFolder* folder) {
+  if (folder == nullptr) return {};
+  CComBSTR id;
+  if (FAILED(folder->get_StoreID(&id)) || id.Length() == 0) return {};
+  return Utf8ToT(id.Utf8());
 }
 
 
@@ -83,6 +107,13 @@ HRESULT CPrayerCalendar::RefreshDateFormat() {
   return CreateUILocaleID(m_context.Application(), &m_filterDateFormat, &m_dayFirst);
 }
 
+HRESULT CPrayerCalendar::CheckCity() {
+  CCityInfo city;
+  if (city.GetInfoFromLine(Settings().location.c_str())) return S_OK;
+  Trace("No city: nothing written");
+  return NoCityResult();
+}
+
 HRESULT CPrayerCalendar::Precalculate(bool removeUnselected, bool continueFromLastDate, bool force, bool showProgress) {
   TraceEnter("COutlookPrayer::Precalculate");
   AddinSettings& settings = Settings();
@@ -91,6 +122,8 @@ HRESULT CPrayerCalendar::Precalculate(bool removeUnselected, bool continueFromLa
     settings.longitude = city.m_longitude;
     settings.latitude = city.m_latitude;
     settings.timeZone = city.m_timeZone;
+  } else if (settings.prescheduleDays != kPrescheduleNextOnly && settings.prescheduleDays != 0) {
+    return CheckCity();
   }
   IPrayerCalculator* calculator = m_context.Calculator();
   if (HRESULT hr = m_context.Store().UpdateCalcSettings(calculator); FAILED(hr)) return hr;
@@ -109,15 +142,24 @@ HRESULT CPrayerCalendar::Precalculate(bool removeUnselected, bool continueFromLa
   m_context.SetCancelFlag(0);
   const TimeInfo& period = m_context.CurrentPeriod();
 
+  // The last generated date says what one store holds: with a new store (a
+  // damaged one moved aside, another file put in its place, one emptied) it
+  // says nothing, and the fill starts from today. A host that cannot tell
+  // its store keeps the date as it is.
+  const tstring store = StoreIdentityOf(m_context.CalendarFolder());
+  const bool sameStore = store.empty() || store == settings.lastDateStore;
+
   // Already filled from within the current prayer period: nothing to redo.
-  if (last >= 0 && !continueFromLastDate && settings.lastDate > period.periodStart + COleDateSpan(last, 0, 0, 0) &&
-      !force) {
+  if (last >= 0 && !continueFromLastDate && sameStore &&
+      settings.lastDate > period.periodStart + COleDateSpan(last, 0, 0, 0) && !force) {
     last = -1;
   }
   long first = 0;
   if (continueFromLastDate && !settings.firstRun && last != -1) {
     const double ahead = (DayStart(settings.lastDate) - DayStart(now)).GetTotalDays();
-    if (ahead > static_cast<double>(last)) {
+    if (!sameStore) {
+      Trace("Last generated date of another store, filled again from today: " + TToUtf8(FormatDate(settings.lastDate)));
+    } else if (ahead > static_cast<double>(last)) {
       // Filled past the end of today's window: the clock went back (a
       // machine that booted in 2030), or the date came with another store.
       // What the date says is not in this calendar: fill again from today.
@@ -186,6 +228,7 @@ HRESULT CPrayerCalendar::Precalculate(bool removeUnselected, bool continueFromLa
   if (last >= 0 && last >= first) {
     if (shown) progress->DestroyPage();
     settings.lastDate = cancelled ? period.periodStart : settings.prescheduleEnd;
+    if (!store.empty()) settings.lastDateStore = store;
     if (nearestFailed >= 0 && !cancelled) {
       settings.lastDate = now + COleDateSpan(nearestFailed - 1, 0, 0, 0);
     }

@@ -64,6 +64,7 @@ class ICalendarContext {
   /// Outlook's objects; null when Outlook let them go. Not counted.
   virtual _Application* Application() = 0;
   virtual _Items* CalendarItems() = 0;
+  virtual MAPIFolder* CalendarFolder() = 0;
   virtual MAPIFolder* DeletedItemsFolder() = 0;
   /// The texts of the Friday prayer's appointments.
   virtual CHadithServer& Hadith() = 0;

@@ -62,6 +62,12 @@ class CPrayerCalendar {
   // tried again.
   HRESULT ApplyHighLatitudeRule();
 
+  // S_OK when the settings hold a city to compute for, else why there is
+  // none (its file missing, not readable, or holding no city). Nothing is
+  // written without one: prayers for latitude 0, longitude 0, UTC+0 would
+  // pass for the user's.
+  HRESULT CheckCity();
+
   // Writing the prayer appointments over the days of the window.
   HRESULT Precalculate(bool removeUnselected, bool continueFromLastDate, bool force, bool showProgress);
   HRESULT CreateAppointments(_Items* dayItems, bool removeUnselected);

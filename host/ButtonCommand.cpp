@@ -7,11 +7,14 @@
 
 #include "host/CommandLine.h"
 #include "host/Commands.h"
+#include "host/model/CommandBarLibrary.h"
 #include "host/model/CommandBars.h"
 #include "host/model/Explorer.h"
+#include "host/run/AddinLoader.h"
 #include "host/run/OutlookProcess.h"
 #include "host/ProfileHost.h"
 #include "host/ToolbarButton.h"
+#include "platform/registry/Registry.h"
 #include "platform/win/FormatMessage.h"
 
 namespace {
@@ -49,6 +52,22 @@ ComPtr<CommandBarControl> host::FindToolbarButton(host::CExplorer& window, const
 
 namespace {
 
+// Why the add-in's tool bar is missing, as far as the host can tell: the
+// bars of the last run not kept, or the add-in marked not loaded after a
+// start at which it failed; only else is it perhaps not installed.
+std::string WhyNoToolbar(const host::OutlookProcess& outlook, int office) {
+  if (const std::string& bars = outlook.Session().CommandBars().Problem(); !bars.empty()) return bars;
+  const std::string progId = office == 10 ? "OrvaneXP.OutlookXPPrayer" : "Orvane2003.Outlook2003Prayer";
+  DWORD behavior = 0;
+  if (registry::GetDword(HKEY_CURRENT_USER, (std::string(host::kAddinsKey) + "\\" + progId).c_str(), "LoadBehavior",
+                         &behavior) == ERROR_SUCCESS &&
+      behavior != 3) {
+    return "the add-in " + progId + " is marked not loaded (LoadBehavior " + std::to_string(behavior) +
+           "), as a start at which it failed leaves it; orvane install loads it again";
+  }
+  return "is it installed (orvane install)?";
+}
+
 int PressNow(const ButtonCommand& command, const host::HostOptions& options);
 
 int Press(const ButtonCommand& command, const GlobalOptions& global, const Arguments& args) {
@@ -74,10 +93,11 @@ int PressNow(const ButtonCommand& command, const host::HostOptions& options) {
     ComPtr<CommandBarControl> button = window ? host::FindToolbarButton(*window, command.tag) : ComPtr<CommandBarControl>();
     if (!button) {
       outlook.Stop();
-      return cli::Failure("the add-in's tool bar is not there: is it installed (orvane install)?");
+      return cli::Failure("the add-in's tool bar is not there: " + WhyNoToolbar(outlook, options.office));
     }
     const HRESULT hr = button->Execute();
     outlook.Stop();
+    const bool failures = outlook.TellFailures();
     if (FAILED(hr)) {
       char code[16];
       std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(hr));
@@ -87,6 +107,7 @@ int PressNow(const ButtonCommand& command, const host::HostOptions& options) {
                           (reason.empty() ? std::string() : ": " + reason) + " (" + code +
                           "); the calendar may be partly done, run it again when the cause is mended");
     }
+    if (failures) return 1;
   } catch (const std::exception& e) {
     return cli::Failure(e.what());
   }

@@ -3,6 +3,7 @@
 
 #include <cctype>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <algorithm>
 #include <iterator>
@@ -102,18 +103,28 @@ DATE MonthDayDate(int month, int day) {
   return date;
 }
 
+// The value, below 10^width, in `width` digits with leading zeros.
+void AppendDigits(std::string* line, unsigned value, int width) {
+  char digits[4];
+  for (int i = width; i-- > 0; value /= 10) digits[i] = static_cast<char>('0' + value % 10);
+  line->append(digits, static_cast<std::size_t>(width));
+}
+
 // HH:MM of the time, with +1 or -1 when it falls on the day after or before
-// the line's date.
-void AppendTime(std::string* line, DATE time, const SYSTEMTIME& lineDay) {
-  SYSTEMTIME st;
-  char buf[12] = " --:--";
-  if (time >= -657434.0 && time <= 2958465.0 && VariantTimeToSystemTime(time, &st)) {
-    const std::int64_t days = calendar::DaysFromEpoch1970(st.wYear, st.wMonth, st.wDay) -
-                              calendar::DaysFromEpoch1970(lineDay.wYear, lineDay.wMonth, lineDay.wDay);
-    const char* day = days > 0 ? "+1" : days < 0 ? "-1" : "";
-    std::snprintf(buf, sizeof buf, " %02u:%02u%s", st.wHour % 100u, st.wMinute % 100u, day);
+// the line's date (a day count, as the time's). Written by hand rather than
+// through printf and the calendar fields: a century prints 219,000 of them.
+void AppendTime(std::string* line, DATE time, std::int64_t lineDay) {
+  std::int64_t day = 0;
+  std::int32_t second = 0;
+  if (!(time >= -657434.0 && time <= 2958465.0) || !SplitVariantTime(time, &day, &second)) {
+    line->append(" --:--");
+    return;
   }
-  line->append(buf);
+  line->push_back(' ');
+  AppendDigits(line, static_cast<unsigned>(second / 3600 % 100), 2);
+  line->push_back(':');
+  AppendDigits(line, static_cast<unsigned>(second / 60 % 60), 2);
+  if (day != lineDay) line->append(day > lineDay ? "+1" : "-1");
 }
 
 // Degrees with their direction, "31.25 E", to at most four places.
@@ -350,11 +361,17 @@ int RunCalc(const GlobalOptions& global, const Arguments& args) {
   constexpr Getter kTimes[] = {&IPrayerCalculator::get_Fajr,  &IPrayerCalculator::get_Shorouk,
                                &IPrayerCalculator::get_Zuhr,  &IPrayerCalculator::get_Asr,
                                &IPrayerCalculator::get_Maghrib, &IPrayerCalculator::get_Isha};
-  std::string line;
+  // The lines go out in large pieces rather than one call each.
+  constexpr std::size_t kPiece = 1 << 16;
+  std::string text;
+  text.reserve(kPiece + 256);
   for (long i = 0; i < days; ++i) {
     const DATE day = first + static_cast<double>(i);
     SYSTEMTIME st;
+    std::int64_t lineDay = 0;
+    std::int32_t midnight = 0;
     if (day > 2958465.0 || !VariantTimeToSystemTime(day, &st)) break;  // past 31 December 9999
+    SplitVariantTime(day, &lineDay, &midnight);
     if (summerTime) {
       // The clock of each day as the zone keeps it: that day alone is the
       // calculator's daylight range when the clocks are ahead.
@@ -366,18 +383,24 @@ int RunCalc(const GlobalOptions& global, const Arguments& args) {
       }
     }
     calculator->Recalc(day);
-    char date[16];
-    std::snprintf(date, sizeof date, "%04u-%02u-%02u", st.wYear % 10000u, st.wMonth % 100u,
-                  st.wDay % 100u);
-    line.assign(date);
+    AppendDigits(&text, st.wYear % 10000u, 4);
+    text.push_back('-');
+    AppendDigits(&text, st.wMonth % 100u, 2);
+    text.push_back('-');
+    AppendDigits(&text, st.wDay % 100u, 2);
     for (std::size_t n = 0; n < std::size(kTimes); ++n) {
       DATE time = 0;
       if (calculator2) calculator2->PrayerTime(static_cast<LONG>(n), &time);
       else (calculator.Get()->*kTimes[n])(&time);
-      AppendTime(&line, time, st);
+      AppendTime(&text, time, lineDay);
     }
-    line.push_back('\n');
-    std::fputs(line.c_str(), stdout);
+    text.push_back('\n');
+    if (text.size() >= kPiece) {
+      std::fwrite(text.data(), 1, text.size(), stdout);
+      text.clear();
+    }
   }
-  return std::fflush(stdout) == 0 ? 0 : 1;
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  // A write that failed on the way (a full disk) fails the command too.
+  return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
 }

@@ -14,6 +14,7 @@
 #include "host/ical/MirrorError.h"
 #include "host/store/CalendarStore.h"
 #include "host/store/MinuteText.h"
+#include "platform/fs/OutputFile.h"
 #include "platform/com/VariantTime.h"
 
 namespace {
@@ -133,19 +134,16 @@ int List(const Arguments& args) {
     }
     std::puts(line.c_str());
   }
-  return std::fflush(stdout) == 0 ? 0 : 1;
+  return cli::FinishOutput();
 }
 
 int Export(const Arguments& args) {
   if (args.size() != 2) return cli::UsageError("calendar", "export takes one file");
   const std::shared_ptr<host::CalendarStore> store = host::CalendarStore::ForCurrentProfile();
   const std::vector<host::Appointment> items = store->LoadFolder(host::FolderKind::kCalendar);
-  if (args[1] == "-") {
-    const std::string text = host::BuildICalendar(items);
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    return std::fflush(stdout) == 0 ? 0 : 1;
-  }
-  host::WriteMirror(args[1], items);
+  const std::string text = host::BuildICalendar(items);
+  if (args[1] == "-") return cli::WriteOutput(text);
+  files::WriteOutputFile(args[1], text);
   return 0;
 }
 

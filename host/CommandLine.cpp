@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/com/VariantTime.h"
 
@@ -54,6 +55,26 @@ int Failure(const std::string& message) {
 }
 
 bool IsHelp(const std::string& arg) { return arg == "--help" || arg == "-h"; }
+
+int WriteOutput(std::string_view text) {
+  errno = 0;
+  // The stream's error flag, not the flush alone: fwrite hands a large
+  // text straight to write(), and a failure there leaves nothing to flush.
+  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) {
+    const int error = errno != 0 ? errno : EIO;
+    std::fflush(stdout);
+    return Failure(std::string("standard output could not be written: ") + std::strerror(error));
+  }
+  return FinishOutput();
+}
+
+int FinishOutput() {
+  errno = 0;
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    return Failure(std::string("standard output could not be written: ") + std::strerror(errno != 0 ? errno : EIO));
+  }
+  return 0;
+}
 
 bool ParseDate(const std::string& text, DATE* date) {
   int y = 0, m = 0, d = 0, consumed = 0;

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/com/WinTypes.h"
 
@@ -27,6 +28,15 @@ int MissingValue(const std::string& command, const std::string& option, const st
 int Failure(const std::string& message);
 
 bool IsHelp(const std::string& arg);
+
+// Writes the text to standard output and flushes it, checking every write
+// and the flush: a full disk or a closed pipe behind standard output is a
+// failure, not a cut file and success. The exit code: 0, or 1 (said on
+// standard error).
+int WriteOutput(std::string_view text);
+// For a command that printed as it went: flushes standard output and checks
+// that nothing written to it failed. The exit code, as WriteOutput's.
+int FinishOutput();
 
 // A day written YYYY-MM-DD (year 100 or later) as a date at midnight; days
 // that do not exist (30 February) are refused, not run on into the next month.

@@ -17,6 +17,7 @@
 #include "host/ToolbarButton.h"
 #include "host/run/OutlookProcess.h"
 #include "platform/com/ComRuntime.h"
+#include "platform/fs/Profile.h"
 #include "platform/registry/Registry.h"
 #include "platform/win/FormatMessage.h"
 #include "platform/xml/XmlDom.h"
@@ -197,7 +198,10 @@ namespace {
 int Write(const GlobalOptions& global, std::optional<DWORD> range, std::optional<DWORD> calendar, bool open) {
   const std::filesystem::path folder = AddinFolder(global.office);
   if (folder.empty()) return cli::Failure("the add-in is not installed (orvane install)");
-  const std::filesystem::path page = folder / "imsakyya.html";
+  // Where the add-in writes it: beside itself, or in the user's own folder
+  // of the profile when the install is not the user's to write.
+  const std::filesystem::path page =
+      profile::FolderToWrite(folder, global.office == 10 ? "addin-xp" : "addin-2003") / "imsakyya.html";
   // The add-in opens the page through the shell; a program that does
   // nothing keeps it closed. For this request only: a staying host runs on.
   TemporaryEnvironment opener("ORVANE_OPEN", open ? std::optional<std::string>() : std::string("true"));
@@ -222,6 +226,7 @@ int Write(const GlobalOptions& global, std::optional<DWORD> range, std::optional
     const std::string why = FAILED(hr) ? Why(hr) : std::string();
     outlook.Stop();
     if (FAILED(hr)) return cli::Failure("the timetable was not written: " + why);
+    if (outlook.TellFailures()) return 1;
     if (StampOf(page) == before) {
       return cli::Failure("no timetable was made: the add-in has no location (choose a city in its options)");
     }

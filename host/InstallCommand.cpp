@@ -5,6 +5,7 @@
 
 #include "host/AddinLocation.h"
 #include "host/CommandLine.h"
+#include "host/run/FailureWords.h"
 #include "host/Commands.h"
 #include "platform/com/ServerRegistration.h"
 #include "platform/fs/Profile.h"
@@ -28,13 +29,18 @@ const char* AddinProgId(int office) {
 }
 
 // Outlook loads every add-in of its list; one calendar wants one of ours.
-bool EnterInAddinList(int office) {
+// The first failure's code, or ERROR_SUCCESS.
+LONG EnterInAddinList(int office) {
   const std::string key = std::string(kAddinsKey) + AddinProgId(office);
-  RegDeleteTree(HKEY_CURRENT_USER, (std::string(kAddinsKey) + AddinProgId(office == 10 ? 11 : 10)).c_str());
-  return registry::SetDword(HKEY_CURRENT_USER, key.c_str(), "LoadBehavior", 3) == ERROR_SUCCESS &&
-         registry::SetString(HKEY_CURRENT_USER, key.c_str(), "FriendlyName", "Orvane") == ERROR_SUCCESS &&
-         registry::SetString(HKEY_CURRENT_USER, key.c_str(), "Description",
-                             "Prayer times in the calendar") == ERROR_SUCCESS;
+  const LONG removed =
+      RegDeleteTree(HKEY_CURRENT_USER, (std::string(kAddinsKey) + AddinProgId(office == 10 ? 11 : 10)).c_str());
+  if (removed != ERROR_SUCCESS && removed != ERROR_FILE_NOT_FOUND) return removed;
+  LONG result = registry::SetDword(HKEY_CURRENT_USER, key.c_str(), "LoadBehavior", 3);
+  if (result == ERROR_SUCCESS) result = registry::SetString(HKEY_CURRENT_USER, key.c_str(), "FriendlyName", "Orvane");
+  if (result == ERROR_SUCCESS) {
+    result = registry::SetString(HKEY_CURRENT_USER, key.c_str(), "Description", "Prayer times in the calendar");
+  }
+  return result;
 }
 
 }  // namespace
@@ -66,12 +72,13 @@ int RunInstall(const GlobalOptions& global, const Arguments& args) {
   std::string error;
   const HRESULT hr = com::RegisterServerModule(module.string(), false, &error);
   if (FAILED(hr)) {
-    char code[16];
-    std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(hr));
-    return cli::Failure("registering " + module.string() + " failed (" + code + ")" +
-                        (error.empty() ? "" : ": " + error));
+    return cli::Failure("registering " + module.string() + " failed: " + host::FailureInWords(hr) +
+                        (error.empty() ? "" : "; " + error));
   }
-  if (!EnterInAddinList(office)) return cli::Failure("the add-in could not be entered in Outlook's list of add-ins");
+  if (const LONG entered = EnterInAddinList(office); entered != ERROR_SUCCESS) {
+    return cli::Failure("the add-in could not be entered in Outlook's list of add-ins: " +
+                        host::FailureInWords(HRESULT_FROM_WIN32(entered)));
+  }
   std::printf("Registered %s in %s\n", module.string().c_str(),
               profile::File("registry.db").string().c_str());
   return 0;

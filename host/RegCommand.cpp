@@ -49,8 +49,7 @@ int RunReg(const GlobalOptions&, const Arguments& args) {
     if (!registry::ExportRegText(args.size() == 2 ? args[1] : "", &text, &error)) {
       return cli::Failure(error);
     }
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    return cli::WriteOutput(text);
   }
   if (verb == "import") {
     if (args.size() != 2) return cli::UsageError("reg", "import takes one file");

@@ -59,7 +59,8 @@ int StartOnce(const host::HostOptions& options, bool verbose) {
   outlook.CheckReminders(now);
   outlook.Stop();
   Say(report.After(now, verbose));
-  return 0;
+  const bool failed = outlook.TellFailures();
+  return failed || outlook.AddinsFailed() ? 1 : 0;
 }
 
 int Stay(const host::HostOptions& options, bool verbose) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "host/BusyWaitSetting.h"
 #include "host/CommandLine.h"
 #include "host/Commands.h"
 #include "host/FrontEndChoice.h"
@@ -173,7 +174,7 @@ int RunHandedOverCommand(const std::vector<std::string>& words) {
   if (auto code = ReadCommandLine(words, &line)) return *code;
   const Command* c = FindCommand(line.command);
   if (c == nullptr) return cli::UsageError("", "unknown command \"" + line.command + "\"");
-  if (auto problem = host::CheckProfileDatabases()) return cli::Failure(*problem);
+  if (auto problem = host::CheckProfile()) return cli::Failure(*problem);
   host::CalendarStore::SetProcessOptions({line.global.userFieldsInFilters});
   const int code = c->run(line.global, line.args);
   host::CalendarStore::SetProcessOptions(g_storeOptions);
@@ -191,7 +192,8 @@ int main(int argc, char** argv) {
   host::SetWaitLimit(line.wait ? *line.wait : WaitFromEnvironment().value_or(host::kDefaultWaitSeconds));
   host::SetHandOverWords(line.handOver);
 
-  if (auto problem = host::CheckProfileDatabases()) return cli::Failure(*problem);
+  if (auto problem = host::ApplyBusyWaitSetting()) return cli::Failure(*problem);
+  if (auto problem = host::CheckProfile()) return cli::Failure(*problem);
   g_storeOptions.userFieldsInFilters = line.global.userFieldsInFilters;
   host::CalendarStore::SetProcessOptions(g_storeOptions);
   if (const std::string problem = host::ChooseFrontEnd(line.global.ui); !problem.empty()) {
@@ -202,5 +204,6 @@ int main(int argc, char** argv) {
   host::EndFrontEnd();
   CoFreeUnusedLibraries();
   CoUninitialize();
+  host::CalendarStore::CloseCurrent();
   return code;
 }

@@ -76,6 +76,11 @@ struct MAPIFolder : IDispatch {
   virtual HRESULT get_Name(BSTR* name) = 0;
   virtual HRESULT get_Items(_Items** items) = 0;
   virtual HRESULT GetExplorer(VARIANT displayMode, _Explorer** explorer) = 0;
+  // The identity of the folder's store, the same for each of its folders: a
+  // new store (a new file, another put in its place, one emptied) has
+  // another. What a program keeps about a store's contents (how far it has
+  // filled the calendar) holds while this is what it was.
+  virtual HRESULT get_StoreID(BSTR* id) = 0;
 
  protected:
   ~MAPIFolder() = default;

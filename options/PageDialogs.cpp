@@ -1,12 +1,14 @@
 #include "options/PageDialogs.h"
 
+#include "calc/AdvancedDlg.h"
+#include "calc/SoundDlg.h"
+#include "calendar/CustomPrayersDlg.h"
 #include "locations/LocationDlg.h"
 
 namespace {
 
-// The dialogs the page opens. The advanced, sound and custom prayers
-// dialogs join here when their branch lands; until then their buttons
-// answer that the dialog could not be shown, and the page keeps its values.
+// The dialogs the page opens, each on a copy of the page's working values;
+// what a dialog changes reaches the page only after its OK.
 class CAddinPageDialogs final : public IPageDialogs {
  public:
   std::intptr_t Location(HWND owner, CCityInfo& city, bool* hasCity, AddinSettings& working) override {
@@ -30,9 +32,37 @@ class CAddinPageDialogs final : public IPageDialogs {
     }
     return result;
   }
-  std::intptr_t Advanced(HWND, AddinSettings&) override { return -1; }
-  std::intptr_t Sound(HWND, AddinSettings&) override { return -1; }
-  std::intptr_t CustomPrayers(HWND, AddinSettings&, int*) override { return -1; }
+  std::intptr_t Advanced(HWND owner, AddinSettings& working) override {
+    CAdvancedDlg dialog(working);
+    const std::intptr_t result = dialog.DoModal(owner);
+    if (result == IDOK) dialog.TakeBack(working);
+    return result;
+  }
+  std::intptr_t Sound(HWND owner, AddinSettings& working) override {
+    CSoundDlg dialog(working.playSound, working.soundFile, working.fajrPlaySound, working.fajrSoundFile);
+    const std::intptr_t result = dialog.DoModal(owner);
+    if (result != IDOK) return result;
+    working.playSound = dialog.First().play;
+    working.soundFile = dialog.First().file;
+    working.fajrPlaySound = dialog.Second().play;
+    working.fajrSoundFile = dialog.Second().file;
+    return result;
+  }
+  std::intptr_t CustomPrayers(HWND owner, AddinSettings& working, int* change) override {
+    CCustomPrayers dialog;
+    dialog.SetPrayingAppointments(working.prayers);
+    dialog.SetCustomReminderSettings(working.customFrom, working.customTo, working.customSubject,
+                                     working.customInterval);
+    const std::intptr_t result = dialog.DoModal(owner);
+    if (result != IDOK) return result;
+    working.prayers = dialog.GetPrayingAppointments();
+    working.customFrom = dialog.m_customFrom;
+    working.customTo = dialog.m_customTo;
+    working.customSubject = dialog.m_customSubject;
+    working.customInterval = dialog.m_customInterval;
+    *change = dialog.m_change;
+    return result;
+  }
 };
 
 }  // namespace

@@ -432,7 +432,13 @@ void CPrayerPage::OnLocation(HWND dialog) {
 }
 
 void CPrayerPage::OnAdvanced(HWND dialog) {
+  // The preview shows the place the page shows, chosen and not yet applied.
   AddinSettings values = m_working;
+  if (m_hasCity) {
+    values.longitude = m_city.m_longitude;
+    values.latitude = m_city.m_latitude;
+    values.timeZone = m_city.m_timeZone;
+  }
   if (m_dialogs->Advanced(dialog, values) != IDOK) return;
   m_working.method = values.method;
   m_working.asrSchool = values.asrSchool;

@@ -22,6 +22,7 @@ inline constexpr DWORD kNoRuleApplied = 0xFFFFFFFF;
 
 struct AddinSettings {
   COleDate lastDate{kInvalidDate};       // day up to which appointments exist
+  tstring lastDateStore;                 // identity of the store lastDate describes
   COleDate lastNext{kInvalidDate};       // last prayer of the next-prayer-only mode
   DWORD prayers = kZuhrFlag | kAsrFlag;  // PrayerFlags with appointments
   DWORD prescheduleDays = 7;             // 0, 1, 7, 14, 31, 93, 186; 255 = next prayer only

@@ -49,6 +49,9 @@ constexpr DWORD kMaxMinutes = 1440;
 constexpr std::size_t kMaxCityLine = 1039;
 constexpr std::size_t kMaxPath = 259;
 constexpr std::size_t kMaxSubject = CSettingsStore::kMaxCustomSubject;
+// A store identity as Outlook writes them is a few hundred hexadecimal
+// digits; anything longer is no identity.
+constexpr std::size_t kMaxStoreIdentity = 1024;
 
 // Every persisted field: its value name's id, where it lives, its read rule.
 const Value kValues[] = {
@@ -93,16 +96,17 @@ const Value kValues[] = {
     {1055, &AddinSettings::highLatitudeRule, ReadRule::kWithin, eSeventhOfNight, eTwilightAngle},
     {1308, &AddinSettings::highLatitudeApplied, ReadRule::kNone},
     {1201, &AddinSettings::updatePending, ReadRule::kNone},
+    {1080, &AddinSettings::lastDateStore, ReadRule::kText, 0, 0, kMaxStoreIdentity},
 };
 
 // The order of the reads after the location has been refreshed, and the
 // order of the writes.
 constexpr unsigned kLateReads[] = {149, 308, 336, 145, 146, 147, 148, 143, 144, 117, 121, 118,
                                    119, 120, 141, 159, 160, 241, 133, 137, 134, 135, 136, 142,
-                                   150, 323, 325, 1012, 1013, 1038, 1040, 1042, 1043, 1055, 1308, 1201};
+                                   150, 323, 325, 1012, 1013, 1038, 1040, 1042, 1043, 1055, 1308, 1201, 1080};
 constexpr unsigned kWrites[] = {109, 307, 223, 151, 149, 145, 146, 147, 148, 143, 144, 117, 121,
                                 118, 119, 120, 141, 160, 241, 133, 137, 134, 135, 136, 159, 142,
-                                150, 308, 336, 323, 324, 325, 1012, 1013, 1038, 1040, 1042, 1043, 1055, 1308, 1201};
+                                150, 308, 336, 323, 324, 325, 1012, 1013, 1038, 1040, 1042, 1043, 1055, 1308, 1201, 1080};
 
 const Value& ValueOf(unsigned id) {
   for (const Value& v : kValues) {

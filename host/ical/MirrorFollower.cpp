@@ -54,8 +54,10 @@ bool MirrorFollower::Write() {
     }
   } catch (const std::exception& e) {
     std::fprintf(stderr, "orvane: calendar.ics could not be written: %s\n", e.what());
+    failed_ = true;
     return false;
   }
+  failed_ = false;
   stale_ = false;
   ++writes_;
   return true;

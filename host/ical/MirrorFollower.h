@@ -35,12 +35,15 @@ class MirrorFollower {
   bool Write();
 
   bool IsStale() const { return stale_; }
+  // The last attempt to write the mirror failed (and said so).
+  bool LastWriteFailed() const { return failed_; }
   int WriteCount() const { return writes_; }
 
  private:
   std::filesystem::path mirror_;
   StoreSource store_;
   bool stale_ = false;
+  bool failed_ = false;
   int writes_ = 0;
   std::chrono::steady_clock::time_point lastWrite_{};
 };

@@ -1,7 +1,10 @@
 #include "host/model/CommandBarLibrary.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <stdexcept>
 
@@ -86,24 +89,34 @@ bool Flag(std::string_view field, std::size_t line) {
 
 CommandBarLibrary::CommandBarLibrary(std::filesystem::path file) : file_(std::move(file)) {
   if (file_.empty()) return;
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(file_, error);
+  if (status.type() == std::filesystem::file_type::not_found) return;  // no bars kept yet
   std::ifstream in(file_, std::ios::binary);
-  if (!in) return;  // no bars kept yet
-  std::ostringstream text;
-  text << in.rdbuf();
+  if (status.type() == std::filesystem::file_type::directory) {
+    problem_ = "it is a folder";
+  } else if (!in) {
+    problem_ = std::strerror(errno);
+  }
+  if (!problem_.empty()) {
+    problem_ = "the command bars kept in " + file_.string() + " cannot be read: " + problem_;
+    return;
+  }
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   try {
-    lasting_ = Read(text.str());
+    lasting_ = Read(text);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "orvane: ignoring the command bars in %s: %s\n", file_.c_str(), e.what());
   }
 }
 
-bool CommandBarLibrary::Save() const {
+bool CommandBarLibrary::Save() {
   if (file_.empty()) return true;
   try {
     files::WriteFileAtomically(file_, Write(lasting_));
     return true;
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "orvane: the command bars could not be kept in %s: %s\n", file_.c_str(), e.what());
+    problem_ = std::string("the command bars could not be kept in ") + file_.string() + ": " + e.what();
     return false;
   }
 }

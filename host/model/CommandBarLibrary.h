@@ -49,8 +49,12 @@ class CommandBarLibrary {
   // The lasting bars, as the last window to close left them.
   const std::vector<BarRecord>& Lasting() const { return lasting_; }
   void Keep(std::vector<BarRecord> bars) { lasting_ = std::move(bars); }
-  // Writes the file atomically; false (with a warning) when it cannot.
-  bool Save() const;
+  // Writes the file atomically; false when it cannot (Problem says why).
+  bool Save();
+  // What went wrong with the file, reading it or writing it, in words, for
+  // the host to tell: the bars of one session then do not reach the next.
+  // Empty when nothing.
+  const std::string& Problem() const { return problem_; }
 
   // The built-in bars every window has, in Outlook's order.
   static std::vector<BarRecord> BuiltIn();
@@ -64,6 +68,7 @@ class CommandBarLibrary {
  private:
   std::filesystem::path file_;
   std::vector<BarRecord> lasting_;
+  std::string problem_;
 };
 
 }  // namespace host

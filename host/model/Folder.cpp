@@ -68,4 +68,15 @@ HRESULT CMAPIFolder::GetExplorer(VARIANT, _Explorer** explorer) {
   });
 }
 
+HRESULT CMAPIFolder::get_StoreID(BSTR* id) {
+  if (id == nullptr) return E_POINTER;
+  *id = nullptr;
+  return Guarded([&] {
+    const std::string identity = session_->Store(generation_)->Identity();
+    if (identity.empty()) return E_FAIL;  // a read-only store from before identities
+    *id = CComBSTR(identity.c_str()).Detach();
+    return S_OK;
+  });
+}
+
 }  // namespace host

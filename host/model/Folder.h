@@ -28,6 +28,8 @@ class CMAPIFolder : public EarlyBound<MAPIFolder> {
   HRESULT get_Items(_Items** items) override;
   // A window on this folder that is not shown: it is not among Explorers.
   HRESULT GetExplorer(VARIANT displayMode, _Explorer** explorer) override;
+  // The identity the store file keeps (CalendarStore::Identity).
+  HRESULT get_StoreID(BSTR* id) override;
 
   FolderId Id() const { return id_; }
 

@@ -4,6 +4,7 @@
 
 #include "host/store/FilterError.h"
 #include "host/store/StoreError.h"
+#include "platform/win/WinError.h"
 
 namespace host {
 
@@ -21,7 +22,16 @@ HRESULT CurrentExceptionCode() noexcept {
       case StoreError::Reason::kInvalidItem:
       case StoreError::Reason::kConflict:
         return E_INVALIDARG;
+      // The cause in the code, so that the add-in (and the user it tells)
+      // can tell a full disk from a read-only or busy file.
       case StoreError::Reason::kBusy:
+        return HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION);
+      case StoreError::Reason::kDiskFull:
+        return HRESULT_FROM_WIN32(ERROR_DISK_FULL);
+      case StoreError::Reason::kNoAccess:
+        return E_ACCESSDENIED;
+      case StoreError::Reason::kDamaged:
+        return HRESULT_FROM_WIN32(ERROR_FILE_CORRUPT);
       case StoreError::Reason::kFailed:
         return E_FAIL;
     }

@@ -28,7 +28,11 @@ class ModelError : public std::exception {
 
 // The HRESULT for the exception being handled: a filter the store cannot
 // read or an item it cannot keep is E_INVALIDARG, a missing item
-// MAPI_E_NOT_FOUND, anything else E_FAIL. Call only inside a catch block.
+// MAPI_E_NOT_FOUND; a store that cannot be written says why: a full disk
+// HRESULT_FROM_WIN32(ERROR_DISK_FULL), a read-only file E_ACCESSDENIED, a
+// file another program holds HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION), a
+// damaged one HRESULT_FROM_WIN32(ERROR_FILE_CORRUPT); anything else E_FAIL.
+// Call only inside a catch block.
 HRESULT CurrentExceptionCode() noexcept;
 
 // Runs body, turning an exception into its HRESULT: no exception leaves an

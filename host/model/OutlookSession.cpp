@@ -40,8 +40,28 @@ std::shared_ptr<CalendarStore> OutlookSession::Store(unsigned generation) const 
   return store_;
 }
 
+namespace {
+
+void Add(CalendarStore::FailedWrites* total, const CalendarStore::FailedWrites& more) {
+  if (more.count == 0) return;
+  if (total->count == 0) {
+    total->reason = more.reason;
+    total->message = more.message;
+  }
+  total->count += more.count;
+}
+
+}  // namespace
+
+CalendarStore::FailedWrites OutlookSession::StoreWriteFailures() const {
+  CalendarStore::FailedWrites total = pastFailures_;
+  if (store_ != nullptr) Add(&total, store_->WriteFailures());
+  return total;
+}
+
 void OutlookSession::CloseStore() {
   if (store_ == nullptr) return;
+  Add(&pastFailures_, store_->WriteFailures());
   store_.reset();
   ++generation_;
   folders_->Events().Fire(FoldersEvents::kFolderRemove);
@@ -122,6 +142,7 @@ void OutlookSession::Shutdown() {
   for (const ComPtr<CExplorer>& explorer : std::exchange(everyExplorer_, {})) explorer->UnadviseAll();
   if (application_) application_->UnadviseAll();
   if (folders_) folders_->UnadviseAll();
+  if (store_ != nullptr) Add(&pastFailures_, store_->WriteFailures());
   store_.reset();
   ++generation_;
 }

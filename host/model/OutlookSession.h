@@ -61,6 +61,9 @@ class OutlookSession : public std::enable_shared_from_this<OutlookSession> {
   // top folder. Each does nothing when the store already is so.
   void CloseStore();
   void AddStore();
+  // The writes the store refused for a cause of its file in this session,
+  // across closing and adding it again.
+  CalendarStore::FailedWrites StoreWriteFailures() const;
   // Hears of every change this process makes to the store, across closing
   // and adding it again.
   void AddStoreListener(CalendarStore::ChangeListener listener);
@@ -100,6 +103,7 @@ class OutlookSession : public std::enable_shared_from_this<OutlookSession> {
 
   SessionOptions options_;
   std::shared_ptr<CalendarStore> store_;
+  CalendarStore::FailedWrites pastFailures_;  // of the stores closed since
   unsigned generation_ = 1;
   ComPtr<CApplication> application_;
   ComPtr<CNameSpace> nameSpace_;

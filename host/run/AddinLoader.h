@@ -34,9 +34,13 @@ class AddinLoader {
   void DisconnectAll();
 
   const std::vector<LoadedAddin>& Addins() const { return addins_; }
+  // Whether an add-in to load at start-up could not be created or refused
+  // the connection (each was told on standard error as it happened).
+  bool AnyFailed() const { return anyFailed_; }
 
  private:
   std::vector<LoadedAddin> addins_;
+  bool anyFailed_ = false;
 };
 
 }  // namespace host

@@ -1,10 +1,18 @@
 #include "host/run/OutlookProcess.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+#include <stdexcept>
 #include <cstdio>
 #include <thread>
 
 #include "host/model/AppointmentItem.h"
+#include "host/run/FailureWords.h"
+#include "host/model/CommandBarLibrary.h"
 #include "host/model/Explorer.h"
 #include "host/model/EarlyBound.h"
 #include "platform/com/VariantTime.h"
@@ -25,6 +33,39 @@ std::string OfficeKey(int office, const char* rest) {
 constexpr const char* kRemindersKey = "\\Outlook\\Options\\Reminders";
 constexpr const char* kLastCheckValue = "LastCheck";
 constexpr DATE kFirstDate = -657434.0;
+
+// The store must be writable for the add-ins' saves to be kept: the file
+// and, for its journal and calendar.ics, the folder. Root's writes are
+// stopped only by a read-only disk, which access() reports as well.
+void RequireWritable(const std::filesystem::path& store) {
+  const std::filesystem::path folder = store.parent_path();
+  if (faccessat(AT_FDCWD, folder.c_str(), W_OK, AT_EACCESS) != 0) {
+    throw std::runtime_error("the profile folder " + folder.string() + " is read-only (" + std::strerror(errno) +
+                             "): the calendar cannot be saved; make it writable for you (chmod u+w), or use a "
+                             "profile of your own (--home DIR)");
+  }
+  if (faccessat(AT_FDCWD, store.c_str(), W_OK, AT_EACCESS) != 0 && errno != ENOENT) {
+    throw std::runtime_error(store.string() + " is read-only (" + std::strerror(errno) +
+                             "): the calendar cannot be saved; make it writable for you (chmod u+w " +
+                             store.string() + ")");
+  }
+}
+
+// A cause of the store's file in the user's words.
+std::string CauseInWords(StoreError::Reason reason) {
+  switch (reason) {
+    case StoreError::Reason::kDiskFull:
+      return "the disk is full";
+    case StoreError::Reason::kNoAccess:
+      return "the file is read-only";
+    case StoreError::Reason::kBusy:
+      return "another program holds the file locked";
+    case StoreError::Reason::kDamaged:
+      return "the file is damaged";
+    default:
+      return "the file cannot be written";
+  }
+}
 
 }  // namespace
 
@@ -56,6 +97,7 @@ void OutlookProcess::Start(Join join) {
 
   SessionOptions session;
   session.storeFile = profile::File("outlook.db");
+  RequireWritable(session.storeFile);
   session.commandBarFile = profile::File("outcmd.dat");
   session.storeOptions = options_.storeOptions;
   session.uiLanguage = OfficeUILanguage(options_.office, options_.uiLanguage);
@@ -80,7 +122,7 @@ void OutlookProcess::Start(Join join) {
   } else {
     addins_.ConnectAll(session_->Application());
     addins_.StartupComplete();
-    session_->RaiseStartup();
+    startupResult_ = session_->RaiseStartup();
   }
   mirror_->Flush();
 }
@@ -173,6 +215,33 @@ void OutlookProcess::Stay(const std::atomic<bool>& stop) {
     alert_.Reap();
     for (int i = 0; i < 10 && !stop.load(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
+}
+
+std::vector<std::string> OutlookProcess::Failures() const {
+  std::vector<std::string> lines;
+  if (!started_) return lines;
+  const CalendarStore::FailedWrites failed = session_->StoreWriteFailures();
+  if (failed.count > 0) {
+    lines.push_back(std::to_string(failed.count) + (failed.count == 1 ? " change" : " changes") +
+                    " to the calendar could not be saved in " + session_->Options().storeFile.string() + ": " +
+                    CauseInWords(failed.reason) + " (" + failed.message + ")");
+  }
+  if (!session_->CommandBars().Problem().empty()) lines.push_back(session_->CommandBars().Problem());
+  // Said only when nothing above says why: a failed save fails the
+  // add-in's start-up too, and one line is enough for one cause.
+  if (FAILED(startupResult_) && lines.empty()) {
+    lines.push_back("an add-in failed at start-up: " + FailureInWords(startupResult_));
+  }
+  if (mirror_ != nullptr && mirror_->LastWriteFailed()) {
+    lines.push_back("calendar.ics is not up to date with the calendar (see above)");
+  }
+  return lines;
+}
+
+bool OutlookProcess::TellFailures() const {
+  const std::vector<std::string> lines = Failures();
+  for (const std::string& line : lines) std::fprintf(stderr, "orvane: %s\n", line.c_str());
+  return !lines.empty();
 }
 
 void OutlookProcess::Stop() {

@@ -7,7 +7,9 @@
 #include <atomic>
 #include <memory>
 #include <set>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "host/ical/MirrorFollower.h"
 #include "host/model/OutlookSession.h"
@@ -41,7 +43,11 @@ class OutlookProcess {
   enum class Join { kOutlookStarts, kOutlookRuns };
 
   // Opens the session, brings calendar.ics up to date, opens the explorer
-  // (unless embedding), connects the add-ins and raises Startup.
+  // (unless embedding), connects the add-ins and raises Startup. Throws,
+  // saying why, when the store could not keep what the add-ins save (a
+  // read-only outlook.db or profile folder) or the list of add-ins cannot
+  // be read: Outlook does not start on a store it cannot write either, and
+  // starting without the add-ins would look like success.
   void Start(Join join = Join::kOutlookStarts);
   // Raises each reminder due since the last check, up to `now` (a reminder
   // already overdue when the host starts is raised only while its item has
@@ -56,6 +62,18 @@ class OutlookProcess {
   // Closes the explorer, tells the add-ins and disconnects them, ends the
   // session and leaves calendar.ics current. Once; the destructor calls it.
   void Stop();
+
+  // What went wrong in this run that its user must hear of, one line each:
+  // saves the store refused (a full disk, say), the command bars or
+  // calendar.ics not kept. After Stop; a command that reports any of them
+  // has not done its work and does not exit with success.
+  std::vector<std::string> Failures() const;
+  // Prints each of them on standard error; true when there was any.
+  bool TellFailures() const;
+  // Whether an add-in failed to start: not created, refused the connection
+  // (both told as they happened), or failed its Startup (one of Failures).
+  // A start whose add-ins did not do their work is no success.
+  bool AddinsFailed() const { return addins_.AnyFailed() || FAILED(startupResult_); }
 
   // The host's clock: "now" when the host started (ORVANE_NOW when set),
   // moving on with real time since.
@@ -74,6 +92,7 @@ class OutlookProcess {
   std::shared_ptr<OutlookSession> session_;
   std::unique_ptr<MirrorFollower> mirror_;
   AddinLoader addins_;
+  HRESULT startupResult_ = S_OK;  // what the add-ins answered to Startup
   ReminderAlert alert_;
   ReminderSchedule schedule_;
   std::uint64_t scheduleChanges_ = UINT64_MAX;

@@ -29,6 +29,13 @@ constexpr int kSchemaVersion = 2;
 // table name and leaves other rows alone.
 #define CHANGE_COUNT_ROW "'change count'"
 
+// The store's identity, made with the file: 32 hexadecimal digits, as
+// Outlook's store ids are written. A table of its own, which hosts that do
+// not know it leave alone, so the layout stays what it was.
+#define STORE_IDENTITY                                    \
+  "CREATE TABLE store_identity(id TEXT NOT NULL);"        \
+  "INSERT INTO store_identity(id) VALUES(upper(hex(randomblob(16))));"
+
 // start_key is Start in whole seconds (DateSeconds.h): unlike the DATE it
 // orders as time does, so the index answers ranges of Start exactly.
 // AUTOINCREMENT: an id is never handed out twice, so a stale id cannot come
@@ -65,13 +72,19 @@ constexpr const char* kSchema =
     " folded TEXT NOT NULL,"
     " type INTEGER NOT NULL,"
     " PRIMARY KEY(folder, folded)) WITHOUT ROWID;"
-    "INSERT INTO sqlite_sequence(name, seq) VALUES(" CHANGE_COUNT_ROW ", 0);";
+    "INSERT INTO sqlite_sequence(name, seq) VALUES(" CHANGE_COUNT_ROW ", 0);"
+    STORE_IDENTITY;
 
 // Layout 1 to 2: the count moves, its table goes.
 constexpr const char* kMoveChangeCount =
     "INSERT INTO sqlite_sequence(name, seq)"
     " SELECT " CHANGE_COUNT_ROW ", value FROM counters WHERE name = 'changes';"
     "DROP TABLE counters;";
+
+constexpr const char* kAddIdentity = STORE_IDENTITY;
+#undef STORE_IDENTITY
+constexpr const char* kHasIdentity = "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'store_identity'";
+constexpr const char* kReadIdentity = "SELECT id FROM store_identity LIMIT 1";
 
 constexpr const char* kReadChangeCount = "SELECT seq FROM sqlite_sequence WHERE name = " CHANGE_COUNT_ROW;
 constexpr const char* kWriteChangeCount = "UPDATE sqlite_sequence SET seq = ?1 WHERE name = " CHANGE_COUNT_ROW;
@@ -217,6 +230,16 @@ void CalendarStore::SetProcessOptions(const StoreOptions& options) {
   if (process.current != nullptr) process.current->SetOptions(options);
 }
 
+void CalendarStore::CloseCurrent() {
+  std::shared_ptr<CalendarStore> last;
+  ProcessState& process = Process();
+  {
+    std::lock_guard<std::mutex> lock(process.mutex);
+    last.swap(process.current);
+  }
+  // Closed here, outside the lock, when this was the last holder.
+}
+
 std::shared_ptr<CalendarStore> CalendarStore::Open(std::filesystem::path file,
                                                    const StoreOptions& options) {
   // The constructor is private; make_shared cannot reach it.
@@ -247,6 +270,7 @@ sqlite::Database& CalendarStore::Db() {
   pid_ = static_cast<pid_t>(GetCurrentProcessId());
   knownFields_.clear();  // another connection may be another file
   loaded_.clear();
+  identity_.clear();
   try {
     CreateSchema();
   } catch (...) {
@@ -302,10 +326,33 @@ void CalendarStore::CreateSchema() {
                      "outlook.db: written by a later version of the host (layout " +
                          std::to_string(version) + ")");
   }
-  if (version == kSchemaVersion) return;
-  db_->Exec(version == 0 ? kSchema : kMoveChangeCount);
+  bool identified = false;
+  {
+    sqlite::Statement query(*db_, kHasIdentity);
+    identified = query.Step();
+  }
+  // The usual case: nothing to write. A read-only file is read as it is.
+  if (version == kSchemaVersion && (identified || db_->IsReadOnly())) return;
+  if (version == 0) {
+    db_->Exec(kSchema);
+  } else {
+    if (version == 1) db_->Exec(kMoveChangeCount);
+    // A store from before identities were kept gets one now: what was
+    // learnt about it earlier cannot be known to be about this file.
+    if (!identified) db_->Exec(kAddIdentity);
+  }
   db_->Exec(("PRAGMA user_version = " + std::to_string(kSchemaVersion)).c_str());
   txn.Commit();
+}
+
+std::string CalendarStore::Identity() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Db();
+  if (identity_.empty()) {
+    sqlite::Statement query(*db_, kReadIdentity);
+    if (query.Step()) identity_ = query.Text(0);
+  }
+  return identity_;
 }
 
 bool CalendarStore::IsStillOnDisk() const {
@@ -321,6 +368,30 @@ StoreOptions CalendarStore::Options() {
 void CalendarStore::SetOptions(const StoreOptions& options) {
   std::lock_guard<std::mutex> lock(mutex_);
   options_ = options;
+}
+
+template <typename Body>
+auto CalendarStore::Writing(Body&& body) -> decltype(body()) {
+  try {
+    return body();
+  } catch (const StoreError& e) {
+    const StoreError::Reason reason = e.WhyFailed();
+    if (reason != StoreError::Reason::kNotFound && reason != StoreError::Reason::kInvalidItem &&
+        reason != StoreError::Reason::kConflict) {
+      // Its own lock: a write may fail with the store's mutex held.
+      std::lock_guard<std::mutex> lock(failuresMutex_);
+      if (failedWrites_.count++ == 0) {
+        failedWrites_.reason = reason;
+        failedWrites_.message = e.what();
+      }
+    }
+    throw;
+  }
+}
+
+CalendarStore::FailedWrites CalendarStore::WriteFailures() {
+  std::lock_guard<std::mutex> lock(failuresMutex_);
+  return failedWrites_;
 }
 
 void CalendarStore::Save(Appointment& item) {
@@ -344,8 +415,7 @@ void CalendarStore::SaveAll(std::vector<Appointment>& items) {
   if (items.empty()) return;
   // Work on copies: the caller's items learn their ids only once committed.
   std::vector<Appointment> saved = items;
-  std::uint64_t changes = 0;
-  {
+  const std::uint64_t changes = Writing([&] {
     std::lock_guard<std::mutex> lock(mutex_);
     sqlite::Transaction txn = WriteTransaction();
     for (Appointment& item : saved) {
@@ -355,9 +425,10 @@ void CalendarStore::SaveAll(std::vector<Appointment>& items) {
         Update(item);
       }
     }
-    changes = BumpChangeCount();
+    const std::uint64_t count = BumpChangeCount();
     txn.Commit();
-  }
+    return count;
+  });
   items = std::move(saved);
   Notify(changes);
 }
@@ -457,8 +528,7 @@ std::optional<Appointment> CalendarStore::Load(ItemId id) {
 
 DeleteOutcome CalendarStore::Delete(ItemId id) {
   DeleteOutcome outcome = DeleteOutcome::kRemoved;
-  std::uint64_t changes = 0;
-  {
+  const std::uint64_t changes = Writing([&] {
     std::lock_guard<std::mutex> lock(mutex_);
     sqlite::Transaction txn = WriteTransaction();
     bool moved = false;
@@ -481,9 +551,10 @@ DeleteOutcome CalendarStore::Delete(ItemId id) {
       }
       remove.Run();
     }
-    changes = BumpChangeCount();
+    const std::uint64_t count = BumpChangeCount();
     txn.Commit();
-  }
+    return count;
+  });
   Notify(changes);
   return outcome;
 }
@@ -544,30 +615,32 @@ bool CalendarStore::AddFolderField(FolderKind folder, std::string_view name, Pro
     if (known->second.type == type) return false;
     throw conflict();
   }
-  sqlite::Transaction txn = WriteTransaction();
-  {
-    sqlite::Statement existing(
-        *db_, "SELECT type, name FROM folder_fields WHERE folder = ?1 AND folded = ?2");
-    existing.Bind(1, static_cast<std::int64_t>(folder)).Bind(2, folded);
-    if (existing.Step()) {
-      const std::int64_t stored = existing.Int(0);
-      if (IsKnownPropertyType(static_cast<int>(stored))) {
-        knownFields_[{folder, folded}] = FolderField{existing.Text(1), static_cast<PropertyType>(stored)};
+  return Writing([&] {
+    sqlite::Transaction txn = WriteTransaction();
+    {
+      sqlite::Statement existing(
+          *db_, "SELECT type, name FROM folder_fields WHERE folder = ?1 AND folded = ?2");
+      existing.Bind(1, static_cast<std::int64_t>(folder)).Bind(2, folded);
+      if (existing.Step()) {
+        const std::int64_t stored = existing.Int(0);
+        if (IsKnownPropertyType(static_cast<int>(stored))) {
+          knownFields_[{folder, folded}] = FolderField{existing.Text(1), static_cast<PropertyType>(stored)};
+        }
+        if (stored == static_cast<std::int64_t>(type)) return false;
+        throw conflict();
       }
-      if (stored == static_cast<std::int64_t>(type)) return false;
-      throw conflict();
     }
-  }
-  sqlite::Statement insert(
-      *db_, "INSERT INTO folder_fields(folder, name, folded, type) VALUES(?1, ?2, ?3, ?4)");
-  insert.Bind(1, static_cast<std::int64_t>(folder))
-      .Bind(2, name)
-      .Bind(3, folded)
-      .Bind(4, static_cast<std::int64_t>(type))
-      .Run();
-  txn.Commit();
-  knownFields_[{folder, folded}] = FolderField{std::string(name), type};
-  return true;
+    sqlite::Statement insert(
+        *db_, "INSERT INTO folder_fields(folder, name, folded, type) VALUES(?1, ?2, ?3, ?4)");
+    insert.Bind(1, static_cast<std::int64_t>(folder))
+        .Bind(2, name)
+        .Bind(3, folded)
+        .Bind(4, static_cast<std::int64_t>(type))
+        .Run();
+    txn.Commit();
+    knownFields_[{folder, folded}] = FolderField{std::string(name), type};
+    return true;
+  });
 }
 
 bool CalendarStore::HasFolderField(FolderKind folder, std::string_view name) {

@@ -28,6 +28,7 @@
 #include "host/store/Filter.h"
 #include "host/store/FilterFields.h"
 #include "host/store/FindCursor.h"
+#include "host/store/StoreError.h"
 #include "host/store/StoreOptions.h"
 #include "host/store/WriteBurst.h"
 
@@ -53,6 +54,11 @@ class CalendarStore : public std::enable_shared_from_this<CalendarStore> {
   // The options of every store ForCurrentProfile opens, the current one
   // included (the host sets them from its command line).
   static void SetProcessOptions(const StoreOptions& options);
+  // Lets go of the current store, which closes when nobody else holds it:
+  // the last close moves the log into outlook.db, so that the file alone
+  // holds the calendar (a backup of it, or a user moving it aside). The
+  // host calls it before it exits.
+  static void CloseCurrent();
 
   static std::shared_ptr<CalendarStore> Open(std::filesystem::path file,
                                              const StoreOptions& options = {});
@@ -61,6 +67,12 @@ class CalendarStore : public std::enable_shared_from_this<CalendarStore> {
   CalendarStore& operator=(const CalendarStore&) = delete;
 
   const std::filesystem::path& File() const { return file_; }
+  // The store's identity, made when the file is made and kept in it: a new
+  // store, one put in the place of another, or a file emptied to nothing
+  // (made again on opening) has a new one; a copy of the file has the same.
+  // What a program learnt about a store (how far it filled the calendar)
+  // holds only while the identity is the one it learnt it with.
+  std::string Identity();
   StoreOptions Options();
   void SetOptions(const StoreOptions& options);
 
@@ -114,6 +126,17 @@ class CalendarStore : public std::enable_shared_from_this<CalendarStore> {
   int AddChangeListener(ChangeListener listener);
   void RemoveChangeListener(int id);
 
+  // The writes (saves, deletes, new folder fields) that failed for a cause
+  // of the file (full disk, read-only, busy, damaged), not of the item: how
+  // many, and the first of them. A program that made them must not end as
+  // if its work were kept.
+  struct FailedWrites {
+    std::size_t count = 0;
+    StoreError::Reason reason = StoreError::Reason::kFailed;
+    std::string message;  // the first failure's
+  };
+  FailedWrites WriteFailures();
+
   // What is wrong with the file, if anything: SQLite's integrity check,
   // properties without an item, items in no known folder. Empty when sound.
   std::vector<std::string> CheckIntegrity();
@@ -141,6 +164,9 @@ class CalendarStore : public std::enable_shared_from_this<CalendarStore> {
             const std::function<bool(const Appointment&)>& visit);
   std::optional<ItemId> NextMatch(FolderKind folder, const Filter& filter, ItemId after);
   bool IsStillOnDisk() const;
+  // Runs a write, keeping count of those the file refused.
+  template <typename Body>
+  auto Writing(Body&& body) -> decltype(body());
 
   std::filesystem::path file_;
   std::mutex mutex_;
@@ -149,6 +175,9 @@ class CalendarStore : public std::enable_shared_from_this<CalendarStore> {
   dev_t device_ = 0;  // which file db_ opened, to notice it was replaced
   ino_t inode_ = 0;
   StoreOptions options_;
+  std::string identity_;  // as read from db_'s file
+  std::mutex failuresMutex_;
+  FailedWrites failedWrites_;  // failuresMutex_ held
   // Folder fields known to be in the file, by folder and folded name.
   std::map<std::pair<FolderKind, std::string>, FolderField> knownFields_;
   // The last whole folder loaded, by folder, with the change count it was

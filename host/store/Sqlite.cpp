@@ -2,14 +2,45 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "host/store/StoreError.h"
+#include "platform/fs/PrivateFile.h"
 
 namespace host::sqlite {
 namespace {
 
-// Long enough for another process's batch of saves; short enough that a
-// wedged process shows up as an error rather than a hang.
-constexpr int kBusyTimeoutMs = 5000;
+// What a failure says about the file, so that the user is told the cause and
+// the advice that fits it: a full disk is not mended by moving the file aside.
+// SQLite reports a failed system call as an I/O error or as "cannot open";
+// the errno behind it tells a full disk or a read-only one from the rest.
+StoreError::Reason ReasonOf(int rc, int systemError) {
+  switch (rc & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      return StoreError::Reason::kBusy;
+    case SQLITE_FULL:
+      return StoreError::Reason::kDiskFull;
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+      return StoreError::Reason::kNoAccess;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+      return StoreError::Reason::kDamaged;
+    case SQLITE_IOERR:
+    case SQLITE_CANTOPEN:
+      if (systemError == ENOSPC || systemError == EDQUOT) return StoreError::Reason::kDiskFull;
+      if (systemError == EROFS || systemError == EACCES || systemError == EPERM) {
+        return StoreError::Reason::kNoAccess;
+      }
+      break;
+    default:
+      break;
+  }
+  return StoreError::Reason::kFailed;
+}
 
 }  // namespace
 
@@ -88,17 +119,21 @@ std::string Statement::Blob(int column) const {
 }
 
 Database::Database(const std::filesystem::path& file) : name_(file.filename().string()) {
+  files::CreatePrivateFile(file);
   const int rc = sqlite3_open_v2(
       file.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
       nullptr);
   if (rc != SQLITE_OK) {
+    const int lastError = errno;
+    int systemError = db_ != nullptr ? sqlite3_system_errno(db_) : 0;
+    if (systemError == 0) systemError = lastError;
     sqlite3_close(db_);
     db_ = nullptr;
-    throw StoreError(StoreError::Reason::kFailed,
+    throw StoreError(ReasonOf(rc, systemError),
                      name_ + ": cannot open " + file.string() + ": " + sqlite3_errstr(rc));
   }
   try {
-    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    sqlite3_busy_handler(db_, files::BusyWait::SqliteBusyHandler, &busy_);
     // WAL lets readers in other processes go on while one writes;
     // synchronous=NORMAL makes each commit survive the death of the
     // process (not of the machine) without a flush per commit.
@@ -138,22 +173,28 @@ void Database::Exec(const char* sql) {
 
 std::int64_t Database::LastInsertId() const { return sqlite3_last_insert_rowid(db_); }
 
+bool Database::IsReadOnly() const { return sqlite3_db_readonly(db_, "main") == 1; }
+
 bool Database::TryBeginWrite() {
-  sqlite3_busy_timeout(db_, 0);
+  sqlite3_busy_handler(db_, nullptr, nullptr);
   const int rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-  sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+  sqlite3_busy_handler(db_, files::BusyWait::SqliteBusyHandler, &busy_);
   if (rc == SQLITE_OK) return true;
   if ((rc & 0xff) == SQLITE_BUSY) return false;
   Fail(rc, "BEGIN IMMEDIATE");
 }
 
 void Database::Fail(int rc, const char* what) const {
-  const int primary = rc & 0xff;
-  const StoreError::Reason reason = primary == SQLITE_BUSY || primary == SQLITE_LOCKED
-                                        ? StoreError::Reason::kBusy
-                                        : StoreError::Reason::kFailed;
-  throw StoreError(reason, name_ + ": " + what + ": " +
-                               (db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(rc)));
+  // SQLite keeps the errno of a failed call made while a statement runs,
+  // not of one made as it commits (its write-ahead log): then the errno the
+  // call left is the one to go by.
+  const int lastError = errno;
+  int systemError = db_ != nullptr ? sqlite3_system_errno(db_) : 0;
+  if (systemError == 0) systemError = lastError;
+  std::string message = name_ + ": " + what + ": " + (db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(rc));
+  // SQLite's own words for a failed write do not say which.
+  if ((rc & 0xff) == SQLITE_IOERR && systemError != 0) message += std::string(" (") + std::strerror(systemError) + ")";
+  throw StoreError(ReasonOf(rc, systemError), message);
 }
 
 sqlite3_stmt* Database::Cached(const char* sql) {

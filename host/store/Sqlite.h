@@ -9,6 +9,8 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "platform/fs/BusyWait.h"
+
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -50,8 +52,9 @@ class Statement {
 
 class Database {
  public:
-  // Opens (creating if need be) in WAL mode with a busy timeout. Throws
-  // StoreError.
+  // Opens (creating if need be) in WAL mode. While another program holds
+  // the file locked, each statement waits as files::BusyWait says, then
+  // fails as kBusy. Throws StoreError.
   explicit Database(const std::filesystem::path& file);
   // Finalizes and closes, unless the connection came from a parent process
   // (Abandon).
@@ -61,6 +64,8 @@ class Database {
 
   void Exec(const char* sql);
   std::int64_t LastInsertId() const;
+  // The file could be opened for reading only (its mode, its disk).
+  bool IsReadOnly() const;
   // BEGIN IMMEDIATE without waiting: false when another connection holds
   // the lock it needs.
   bool TryBeginWrite();
@@ -77,6 +82,7 @@ class Database {
   sqlite3_stmt* Prepare(const std::string& sql, unsigned flags);
 
   std::string name_;  // for messages
+  files::BusyWait busy_{name_};
   sqlite3* db_ = nullptr;
   // Keyed by the address of the statement's text: each is a literal.
   std::unordered_map<const char*, sqlite3_stmt*> cache_;

@@ -14,7 +14,10 @@ class StoreError : public std::runtime_error {
     kInvalidItem,   // an item or field the store cannot keep as given
     kConflict,      // a folder field already exists with another type
     kBusy,          // another process held the store longer than we wait
-    kFailed,        // the file cannot be opened, read or written
+    kDiskFull,      // no room left on the disk (or in the user's quota) to write
+    kNoAccess,      // read-only: the file, its folder or its disk; or not ours
+    kDamaged,       // the file is no database, or its pages are broken
+    kFailed,        // the file cannot be opened, read or written otherwise
   };
 
   StoreError(Reason reason, const std::string& message) : std::runtime_error(message), reason_(reason) {}

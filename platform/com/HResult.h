@@ -18,6 +18,7 @@ inline constexpr HRESULT E_POINTER = MakeHResult(0x80004003);
 inline constexpr HRESULT E_ABORT = MakeHResult(0x80004004);
 inline constexpr HRESULT E_FAIL = MakeHResult(0x80004005);
 inline constexpr HRESULT E_UNEXPECTED = MakeHResult(0x8000FFFF);
+inline constexpr HRESULT E_ACCESSDENIED = MakeHResult(0x80070005);
 inline constexpr HRESULT E_OUTOFMEMORY = MakeHResult(0x8007000E);
 inline constexpr HRESULT E_INVALIDARG = MakeHResult(0x80070057);
 inline constexpr HRESULT CLASS_E_NOAGGREGATION = MakeHResult(0x80040110);

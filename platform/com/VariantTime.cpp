@@ -29,21 +29,27 @@ BOOL SystemTimeToVariantTime(const SYSTEMTIME* st, DATE* date) {
   return TRUE;
 }
 
-BOOL VariantTimeToSystemTime(DATE date, SYSTEMTIME* st) {
-  if (st == nullptr || std::isnan(date) || date < kMinVariantDate ||
-      date >= kMaxVariantDate + 1.0) {
-    return FALSE;
-  }
+bool SplitVariantTime(DATE date, std::int64_t* days, std::int32_t* seconds) {
+  if (std::isnan(date) || date < kMinVariantDate || date >= kMaxVariantDate + 1.0) return false;
   const double whole = std::trunc(date);
-  auto days = static_cast<std::int64_t>(whole);
-  auto seconds = static_cast<std::int64_t>(std::floor(std::fabs(date - whole) * 86400.0 + 0.5));
-  if (seconds >= 86400) {
+  auto day = static_cast<std::int64_t>(whole);
+  auto second = static_cast<std::int64_t>(std::floor(std::fabs(date - whole) * 86400.0 + 0.5));
+  if (second >= 86400) {
     // Rounding carried into the next calendar day; the fraction counts forward
     // for negative dates too, so the next day is one more in either case.
-    seconds -= 86400;
-    days += 1;
+    second -= 86400;
+    day += 1;
   }
-  if (days > static_cast<std::int64_t>(kMaxVariantDate)) return FALSE;
+  if (day > static_cast<std::int64_t>(kMaxVariantDate)) return false;
+  *days = day;
+  *seconds = static_cast<std::int32_t>(second);
+  return true;
+}
+
+BOOL VariantTimeToSystemTime(DATE date, SYSTEMTIME* st) {
+  std::int64_t days = 0;
+  std::int32_t seconds = 0;
+  if (st == nullptr || !SplitVariantTime(date, &days, &seconds)) return FALSE;
   const calendar::CivilDate civil = calendar::CivilFromOleDays(days);
   st->wYear = static_cast<WORD>(civil.year);
   st->wMonth = static_cast<WORD>(civil.month);

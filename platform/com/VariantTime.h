@@ -6,6 +6,8 @@
 // negative); its fraction is always the time of day counted forward, so
 // -1.25 is 29 December 1899 at 06:00.
 
+#include <cstdint>
+
 #include "platform/com/WinTypes.h"
 #include "platform/time/SystemTime.h"
 
@@ -25,3 +27,9 @@ BOOL SystemTimeToVariantTime(const SYSTEMTIME* st, DATE* date);
 // never 12:01:59), with the weekday filled in and milliseconds 0. Returns
 // FALSE for NaN and values outside [kMinVariantDate, kMaxVariantDate + 1).
 BOOL VariantTimeToSystemTime(DATE date, SYSTEMTIME* st);
+
+// The day count (from 30 December 1899) and the second of the day that
+// VariantTimeToSystemTime reads from a DATE, without the calendar fields,
+// for callers that only need the clock or the distance between two days.
+// false exactly where VariantTimeToSystemTime fails.
+bool SplitVariantTime(DATE date, std::int64_t* days, std::int32_t* seconds);

@@ -80,11 +80,16 @@ std::filesystem::path WriteTemporary(const std::filesystem::path& target, std::s
                                      const FileCalls& calls) {
   struct stat old {};
   const bool existed = ::stat(target.c_str(), &old) == 0;
+  const std::filesystem::path folder = target.parent_path();
+  struct stat parent {};
+  // In a folder only its owner may enter, the file is its owner's alone too.
+  const bool privateFolder =
+      ::stat(folder.empty() ? "." : folder.c_str(), &parent) == 0 && (parent.st_mode & 077) == 0;
   std::filesystem::path temporary;
   int fd = -1;
   for (int attempt = 0; attempt < kTemporaryNameAttempts && fd < 0; ++attempt) {
     temporary = HiddenBeside(target, ".tmp.");
-    fd = calls.Open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    fd = calls.Open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, privateFolder ? 0600 : 0666);
     if (fd < 0 && errno != EEXIST) break;
   }
   if (fd < 0) Fail(errno, target, "create temporary file");

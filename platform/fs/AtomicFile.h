@@ -44,7 +44,9 @@ class FileError : public std::system_error {
 
 /// Replaces the file at `path` with `contents`. A symbolic link at `path` is
 /// followed, so the file it points to is replaced and the link stays. A file
-/// that exists keeps its permission bits; a new one gets 0666 less the umask.
+/// that exists keeps its permission bits; a new one gets 0666 less the umask,
+/// or 0600 in a folder that only its owner may enter (the profile): a file
+/// there is no more open than its folder.
 /// The temporary file is ".NAME.tmp.PID.N" in the same folder.
 ///
 /// Throws FileError with the errno of the step that failed ("PATH:

@@ -1,5 +1,8 @@
 #include "platform/fs/WindowsPath.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cctype>
 #include <string>
 #include <system_error>
@@ -17,16 +20,28 @@ std::filesystem::path MapPath(std::string_view windowsPath) {
     const char drive = static_cast<char>(std::tolower(static_cast<unsigned char>(rest[0])));
     std::string inside = rest.substr(2);
     while (!inside.empty() && inside.front() == '/') inside.erase(0, 1);
-    return profile::Directory() / (std::string("drive_") + drive) / inside;
+    try {
+      return profile::Directory() / (std::string("drive_") + drive) / inside;
+    } catch (const std::exception&) {
+      return {};  // no profile: nowhere for it to be, and opening it fails
+    }
   }
   return rest;
 }
 
 FILE* OpenFile(std::string_view windowsPath, const char* mode) {
   const std::filesystem::path path = MapPath(windowsPath);
+  if (path.empty()) return nullptr;
   if (mode[0] == 'a' || mode[0] == 'w') {
     std::error_code ignored;
     std::filesystem::create_directories(path.parent_path(), ignored);
+    // A drive lies in the profile, whose files are its user's alone; fopen
+    // would make a new one readable by all.
+    const bool onDrive = windowsPath.size() >= 2 && windowsPath[1] == ':';
+    if (onDrive) {
+      const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+      if (fd >= 0) ::close(fd);
+    }
   }
   return std::fopen(path.c_str(), mode);
 }

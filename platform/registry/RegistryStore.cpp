@@ -7,10 +7,12 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <charconv>
 #include <cstring>
 #include <utility>
 
+#include "platform/fs/PrivateFile.h"
 #include "platform/fs/Profile.h"
 #include "platform/registry/Registry.h"
 #include "platform/registry/RegistryError.h"
@@ -21,34 +23,46 @@
 namespace registry {
 namespace {
 
-// Long enough for another process's write of a few hundred values; short
-// enough that a wedged process shows up as ERROR_BUSY rather than a hang.
-constexpr int kBusyTimeoutMs = 5000;
-
 constexpr const char* kCodePageKey = "SYSTEM\\CurrentControlSet\\Control\\Nls\\CodePage";
 
-struct SqliteErrorCode {
-  int sqlite;
-  LONG win32;
-};
-// Everything not listed means the file is not a registry we can read.
-constexpr SqliteErrorCode kSqliteErrors[] = {
-    {SQLITE_NOMEM, ERROR_OUTOFMEMORY},
-    {SQLITE_FULL, ERROR_DISK_FULL},
-    {SQLITE_BUSY, ERROR_BUSY},
-    {SQLITE_LOCKED, ERROR_BUSY},
-    {SQLITE_READONLY, ERROR_ACCESS_DENIED},
-    {SQLITE_PERM, ERROR_ACCESS_DENIED},
-};
+// The Win32 code a caller is answered with, so that it can tell the user the
+// cause: a full disk or a read-only file is not mended as a damaged one is.
+// SQLite reports a failed system call as an I/O error or as "cannot open";
+// the errno behind it tells a full disk or a read-only one from the rest.
+// Anything else means the file is not a registry we can read.
+LONG Win32CodeOf(int rc, int systemError) {
+  switch (rc & 0xff) {
+    case SQLITE_NOMEM:
+      return ERROR_OUTOFMEMORY;
+    case SQLITE_FULL:
+      return ERROR_DISK_FULL;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      return ERROR_BUSY;
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+      return ERROR_ACCESS_DENIED;
+    case SQLITE_IOERR:
+    case SQLITE_CANTOPEN:
+      if (systemError == ENOSPC || systemError == EDQUOT) return ERROR_DISK_FULL;
+      if (systemError == EROFS || systemError == EACCES || systemError == EPERM) return ERROR_ACCESS_DENIED;
+      break;
+    default:
+      break;
+  }
+  return ERROR_BADDB;
+}
 
 [[noreturn]] void ThrowSqlite(sqlite3* db, int rc, const char* what) {
-  LONG code = ERROR_BADDB;
-  for (const SqliteErrorCode& e : kSqliteErrors) {
-    if ((rc & 0xff) == e.sqlite) code = e.win32;
-  }
+  // SQLite keeps the errno of a failed call made while a statement runs,
+  // not of one made as it commits (its write-ahead log): then the errno the
+  // call left is the one to go by.
+  const int lastError = errno;
+  int systemError = db != nullptr ? sqlite3_system_errno(db) : 0;
+  if (systemError == 0) systemError = lastError;
   std::string message = std::string("registry.db: ") + what + ": " +
                         (db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
-  throw RegistryError(code, message);
+  throw RegistryError(Win32CodeOf(rc, systemError), message);
 }
 
 void Exec(sqlite3* db, const char* sql) {
@@ -218,7 +232,11 @@ std::shared_ptr<RegistryStore> RegistryStore::ForCurrentProfile() {
   const std::filesystem::path file = profile::PathOf("registry.db");
   std::lock_guard<std::mutex> lock(mutex);
   if (current == nullptr || current->file_ != file || !current->IsStillOnDisk()) {
-    current = std::make_shared<RegistryStore>(profile::File("registry.db"));
+    // The registry names the modules every class is loaded from: one in a
+    // folder that someone else owns or may write into is not trusted.
+    const std::filesystem::path folder = profile::Directory();
+    if (auto problem = profile::CheckOwnership(folder)) throw RegistryError(ERROR_ACCESS_DENIED, *problem);
+    current = std::make_shared<RegistryStore>(folder / "registry.db");
   }
   return current;
 }
@@ -304,17 +322,21 @@ std::uint64_t RegistryStore::StampLocked() {
 }
 
 void RegistryStore::Open() {
+  files::CreatePrivateFile(file_);
   sqlite3* db = nullptr;
   const int rc =
       sqlite3_open_v2(file_.c_str(), &db,
                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) {
+    const int lastError = errno;
+    int systemError = db != nullptr ? sqlite3_system_errno(db) : 0;
+    if (systemError == 0) systemError = lastError;
     sqlite3_close(db);
-    throw RegistryError(ERROR_BADDB,
+    throw RegistryError(Win32CodeOf(rc, systemError),
                         "registry.db: cannot open " + file_.string() + ": " + sqlite3_errstr(rc));
   }
   try {
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    sqlite3_busy_handler(db, files::BusyWait::SqliteBusyHandler, &busy_);
     // WAL lets readers in other processes go on while one writes;
     // synchronous=NORMAL makes each commit survive the death of the process
     // (not of the machine) without a flush per write.

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "platform/com/WinTypes.h"
+#include "platform/fs/BusyWait.h"
 #include "platform/fs/FileWatch.h"
 
 struct sqlite3;
@@ -200,6 +201,9 @@ class RegistryStore {
 
   std::filesystem::path file_;
   std::mutex mutex_;
+  // While another program holds the file locked: how long each statement
+  // waits before it fails with ERROR_BUSY.
+  files::BusyWait busy_{"registry.db"};
   sqlite3* db_ = nullptr;
   StatementCache statements_;
   std::uint64_t stamp_ = 0;         // the store's current change stamp

@@ -54,8 +54,8 @@ class DatePicker final : public WindowClass {
         ChangeControl(window, [&](Window& record) {
           record.values.dateMin = low.value_or(0);
           record.values.dateMax = high.value_or(0);
-          m_hasMin = low.has_value();
-          m_hasMax = high.has_value();
+          record.values.hasDateMin = low.has_value();
+          record.values.hasDateMax = high.has_value();
         });
         return TRUE;
       }
@@ -67,8 +67,9 @@ class DatePicker final : public WindowClass {
         LRESULT flags = 0;
         range[0] = SYSTEMTIME{};
         range[1] = SYSTEMTIME{};
-        if (m_hasMin && VariantTimeToSystemTime(record->values.dateMin, &range[0])) flags |= GDTR_MIN;
-        if (m_hasMax && VariantTimeToSystemTime(record->values.dateMax, &range[1])) flags |= GDTR_MAX;
+        const ControlValues& values = record->values;
+        if (values.hasDateMin && VariantTimeToSystemTime(values.dateMin, &range[0])) flags |= GDTR_MIN;
+        if (values.hasDateMax && VariantTimeToSystemTime(values.dateMax, &range[1])) flags |= GDTR_MAX;
         return flags;
       }
       case DTM_SETFORMAT: {
@@ -98,8 +99,8 @@ class DatePicker final : public WindowClass {
     const auto key = [timeOnly](DATE value) {
       return timeOnly ? value - std::floor(value) : std::floor(value);
     };
-    if (m_hasMin && key(date) < key(record->values.dateMin)) return false;
-    if (m_hasMax && key(date) > key(record->values.dateMax)) return false;
+    if (record->values.hasDateMin && key(date) < key(record->values.dateMin)) return false;
+    if (record->values.hasDateMax && key(date) > key(record->values.dateMax)) return false;
     return true;
   }
 
@@ -139,8 +140,6 @@ class DatePicker final : public WindowClass {
   }
 
  private:
-  bool m_hasMin = false;
-  bool m_hasMax = false;
   std::optional<std::string> m_picture;
 };
 

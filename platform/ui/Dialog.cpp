@@ -287,7 +287,7 @@ std::intptr_t DialogBoxParam(HINSTANCE instance, UINT templateId, HWND owner,
   {
     std::lock_guard lock(TableMutex());
     if (Window* record = LookupLocked(owner)) {
-      if (Window* topLevel = TopLevelLocked(*record)) top = topLevel->handle;
+      if (Window* root = RootLocked(*record)) top = root->handle;
     }
   }
   const bool disable = top != nullptr && IsWindowEnabled(top);

@@ -16,16 +16,19 @@ namespace {
 
 using detail::Window;
 
-// Whether a person could reach the window: it and its dialog visible and
-// enabled.
+// Whether a person could reach the window: it, its dialog and the window
+// holding a page visible and enabled.
 bool Reachable(HWND window) {
   std::lock_guard lock(detail::TableMutex());
   const Window* record = detail::LookupLocked(window);
   if (record == nullptr) return false;
-  for (const Window* at = record; at != nullptr;
-       at = at->isChild ? detail::LookupLocked(at->parent) : nullptr) {
+  // Up through the controls' dialog, and through a page to the window
+  // that holds it.
+  for (const Window* at = record; at != nullptr;) {
     if ((at->style & WS_VISIBLE) == 0 || (at->style & WS_DISABLED) != 0) return false;
-    if (!at->isChild) return true;
+    const bool held = at->isChild || ((at->style & WS_CHILD) != 0 && at->parent != nullptr);
+    if (!held) return true;
+    at = detail::LookupLocked(at->parent);
   }
   return false;
 }

@@ -48,7 +48,10 @@ struct ControlSnapshot {
   // Date picker: the date as it shows it (empty: none) and its value.
   std::string dateText;
   DATE date = 0;
-  DATE dateMin = 0;  // the range a person may pick in (0: open at that end)
+  // The range a person may pick in: each end when the range sets it.
+  bool hasDateMin = false;
+  DATE dateMin = 0;
+  bool hasDateMax = false;
   DATE dateMax = 0;
   bool timeOnly = false;  // DTS_TIMEFORMAT: a time of day
   // Picture, and a button with BM_SETIMAGE: the image resource

@@ -60,7 +60,9 @@ ControlSnapshot ControlOf(const Window& control, HWND focus) {
   }
   snapshot.dateText = values.hasDate ? values.dateText : std::string();
   snapshot.date = values.date;
+  snapshot.hasDateMin = values.hasDateMin;
   snapshot.dateMin = values.dateMin;
+  snapshot.hasDateMax = values.hasDateMax;
   snapshot.dateMax = values.dateMax;
   snapshot.timeOnly = control.kind == ControlKind::kDatePicker && (control.style & 0x9) == 0x9;
   snapshot.imageType = values.imageType;
@@ -153,6 +155,16 @@ POINT ClientOriginLocked(const Window& window) {
 Window* TopLevelLocked(Window& window) {
   Window* at = &window;
   while (at != nullptr && at->isChild) at = LookupLocked(at->parent);
+  return at;
+}
+
+Window* RootLocked(Window& window) {
+  Window* at = TopLevelLocked(window);
+  while (at != nullptr && (at->style & WS_CHILD) != 0 && at->parent != nullptr) {
+    Window* holder = LookupLocked(at->parent);
+    if (holder == nullptr) break;
+    at = TopLevelLocked(*holder);
+  }
   return at;
 }
 

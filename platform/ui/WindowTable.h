@@ -53,11 +53,14 @@ struct ControlValues {
   int selection = -1;
   // Up-down: the edit it steps, and whether it writes its position there.
   HWND buddy = nullptr;
-  // Date picker: the date shown (valid when hasDate), its range (0: open).
+  // Date picker: the date shown (valid when hasDate), its range (each end
+  // valid when it is set).
   bool hasDate = false;
   DATE date = 0;
   DATE dateMin = 0;
   DATE dateMax = 0;
+  bool hasDateMin = false;
+  bool hasDateMax = false;
   std::string dateText;
   // Picture and button: the image shown, a resource of a module, and a
   // picture's wrap-around shift (STM_SHIFTIMAGE).
@@ -140,6 +143,10 @@ std::vector<HWND> TopLevelWindowsOf(DWORD threadId);
 POINT ClientOriginLocked(const Window& window);
 // The top-level window above a window (itself when it is one).
 Window* TopLevelLocked(Window& window);
+// The window a person works in: the top-level window, and past a page (a
+// dialog standing inside its parent) the window that holds it. A modal
+// dialog disables this one, and input reaches nothing it holds meanwhile.
+Window* RootLocked(Window& window);
 // The radio buttons of a radio button's group among its dialog's controls:
 // from the one with WS_GROUP up to the next WS_GROUP or the first control
 // that is no radio button. Empty when the window is no child of the

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <limits>
 
 #include "tests/support/FaultyCalendar.h"
@@ -310,6 +311,67 @@ TEST_F(CalendarSafetyTest, ALastGeneratedDatePastTheWindowFillsAgainFromToday) {
   EXPECT_EQ(prayer_->Calendar().Precalculate(false, true, false, false), S_OK);
   EXPECT_EQ(Calendar().size(), 16u);
   EXPECT_LT(prayer_->Settings().lastDate.Value(), MakeDate(2026, 12, 20));
+}
+
+
+// Moves the store's file (with SQLite's log beside it) to `to`.
+void MoveStore(const std::filesystem::path& from, const std::filesystem::path& to) {
+  for (const char* suffix : {"", "-wal", "-shm"}) {
+    std::error_code ignored;
+    std::filesystem::rename(from.string() + suffix, to.string() + suffix, ignored);
+  }
+}
+
+// Regression: after a damaged outlook.db was moved aside, as the host
+// advises, or another store put in its place, starts filled nothing until
+// the last generated date had passed: the date described the store that
+// was gone. A store of its own identity goes on from that date as before.
+TEST_F(CalendarSafetyTest, ANewOrReplacedStoreStartsTheFillFromToday) {
+  const std::filesystem::path file = profile::File("outlook.db");
+  const std::filesystem::path aside = file.string() + ".aside";
+  Connect();
+  ASSERT_EQ(prayer_->Calendar().Precalculate(false, true, false, false), S_OK);
+  ASSERT_EQ(Calendar().size(), 16u);
+
+  // The same store an hour later: nothing is done again, and the prayer
+  // the user deleted by hand stays deleted.
+  Restart("2026-12-07T11:00:00");
+  Store()->Delete(Calendar().back().id);
+  ASSERT_EQ(prayer_->Calendar().Precalculate(false, true, false, false), S_OK);
+  EXPECT_EQ(Calendar().size(), 15u);
+
+  // The store moved aside: the new one is filled from today.
+  Disconnect();
+  MoveStore(file, aside);
+  Restart("2026-12-07T11:00:00");
+  ASSERT_EQ(prayer_->Calendar().Precalculate(false, true, false, false), S_OK);
+  const std::vector<host::Appointment> fresh = Calendar();
+  EXPECT_EQ(fresh.size(), 16u);
+  EXPECT_EQ(CountOn(fresh, MakeDate(2026, 12, 7), MakeDate(2026, 12, 8)), 2u);
+
+  // The first store put back in its place: its own days are found again,
+  // the one the user deleted is written anew, and none is doubled.
+  Disconnect();
+  std::filesystem::remove(file);
+  MoveStore(aside, file);
+  Restart("2026-12-07T11:00:00");
+  ASSERT_EQ(prayer_->Calendar().Precalculate(false, true, false, false), S_OK);
+  EXPECT_EQ(Calendar().size(), 16u);
+}
+
+// Regression: with no city that could be read (a city file missing,
+// unreadable or empty), the fill computed for latitude 0, longitude 0,
+// UTC+0 and wrote those prayers as the user's, reporting success.
+TEST_F(CalendarSafetyTest, WithoutACityNothingIsWrittenAndTheFillFails) {
+  Connect();
+  prayer_->Settings().location.clear();
+  EXPECT_TRUE(FAILED(prayer_->Calendar().Precalculate(false, true, false, false)));
+  EXPECT_TRUE(Calendar().empty());
+  EXPECT_TRUE(FAILED(prayer_->GenerateCommand()));
+  EXPECT_TRUE(Calendar().empty());
+  prayer_->Settings().prescheduleDays = 255;  // the next prayer only
+  EXPECT_TRUE(FAILED(prayer_->GenerateNext(false)));
+  EXPECT_TRUE(Calendar().empty());
 }
 
 }  // namespace

@@ -233,6 +233,31 @@ TEST_F(HighLatitudeTest, ACalendarFilledBeforeIsRewrittenOnceAndAgainOnEachChang
   EXPECT_EQ(ids(), written);
 }
 
+// A city chosen outside the add-in asks for the same calendar to be
+// rewritten at the next start: both rewrites read each old item's own day
+// once, so no Isha is carried a day further on the second.
+TEST_F(HighLatitudeTest, AnOldCalendarWithAPendingUpdateMovesEachIshaOnce) {
+  {
+    auto store = Store();
+    std::vector<host::Appointment> items;
+    for (int day = 21; day <= 24; ++day) items.push_back(OldItem(108, 5, MakeDate(2027, 6, day, 18, 0)));
+    store->SaveAll(items);
+    store->AddFolderField(host::FolderKind::kCalendar, "PrayerNum", host::PropertyType::kNumber);
+  }
+  StoreRule(eMiddleOfNight);
+  ASSERT_EQ(registry::SetDword(HKEY_CURRENT_USER, Name(101), Name(1201), 1), ERROR_SUCCESS);
+  Connect();
+  prayer_->Settings().prayers = kIshaFlag;
+  prayer_->Settings().prescheduleDays = 3;
+  ASSERT_EQ(session_->RaiseStartup(), S_OK);
+  const auto isha = Of(108);
+  ASSERT_GE(isha.size(), 4u);
+  for (std::size_t d = 0; d < isha.size(); ++d) {
+    EXPECT_EQ(Day(isha[d]), MakeDate(2027, 6, 22 + static_cast<int>(d))) << d;
+  }
+  EXPECT_EQ(isha[0].start, MakeDate(2027, 6, 22, 1, 2));
+}
+
 TEST_F(HighLatitudeTest, ADayOffTheWorkWeekKeepsTheEveningBeforesIshaAfterMidnight) {
   // Only Outlook's working days, Monday to Friday; Isha at the middle of the
   // night, past midnight.

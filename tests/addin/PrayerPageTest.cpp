@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -15,6 +17,7 @@
 #include "platform/registry/Registry.h"
 #include "platform/ui/UserInput.h"
 #include "platform/ui/WindowsX.h"
+#include "services/ResourceLibrary.h"
 #include "tests/support/FaultyCalendar.h"
 #include "tests/support/GenerationFixture.h"
 
@@ -45,6 +48,24 @@ class ScriptedDialogs final : public IPageDialogs {
     ++opened;
     return customPrayers ? customPrayers(working, change) : std::intptr_t{IDCANCEL};
   }
+};
+
+// The add-in as the page sees it, except that the person pressed Cancel in
+// the progress window of every deletion.
+class CancellingOwner final : public IPrayerPageOwner {
+ public:
+  explicit CancellingOwner(IPrayerPageOwner& inner) : inner_(inner) {}
+  CSettingsStore& Store() override { return inner_.Store(); }
+  IPrayerCalculator* Calculator() override { return inner_.Calculator(); }
+  HRESULT FindTimeInfo(const COleDate& instant) override { return inner_.FindTimeInfo(instant); }
+  const TimeInfo& CurrentPeriod() const override { return inner_.CurrentPeriod(); }
+  CPrayerCalendar& Calendar() override { return inner_.Calendar(); }
+  _Items* CalendarItems() override { return inner_.CalendarItems(); }
+  HRESULT GenerateNext(bool force) override { return inner_.GenerateNext(force); }
+  LONG GetCancelFlag() override { return 1; }
+
+ private:
+  IPrayerPageOwner& inner_;
 };
 
 class PrayerPageTest : public GenerationFixture {
@@ -262,6 +283,53 @@ TEST_F(PrayerPageTest, FewerDaysAheadDeletesBeyondTheWindowAndRefills) {
   ASSERT_EQ(options_->Apply(), S_OK);
   EXPECT_GT(LastStart(), MakeDate(2027, 6, 5));
   EXPECT_EQ(CountOn(Calendar(), MakeDate(2027, 3, 1), MakeDate(2027, 3, 2)), 2u);
+}
+
+TEST_F(PrayerPageTest, CancellingTheDeletionKeepsTheDaysAheadAndTheCalendarFull) {
+  OpenWith([](AddinSettings& s) { s.prescheduleDays = 31; });
+  const DATE lastBefore = LastStart();
+  CancellingOwner owner(*prayer_);
+  page_->SetOwner(&owner);
+  ASSERT_TRUE(Select(CPrayerPage::kDaysAhead, 3));  // 7 days
+  ASSERT_EQ(options_->Apply(), S_OK);
+  page_->SetOwner(prayer_);
+  // The list and the settings say 31 days again, and whatever the deletion
+  // took before it stopped is written again: every day keeps its prayers.
+  EXPECT_EQ(Selected(CPrayerPage::kDaysAhead), 5);
+  EXPECT_EQ(Saved().prescheduleDays, 31u);
+  EXPECT_GE(LastStart(), lastBefore - 1);
+  for (DATE day = MakeDate(2026, 12, 9); day < MakeDate(2027, 1, 7); day += 1) {
+    EXPECT_EQ(CountOn(Calendar(), day, day + 1), 2u) << day;
+  }
+}
+
+TEST_F(PrayerPageTest, TheTimetableButtonShowsTheChoicesNotYetApplied) {
+  OpenWith([](AddinSettings& s) { s.prescheduleDays = 7; });
+  const std::string path = resource_library::AddinFolder() + "imsakyya.html";
+  std::remove(path.c_str());
+  setenv("ORVANE_OPEN", "true", 1);
+  CCityInfo london;
+  ASSERT_EQ(london.GetInfoFromLine(TEXT("London,,United Kingdom,51 30 N,0 8 W,0,Y,0,Y,433")), 1);
+  dialogs_.location = [&](CCityInfo& city, bool* hasCity, AddinSettings&) {
+    city = london;
+    *hasCity = true;
+    return IDOK;
+  };
+  ASSERT_TRUE(m_frontEnd->Click(window_, CPrayerPage::kLocationButton));
+  ASSERT_TRUE(Select(CPrayerPage::kTimetableRange, 2));  // the month
+  ASSERT_TRUE(m_frontEnd->Click(window_, CPrayerPage::kTimetableButton));
+  unsetenv("ORVANE_OPEN");
+  std::ifstream file(path);
+  std::stringstream page;
+  page << file.rdbuf();
+  EXPECT_NE(page.str().find("London"), std::string::npos);
+  // A month's rows, and nothing of it saved.
+  std::size_t rows = 0;
+  for (std::size_t at = page.str().find("<tr"); at != std::string::npos; at = page.str().find("<tr", at + 1)) ++rows;
+  EXPECT_GE(rows, 28u);
+  EXPECT_EQ(TToUtf8(Saved().location).find("London"), std::string::npos);
+  EXPECT_EQ(Saved().timetableRange, prayer_->Settings().timetableRange);
+  EXPECT_NE(Saved().timetableRange, 2u);
 }
 
 TEST_F(PrayerPageTest, NextPrayerOnlyLeavesExactlyOneAppointment) {

@@ -257,6 +257,27 @@ TEST_F(SettingsStoreTest, SaveThenReadGivesTheSameRecord) {
   EXPECT_TRUE(r.updatePending);
 }
 
+TEST_F(SettingsStoreTest, TheHighLatitudeRuleIsASeventhOfTheNightUnlessStoredAsAnother) {
+  CSettingsStore fresh;
+  ASSERT_EQ(fresh.ReadSettings(), S_OK);
+  EXPECT_EQ(fresh.Settings().highLatitudeRule, 0u);  // absent: a seventh of the night
+  fresh.Settings().highLatitudeRule = 2;
+  ASSERT_EQ(fresh.SaveSettings(), S_OK);
+  DWORD stored = 0;
+  ASSERT_EQ(registry::GetDword(HKEY_CURRENT_USER, kKey, "HighLatitudeRule", &stored), ERROR_SUCCESS);
+  EXPECT_EQ(stored, 2u);
+  CSettingsStore again;
+  ASSERT_EQ(again.ReadSettings(), S_OK);
+  EXPECT_EQ(again.Settings().highLatitudeRule, 2u);
+  // A rule this version does not know computes as the default.
+  for (const DWORD unknown : {3u, 7u, 0xFFFFFFFFu}) {
+    SetDword("HighLatitudeRule", unknown);
+    CSettingsStore other;
+    ASSERT_EQ(other.ReadSettings(), S_OK);
+    EXPECT_EQ(other.Settings().highLatitudeRule, 0u) << unknown;
+  }
+}
+
 TEST_F(SettingsStoreTest, MissingCityFileShowsItsMessageAndFails) {
   std::filesystem::remove(m_folder / "cities_en.txt");
   CSettingsStore store;

@@ -329,3 +329,57 @@ TEST(DaySchedule, InvalidDateGivesNoTimes) {
 }
 
 }  // namespace
+
+namespace {
+
+// A walk over dates with the events kept from one date to the next gives
+// each date the schedule of a fresh computation: over a new year, where the
+// clock goes forward and back, in polar day and night, backwards, by jumps,
+// and when the place or the settings change on the way.
+TEST(DaySchedule, KeptEventsGiveTheTimesOfAFreshComputation) {
+  CalcParams summer = Place(-24.94, 60.17, 2.0, eWIL);
+  summer.DaylightSavings = true;
+  summer.DaylightStartDay = 28;
+  summer.DaylightStartMonth = 3;
+  summer.DaylightEndDay = 30;
+  summer.DaylightEndMonth = 10;
+  CalcParams hanafi = Place(-31.25, 30.05, 2.0, eEgypt);
+  hanafi.AsrMethod = eHanafi;
+  struct Walk {
+    CalcParams params;
+    COleDate first;
+    int days;
+    int step;
+  };
+  const Walk walks[] = {
+      {Place(-31.25, 30.05, 2.0, eEgypt), Date(2026, 12, 25), 12, 1},  // over the new year
+      {summer, Date(2027, 3, 24), 10, 1},                              // the clock goes forward
+      {summer, Date(2027, 11, 3), 8, -1},                              // and back, walking backwards
+      {Place(-18.95, 69.65, 1.0, eISNA, eMiddleOfNight), Date(2027, 5, 10), 30, 2},  // polar day
+      {Place(-18.95, 69.65, 1.0, eISNA), Date(2027, 11, 20), 12, 3},                 // polar night
+      {Place(-18.95, 78.2, 1.0, eQurah, eTwilightAngle), Date(2027, 2, 10), 10, 1},
+      {hanafi, Date(2027, 2, 12), 4, 1},                                 // another place, same days
+      {Place(-31.25, 30.05, 2.0, eEgypt), Date(2027, 2, 13), 3, 1},      // another school
+      {Place(171.73, -13.83, 13.0, eCustom), Date(2027, 2, 14), 3, 1},   // a zone a day ahead
+  };
+  SolvedEvents kept;
+  int compared = 0;
+  for (const Walk& walk : walks) {
+    for (int i = 0; i < walk.days; ++i) {
+      const COleDate day = walk.first + COleDateSpan(static_cast<double>(i * walk.step));
+      const DaySchedule walked = ComputeDaySchedule(walk.params, day, &kept);
+      const DaySchedule fresh = ComputeDaySchedule(walk.params, day);
+      ASSERT_EQ(Text(walked), Text(fresh)) << day.GetYear() << "-" << day.GetDayOfYear();
+      ASSERT_EQ(walked.ruleTimes, fresh.ruleTimes);
+      ASSERT_EQ(walked.polarTimes, fresh.polarTimes);
+      for (std::size_t t = 0; t < kDayTimesCount; ++t) ASSERT_EQ(walked.times[t].time, fresh.times[t].time);
+      ++compared;
+    }
+  }
+  EXPECT_EQ(compared, 92);
+  // What the walk kept is the last date's: its days around it.
+  EXPECT_TRUE(kept.filled);
+  EXPECT_EQ(kept.firstDay, Date(2027, 2, 16).GetDayOfYear() - SolvedEvents::kNearDays);
+}
+
+}  // namespace

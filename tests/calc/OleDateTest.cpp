@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 
 #include "calc/OleDate.h"
 #include "platform/com/VariantTime.h"
@@ -197,6 +198,44 @@ TEST(VariantTime, ConversionsRejectNullAndOutOfRange) {
   EXPECT_FALSE(SystemTimeToVariantTime(&st, &value));
   EXPECT_EQ(value, 42.0);
   EXPECT_FALSE(SystemTimeToVariantTime(nullptr, &value));
+}
+
+// The split is what VariantTimeToSystemTime reads, also where its rounding
+// carries into the next day, for dates before 1899, and at the range's ends.
+TEST(VariantTime, SplitAgreesWithTheFields) {
+  const DATE cases[] = {0.0,          0.5,          -1.25,        -0.9999999999, 722.0 / 1440.0,
+                        38067.0 + 722.0 / 1440.0,   38067.9999999999,           -38067.9999999999,
+                        kMinVariantDate,            kMaxVariantDate,            kMaxVariantDate + 0.5,
+                        -657433.5,    2958464.9999999};
+  for (const DATE date : cases) {
+    SYSTEMTIME st;
+    std::int64_t days = 0;
+    std::int32_t seconds = 0;
+    ASSERT_TRUE(VariantTimeToSystemTime(date, &st)) << date;
+    ASSERT_TRUE(SplitVariantTime(date, &days, &seconds)) << date;
+    SYSTEMTIME day{};
+    day.wYear = st.wYear;
+    day.wMonth = st.wMonth;
+    day.wDay = st.wDay;
+    DATE midnight = 0;
+    ASSERT_TRUE(SystemTimeToVariantTime(&day, &midnight));
+    EXPECT_EQ(days, static_cast<std::int64_t>(midnight)) << date;
+    EXPECT_EQ(seconds, st.wHour * 3600 + st.wMinute * 60 + st.wSecond) << date;
+  }
+  std::int64_t days = 0;
+  std::int32_t seconds = 0;
+  EXPECT_TRUE(SplitVariantTime(38067.9999999999, &days, &seconds));
+  EXPECT_EQ(days, 38068);  // 23:59:59.99999 is the next midnight
+  EXPECT_EQ(seconds, 0);
+  EXPECT_TRUE(SplitVariantTime(-1.25, &days, &seconds));
+  EXPECT_EQ(days, -1);
+  EXPECT_EQ(seconds, 6 * 3600);
+  for (const DATE bad : {kMaxVariantDate + 1.0, kMaxVariantDate + 0.99999999999, kMinVariantDate - 0.0001,
+                         std::nan("")}) {
+    SYSTEMTIME st;
+    EXPECT_FALSE(SplitVariantTime(bad, &days, &seconds)) << bad;
+    EXPECT_FALSE(VariantTimeToSystemTime(bad, &st)) << bad;
+  }
 }
 
 TEST(SystemTime, OrvaneNowFixesTheLocalTime) {

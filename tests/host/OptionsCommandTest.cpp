@@ -177,6 +177,31 @@ TEST_P(OptionsCommandTest, TheCityIsChosenInTheLocationDialogThePageOpens) {
   EXPECT_EQ(Get().at("days"), "7");
 }
 
+TEST_P(OptionsCommandTest, TheAdvancedDialogsChoicesReachTheCalendar) {
+  // The start of the Asr appointment of 8 December, "YYYY-MM-DD HH:MM".
+  const auto asr = [&] {
+    int code = -1;
+    std::istringstream lines(Run("calendar list --tsv --from 2026-12-08 --to 2026-12-09", &code));
+    for (std::string line; std::getline(lines, line);) {
+      if (line.find("\tAsr") != std::string::npos) return line.substr(0, 16);
+    }
+    return std::string();
+  };
+  const std::string shafii = asr();
+  ASSERT_FALSE(shafii.empty());
+  int code = -1;
+  const std::string out = Run("options --set method=isna --set school=hanafi --set high-latitude=middle", &code);
+  ASSERT_EQ(code, 0) << out;
+  const auto options = Get();
+  EXPECT_EQ(options.at("method"), "isna");
+  EXPECT_EQ(options.at("school"), "hanafi");
+  EXPECT_EQ(options.at("high-latitude"), "middle");
+  // Hanafi's Asr comes later: the appointment was rewritten, not doubled.
+  const std::string hanafi = asr();
+  EXPECT_GT(hanafi, shafii);
+  EXPECT_EQ(PerDay(Calendar()).at("2026-12-08"), 2);
+}
+
 TEST_P(OptionsCommandTest, AnApplyKilledAnywhereLeavesWhatTheNextStartCompletes) {
   if (GetParam() == 10) GTEST_SKIP() << "the same page and store in both flavours: one is enough for this";
   const std::string all = "--set prayers=fajr,shorouk,zuhr,asr,maghrib,isha";

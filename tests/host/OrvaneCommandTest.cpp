@@ -358,6 +358,9 @@ TEST(OrvaneDialog, HelpListsTheDialogsTheModuleOffers) {
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_NE(r.out.find("  daylight "), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("  add-city [--edit] "), std::string::npos) << r.out;
+  for (const char* offered : {"  advanced ", "  sound [--prayers] ", "  custom-prayers ", "  custom-reminders "}) {
+    EXPECT_NE(r.out.find(offered), std::string::npos) << offered << "\n" << r.out;
+  }
 }
 
 TEST(OrvaneDialog, PrintsWhatTheDialogReturnsInEachLanguageAndSavesNothing) {
@@ -373,6 +376,86 @@ TEST(OrvaneDialog, PrintsWhatTheDialogReturnsInEachLanguageAndSavesNothing) {
   // Nothing was written: the settings key is still empty of daylight values.
   EXPECT_EQ(RunOrvane("reg export \"HKEY_CURRENT_USER\\Software\\Veltrix\"").out.find("DaylightStartDay"),
             std::string::npos);
+}
+
+// Writes values under the settings key (and the maker's key) as an
+// installer or a support person would, through orvane reg import.
+void ImportSettings(const TestProfile& profile, const std::string& settings, const std::string& maker = "") {
+  const std::filesystem::path reg = profile.Dir() / "settings.reg";
+  std::ofstream(reg) << "Windows Registry Editor Version 5.00\n\n"
+                     << "[HKEY_CURRENT_USER\\Software\\Veltrix\\Orvane\\3.0]\n"
+                     << maker << "\n"
+                     << "[HKEY_CURRENT_USER\\Software\\Veltrix\\Orvane\\3.0\\Settings]\n"
+                     << settings;
+  const RunResult r = RunOrvane("reg import " + reg.string());
+  ASSERT_EQ(r.exitCode, 0) << r.out;
+}
+
+TEST(OrvaneDialog, TheAdvancedAndCustomDialogsPrintWhatTheyReturnInEachLanguage) {
+  TestProfile profile;
+  ImportSettings(profile,
+                 "\"CalculationMethod\"=dword:00000001\n"
+                 "\"FridayMinutesBefore\"=dword:0000002d\n"
+                 "\"FridaySoundFile\"=\"c:\\\\sounds\\\\adhan.wav\"\n"
+                 "\"PrayerFlags\"=dword:0000008c\n"
+                 "\"CustomReminderSubject\"=\"Say \\\"subhan Allah\\\", then سبحان الله\"\n"
+                 "\"CustomReminderInterval\"=dword:00000000\n");
+  for (const char* language : {"1033", "1036", "1025"}) {
+    SCOPED_TRACE(language);
+    const std::string run = std::string("--ui headless --ui-language ") + language + " dialog ";
+    RunResult r = RunOrvane(run + "advanced", true);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out,
+              "CalculationMethod=1\nAsrSchool=0\nHighLatitudeRule=0\nFridaySettingsOn=1\nFridayBusyStatus=0\n"
+              "FridayMinutesBefore=45\nFridayMinutesAfter=90\nFridayReminderOn=1\nFridayReminderMinutes=30\n"
+              "FridayPlaySound=0\nFridaySoundFile=c:\\sounds\\adhan.wav\n");
+    r = RunOrvane(run + "sound", true);
+    EXPECT_EQ(r.out, "FridayPlaySound=0\nFridaySoundFile=c:\\sounds\\adhan.wav\n");
+    r = RunOrvane(run + "sound --prayers", true);
+    EXPECT_EQ(r.out, "PlaySound=0\nSoundFile=\nFajrPlaySound=0\nFajrSoundFile=\n");
+    // The custom prayers dialog hands the reminders' values back as it got
+    // them; the reminders dialog shows a stored interval of 0 as the 60
+    // minutes its list selects.
+    r = RunOrvane(run + "custom-prayers", true);
+    EXPECT_EQ(r.out,
+              "PrayerFlags=140\nCustomRemindersFrom=08:00\nCustomRemindersTo=17:00\n"
+              "CustomReminderSubject=Say \"subhan Allah\", then سبحان الله\nCustomReminderInterval=0\n"
+              "CustomReminderChange=1\n");
+    r = RunOrvane(run + "custom-reminders", true);
+    EXPECT_EQ(r.out,
+              "CustomRemindersFrom=08:00\nCustomRemindersTo=17:00\n"
+              "CustomReminderSubject=Say \"subhan Allah\", then سبحان الله\nCustomReminderInterval=60\n");
+  }
+  // Nothing was saved: the interval is still the 0 that was stored.
+  const RunResult exported = RunOrvane("reg export \"HKEY_CURRENT_USER\\Software\\Veltrix\"");
+  EXPECT_NE(exported.out.find("\"CustomReminderInterval\"=dword:00000000"), std::string::npos) << exported.out;
+  EXPECT_EQ(exported.out.find("HighLatitudeRule"), std::string::npos);
+}
+
+// Regression: a stored method outside the list (the custom method) was
+// returned as -1 by OK; an unknown high-latitude rule is the default, with
+// a line in the log.
+TEST(OrvaneDialog, TheAdvancedDialogKeepsTheCustomMethodAndRepairsAnUnknownRule) {
+  TestProfile profile;
+  ImportSettings(profile, "\"CalculationMethod\"=dword:00000005\n\"HighLatitudeRule\"=dword:00000007\n",
+                 "\"LogToFile\"=dword:00000001\n");
+  const RunResult r = RunOrvane("--ui headless dialog advanced", true);
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_NE(r.out.find("CalculationMethod=5\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("HighLatitudeRule=0\n"), std::string::npos) << r.out;
+  std::ifstream log(profile.Dir() / "drive_c" / "orvnlog.txt", std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("\nOut of range, the default taken: HighLatitudeRule = 7 -> 0"), std::string::npos) << text;
+}
+
+// With nothing to remind of, the custom reminders dialog refuses OK; the
+// headless run answers its message and cancels.
+TEST(OrvaneDialog, TheCustomRemindersDialogWithoutASubjectIsCancelled) {
+  TestProfile profile;
+  const RunResult r = RunOrvane("--ui headless dialog custom-reminders");
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_NE(r.out.find("Please enter a subject for the reminders."), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("cancelled"), std::string::npos) << r.out;
 }
 
 // The location dialog saves what was chosen (here, pressed OK at once, the

@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -129,6 +130,11 @@ TEST_F(StartCommandTest, AddinConnectsAndHearsTheHostInOutlooksOrder) {
       "Close explorers=0",   "OnBeginShutdown", "OnDisconnection mode=0"};
   EXPECT_EQ(LogLines(), expected);
 
+  // The run closed its store: what it saved is in outlook.db itself, not
+  // left in the log beside it, so a copy of that one file keeps it.
+  const std::filesystem::path log = profile::File("outlook.db-wal");
+  EXPECT_TRUE(!std::filesystem::exists(log) || std::filesystem::file_size(log) == 0);
+
   // What it saved is in the store and in calendar.ics.
   auto store = host::CalendarStore::Open(profile::File("outlook.db"));
   ASSERT_EQ(store->Count(host::FolderKind::kCalendar), 1u);
@@ -157,11 +163,12 @@ TEST_F(StartCommandTest, AddinsNotSetToLoadOrBrokenAreLeftOut) {
   EXPECT_EQ(code, 0) << out;
   EXPECT_TRUE(LogLines().empty());
 
-  // Refusing the connection: reported, and not loaded again next time.
+  // Refusing the connection: reported, and not loaded again next time. The
+  // start did not do its work, and its exit says so (it said 0).
   Register(3);
   setenv("ORVANE_TEST_ADDIN_MODE", "fail-connect", 1);
   out = RunOrvane("start", &code);
-  EXPECT_EQ(code, 0) << out;
+  EXPECT_EQ(code, 1) << out;
   EXPECT_NE(out.find("OrvaneTest.Addin failed to connect (0x80004005)"), std::string::npos) << out;
   DWORD behavior = 0;
   ASSERT_EQ(registry::GetDword(HKEY_CURRENT_USER, kAddinKey, "LoadBehavior", &behavior), ERROR_SUCCESS);
@@ -171,8 +178,27 @@ TEST_F(StartCommandTest, AddinsNotSetToLoadOrBrokenAreLeftOut) {
   registry::SetDword(HKEY_CURRENT_USER, "Software\\Microsoft\\Office\\Outlook\\Addins\\Nobody.Addin",
                      "LoadBehavior", 3);
   out = RunOrvane("start", &code);
-  EXPECT_EQ(code, 0) << out;
+  EXPECT_EQ(code, 1) << out;
   EXPECT_NE(out.find("Nobody.Addin could not be created"), std::string::npos) << out;
+  // Marked not loaded by then: the next start loads neither, and succeeds.
+  out = RunOrvane("start", &code);
+  EXPECT_EQ(code, 0) << out;
+}
+
+// Regression: an add-in whose Startup failed (its city file unreadable,
+// its calendar work refused) left a start that exited 0 and said nothing.
+TEST_F(StartCommandTest, AnAddinsFailedStartupIsToldInOneLineAndFailsTheStart) {
+  Register(3);
+  setenv("ORVANE_TEST_ADDIN_MODE", "fail-startup", 1);
+  int code = 0;
+  const std::string out = RunOrvane("start", &code);
+  EXPECT_EQ(code, 1) << out;
+  EXPECT_NE(out.find("orvane: an add-in failed at start-up: Access is denied (0x80070005)\n"), std::string::npos)
+      << out;
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
+  unsetenv("ORVANE_TEST_ADDIN_MODE");
+  const std::string again = RunOrvane("start", &code);
+  EXPECT_EQ(code, 0) << again;
 }
 
 TEST_F(StartCommandTest, OverdueRemindersAreRaisedOnceAndOnlyForItemsNotOver) {

@@ -4,11 +4,16 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <thread>
 
 #include "addin/OutlookPrayer.h"
 #include "addin/ProgressPage.h"
+#include "calc/AdvancedDlg.h"
 #include "calc/DaylightDlg.h"
+#include "calc/SoundDlg.h"
+#include "calendar/CustomPrayersDlg.h"
+#include "calendar/CustomRemindersDlg.h"
 #include "host/model/Explorer.h"
 #include "host/model/OptionsWindow.h"
 #include "host/model/OutlookSession.h"
@@ -180,6 +185,79 @@ TEST_F(DialogRenderTest, TheAddCityDialogFitsInBothModesInEachLanguage) {
       EXPECT_EQ(result, IDCANCEL);
     }
   }
+}
+
+// Each of the dialogs the options page opens, drawn in each language: every
+// control inside the window, none on another, no text cut off, and the
+// Arabic ones laid out from the right.
+TEST_F(DialogRenderTest, TheAdvancedSoundAndCustomDialogsFitInEachLanguage) {
+  std::string error;
+  ASSERT_EQ(com::RegisterServerModule(ORVANE_ADDIN_MODULE, false, &error), S_OK) << error;
+  setenv("ORVANE_NOW", "2027-06-21T10:00:00", 1);
+  // London on 21 June by the middle of the night: the rule's Fajr and Isha,
+  // Isha after midnight, and the notes that say so.
+  AddinSettings settings;
+  settings.longitude = 0.1276;
+  settings.latitude = 51.5072;
+  settings.timeZone = 0;
+  settings.daylightStartMonth = 2;
+  settings.daylightStartDay = 28;
+  settings.daylightEndMonth = 9;
+  settings.daylightEndDay = 30;
+  settings.method = eWIL;
+  settings.highLatitudeRule = 1;
+  settings.fridayMinutesBefore = 45;
+  settings.fridaySoundFile = Utf8ToT("c:\\sounds\\adhan.wav");
+  settings.customSubject = Utf8ToT("Dhikr");
+  const LCID locales[] = {1033, 1036, 1025};
+  for (std::size_t l = 0; l < std::size(kLanguages); ++l) {
+    const Language& language = kLanguages[l];
+    UseLanguage(language);
+    ASSERT_TRUE(nls::SetUserDefaultLocale(locales[l]));
+    struct Shown {
+      const char* name;
+      unsigned templateId;
+      std::function<std::intptr_t()> run;
+      int label;  // two controls of a row, the first in reading order
+      int field;
+    };
+    CAdvancedDlg advanced(settings);
+    CSoundDlg sound(true, settings.fridaySoundFile);
+    CSoundDlg sounds(true, settings.fridaySoundFile, false, TEXT(""));
+    CCustomPrayers prayers;
+    prayers.SetPrayingAppointments(kZuhrFlag | kAsrFlag | kCustomReminderFlag);
+    prayers.SetCustomReminderSettings(settings.customFrom, settings.customTo, settings.customSubject, 45);
+    CCustomReminders reminders(settings.customFrom, settings.customTo, settings.customSubject, 45);
+    const Shown shown[] = {
+        {"advanced", CAdvancedDlg::IDD, [&] { return advanced.DoModal(nullptr); }, 243, CAdvancedDlg::kFridayBefore},
+        {"sound", CSoundDlg::IDD, [&] { return sound.DoModal(nullptr); }, CSoundDlg::kFile, CSoundDlg::kBrowse},
+        {"sounds", CSoundDlg::IDD_TWO_SOUNDS, [&] { return sounds.DoModal(nullptr); }, CSoundDlg::kSecondFile,
+         CSoundDlg::kSecondBrowse},
+        {"custom-prayers", CCustomPrayers::IDD, [&] { return prayers.DoModal(nullptr); }, CCustomPrayers::kFajr,
+         CCustomPrayers::kMaghrib},
+        {"custom-reminders", CCustomReminders::IDD, [&] { return reminders.DoModal(nullptr); }, -1,
+         CCustomReminders::kFrom},
+    };
+    for (const Shown& dialog : shown) {
+      const std::string name = std::string(dialog.name) + "-" + language.code;
+      std::intptr_t result = 0;
+      std::thread run([&] { result = dialog.run(); });
+      HWND window = m_frontEnd->WaitForDialog(dialog.templateId);
+      ASSERT_NE(window, nullptr) << name;
+      const ui::qt::RenderedWindow rendered = Render(window, name);
+      ASSERT_FALSE(rendered.controls.empty()) << name;
+      rendertest::ExpectLaidOutWell(rendered, name);
+      const ui::qt::RenderedControl* first = rendertest::Find(rendered, dialog.label);
+      const ui::qt::RenderedControl* second = rendertest::Find(rendered, dialog.field);
+      ASSERT_TRUE(first && second) << name;
+      // Left of the second, or right of it in Arabic.
+      EXPECT_EQ(language.id == 1025, first->x > second->x) << name;
+      ASSERT_TRUE(ui::input::Key(window, VK_ESCAPE));
+      run.join();
+      EXPECT_EQ(result, IDCANCEL) << name;
+    }
+  }
+  ASSERT_TRUE(nls::SetUserDefaultLocale(1033));
 }
 
 // Stands for the add-in object: keeps the cancel flag.
@@ -367,6 +445,23 @@ TEST_F(DialogRenderTest, TheOptionsWindowShowsTheAddinsPageInEachLanguage) {
     EXPECT_EQ(language.id == 1025, label->x > button->x) << language.code;
     const ui::qt::RenderedWindow whole = Render(window, std::string("options-") + language.code);
     EXPECT_GT(whole.height, pageView.height);
+    // The dialogs the page's buttons open show over it in its language, and
+    // closing them comes back to the page.
+    const std::pair<int, unsigned> opened[] = {{CPrayerPage::kSoundButton, 219u},
+                                               {CPrayerPage::kAdvancedButton, CAdvancedDlg::IDD}};
+    for (const auto& [buttonId, templateId] : opened) {
+      ASSERT_TRUE(ui::input::Click(GetDlgItem(page, buttonId), ui::input::Mode::kPost));
+      HWND shown = m_frontEnd->WaitForDialog(templateId);
+      ASSERT_NE(shown, nullptr) << templateId;
+      // While it shows, the Options window and the page in it take no input.
+      EXPECT_FALSE(IsWindowEnabled(window));
+      EXPECT_FALSE(m_frontEnd->Click(page, CPrayerPage::kTimetableButton));
+      const ui::qt::RenderedWindow view =
+          Render(shown, "options-" + std::to_string(templateId) + "-" + language.code);
+      rendertest::ExpectLaidOutWell(view, "dialog " + std::to_string(templateId) + " from the page " + language.code);
+      ASSERT_TRUE(ui::input::Key(shown, VK_ESCAPE));
+      EXPECT_TRUE(m_frontEnd->WaitFor(window, [](const ui::WindowSnapshot& s) { return s.enabled; }));
+    }
     ASSERT_TRUE(ui::input::Key(window, VK_ESCAPE));
     run.join();
     EXPECT_EQ(failure, "");

@@ -419,7 +419,8 @@ TEST_F(StoreTest, AStoreOfALaterLayoutIsRefused) {
 
 TEST_F(StoreTest, AFileThatIsNoStoreIsAnError) {
   std::ofstream(profile_.Dir() / "outlook.db") << std::string(4096, 'x');
-  EXPECT_EQ(ReasonOf([&] { OpenStore(); }), StoreError::Reason::kFailed);
+  // Told as damaged, not as busy, read-only or full.
+  EXPECT_EQ(ReasonOf([&] { OpenStore(); }), StoreError::Reason::kDamaged);
 }
 
 }  // namespace

@@ -114,6 +114,7 @@ class FaultyFolder final : public Relay<MAPIFolder> {
     return S_OK;
   }
   HRESULT GetExplorer(VARIANT mode, _Explorer** explorer) override { return inner_->GetExplorer(mode, explorer); }
+  HRESULT get_StoreID(BSTR* id) override { return inner_->get_StoreID(id); }
 
  private:
   FilterFault fault_;

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 
+#include "platform/com/VariantTime.h"
 #include "platform/ui/Cursor.h"
 #include "platform/ui/Gdi.h"
 #include "platform/ui/Images.h"
@@ -282,6 +283,16 @@ TEST_F(ControlsTest, ADatePickerKeepsItsRangeAndReportsAPersonsChange) {
   EXPECT_EQ(read.wDay, 21);
   EXPECT_FALSE(Shown(*m_frontEnd, dialog, kDate).dateText.empty());
   EXPECT_EQ(form.Count(kDate, static_cast<int>(DTN_DATETIMECHANGE)), 0);
+  // The front ends are told the range, so that the desktop offers no day
+  // outside it.
+  const ui::ControlSnapshot shown = Shown(*m_frontEnd, dialog, kDate);
+  DATE first = 0, last = 0;
+  ASSERT_TRUE(SystemTimeToVariantTime(&range[0], &first));
+  ASSERT_TRUE(SystemTimeToVariantTime(&range[1], &last));
+  EXPECT_TRUE(shown.hasDateMin);
+  EXPECT_EQ(shown.dateMin, first);
+  EXPECT_TRUE(shown.hasDateMax);
+  EXPECT_EQ(shown.dateMax, last);
 
   SYSTEMTIME outside = day;
   outside.wYear = 2005;

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QFontDatabase>
+#include <QIcon>
 #include <QLabel>
 #include <QImage>
 #include <QLineEdit>
@@ -18,6 +19,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <optional>
@@ -393,10 +395,14 @@ void WindowView::Update(ControlView& view, const ControlSnapshot& control) {
       const QImage& image =
           ImageOf(BytesOf(m_pictures, control.imageModule, ImageResourceType(control), control.imageId));
       // BS_ICON and BS_BITMAP show the image in place of the text; without
-      // them an image stands beside the text.
+      // them an image stands beside the text, no taller than the button
+      // leaves room for.
       const bool imageOnly = (control.style & (BS_ICON | BS_BITMAP)) != 0 && !image.isNull();
       button->setIcon(image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image)));
-      if (!image.isNull()) button->setIconSize(image.size());
+      if (!image.isNull()) {
+        const int side = std::max(widget->height() - 8, 12);
+        button->setIconSize(imageOnly ? image.size() : image.size().boundedTo(QSize(side, side)));
+      }
       button->setText(imageOnly ? QString() : text);
       button->setDefault((control.style & 0xF) == BS_DEFPUSHBUTTON);
       break;
@@ -469,10 +475,10 @@ void WindowView::Update(ControlView& view, const ControlSnapshot& control) {
         const QString format = DatePicture((control.style & DTS_LONGDATEFORMAT) == DTS_LONGDATEFORMAT);
         if (picker->displayFormat() != format) picker->setDisplayFormat(format);
         SYSTEMTIME bound{};
-        const QDate lowest = control.dateMin != 0 && VariantTimeToSystemTime(control.dateMin, &bound)
+        const QDate lowest = control.hasDateMin && VariantTimeToSystemTime(control.dateMin, &bound)
                                  ? QDate(bound.wYear, bound.wMonth, bound.wDay)
                                  : QDate(100, 1, 1);
-        const QDate highest = control.dateMax != 0 && VariantTimeToSystemTime(control.dateMax, &bound)
+        const QDate highest = control.hasDateMax && VariantTimeToSystemTime(control.dateMax, &bound)
                                   ? QDate(bound.wYear, bound.wMonth, bound.wDay)
                                   : QDate(9999, 12, 31);
         picker->setDateRange(lowest, highest);

@@ -6,6 +6,8 @@
 // ORVANE_TEST_ADDIN_MODE changes what it does:
 //   fail-connect   OnConnection fails
 //   batch:N        Startup saves N items one by one (for crash tests)
+//   store-id       Startup logs the calendar's store identity and saves nothing
+//   fail-startup   Startup fails (access denied) and saves nothing
 
 #include <cstdio>
 #include <cstdlib>
@@ -257,6 +259,13 @@ class CTestAddin : public _IDTExtensibility2 {
     DATE now = 0;
     SystemTimeToVariantTime(&st, &now);
     const std::string mode = Mode();
+    if (mode == "fail-startup") return static_cast<HRESULT>(0x80070005);
+    if (mode == "store-id") {
+      CComBSTR id;
+      const HRESULT hr = calendar_->get_StoreID(&id);
+      Log(FAILED(hr) ? "store id failed " + Hex(hr) : "store " + id.Utf8());
+      return hr;
+    }
     if (mode.rfind("batch:", 0) == 0) {
       const int count = std::atoi(mode.c_str() + 6);
       for (int i = 0; i < count; ++i) {
