@@ -98,7 +98,8 @@ orvane_addin_library(calendar_dialogs LAYER 6
 orvane_addin_library(timetable LAYER 6
   USES settings
   FILES
-    timetable/ImsakyyaBuilder.cpp timetable/ImsakyyaBuilder.h)
+    timetable/ImsakyyaBuilder.cpp timetable/ImsakyyaBuilder.h
+    timetable/TimetableFile.cpp timetable/TimetableFile.h)
 
 orvane_addin_library(location_dialogs LAYER 7
   USES calc_dialogs

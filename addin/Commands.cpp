@@ -2,16 +2,12 @@
 // share: whether the calendar holds any of the add-in's items.
 
 #include "services/AutomationText.h"
-#include "services/Exceptions.h"
 #include "addin/OutlookPrayer.h"
 #include "services/ResourceLibrary.h"
 #include "services/TraceLog.h"
 #include "calendar/CalendarQueries.h"
 #include "locations/CityInfo.h"
-#include "platform/fs/Profile.h"
-#include "platform/shell/ShellExecute.h"
-#include "services/Flavour.h"
-#include "timetable/ImsakyyaBuilder.h"
+#include "timetable/TimetableFile.h"
 #include "platform/ui/Resources.h"
 
 namespace {
@@ -76,29 +72,8 @@ HRESULT COutlookPrayer::ImsakyyaCommand() {
   const AddinSettings& settings = Settings();
   CCityInfo city;
   if (settings.location.empty() || city.GetInfoFromLine(settings.location.c_str()) == 0) return S_OK;
-  HRESULT hr = S_OK;
-  std::string path;
-  try {
-    path = (profile::FolderToWrite(resource_library::AddinFolder(), flavour::kProfileFolder) / "imsakyya.html").string();
-  } catch (const std::exception&) {
-    return E_FAIL;  // no profile either: nowhere of the user's to write
-  }
-  try {
-    CImsakyyaBuilder builder(static_cast<LONG>(settings.timetableCalendar), static_cast<LONG>(settings.timetableRange),
-                             m_calculator.Get(), city.m_name.value_or(u""), city.m_state.value_or(u""),
-                             city.m_country.value_or(u""), city.m_timeZone);
-    hr = builder.Build(path);
-  } catch (const CComException& e) {
-    LogComException(e, __FILE__);
-    hr = e.Result();
-  } catch (...) {
-    hr = E_FAIL;
-  }
-  // Opened only when this request's page was written: the file may still
-  // hold an earlier request's timetable, which must not pass for this one.
   // The failure goes back to whoever pressed the button (Outlook ignores it).
-  if (FAILED(hr)) return hr;
-  ShellExecute(nullptr, "open", path.c_str(), nullptr, "", SW_SHOWMAXIMIZED);
+  if (HRESULT hr = WriteAndOpenTimetable(nullptr, settings, m_calculator.Get(), city); FAILED(hr)) return hr;
   TraceExit("COutlookPrayer::ImsakyyaCommand");
   return S_OK;
 }

@@ -175,6 +175,23 @@ void BM_Fill186DaysOrvaneStart(benchmark::State& state) {
 }
 BENCHMARK(BM_Fill186DaysOrvaneStart)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 
+// A profile of a user whose calendar holds a week of every prayer, filled
+// at start-up. False with the reason when a step failed.
+bool FillAWeek(const BenchProfile& profile, const std::filesystem::path& log, std::string* error) {
+  setenv("ORVANE_NOW", kNow, 1);
+  setenv("ORVANE_NOTIFY", "", 1);
+  setenv("ORVANE_PLAY", "", 1);
+  if (!profile.Ok()) {
+    *error = "no temporary folder";
+    return false;
+  }
+  if (RunOrvane({"install"}, log) != 0 || !WriteSettings(7) || RunOrvane({"start"}, log) != 0) {
+    *error = "orvane install, the settings or the first start failed";
+    return false;
+  }
+  return true;
+}
+
 // A week filled at start-up, then the options page's Apply of 186 days, timed
 // as the whole `orvane options` process.
 void BM_Apply7To186DaysOrvaneOptions(benchmark::State& state) {
@@ -182,15 +199,9 @@ void BM_Apply7To186DaysOrvaneOptions(benchmark::State& state) {
   double cpu = 0;
   std::int64_t items = 0;
   for (auto _ : state) {
-    setenv("ORVANE_NOW", kNow, 1);
-    setenv("ORVANE_NOTIFY", "", 1);
-    setenv("ORVANE_PLAY", "", 1);
     BenchProfile profile;
-    if (!profile.Ok()) return state.SkipWithError("no temporary folder");
     const std::filesystem::path log = profile.Dir() / "orvane.log";
-    if (RunOrvane({"install"}, log) != 0 || !WriteSettings(7) || RunOrvane({"start"}, log) != 0) {
-      return state.SkipWithError("orvane install, the settings or the first start failed");
-    }
+    if (std::string error; !FillAWeek(profile, log, &error)) return state.SkipWithError(error.c_str());
     double cpuSeconds = 0;
     const auto begin = std::chrono::steady_clock::now();
     const int code = RunOrvane({"options", "--set", "days=186"}, log, &cpuSeconds);
@@ -216,15 +227,9 @@ BENCHMARK(BM_Apply7To186DaysOrvaneOptions)->Unit(benchmark::kMillisecond)->UseMa
 // Outlook, opens the Options window with the add-in's page, OK closes it,
 // the host exits. The window shows within this time (the goal: 300 ms).
 void BM_OptionsWindowOrvaneHeadless(benchmark::State& state) {
-  setenv("ORVANE_NOW", kNow, 1);
-  setenv("ORVANE_NOTIFY", "", 1);
-  setenv("ORVANE_PLAY", "", 1);
   BenchProfile profile;
-  if (!profile.Ok()) return state.SkipWithError("no temporary folder");
   const std::filesystem::path log = profile.Dir() / "orvane.log";
-  if (RunOrvane({"install"}, log) != 0 || !WriteSettings(7) || RunOrvane({"start"}, log) != 0) {
-    return state.SkipWithError("orvane install, the settings or the first start failed");
-  }
+  if (std::string error; !FillAWeek(profile, log, &error)) return state.SkipWithError(error.c_str());
   for (auto _ : state) {
     const auto begin = std::chrono::steady_clock::now();
     const int code = RunOrvane({"--ui", "headless", "options"}, log);

@@ -1,7 +1,7 @@
 #pragma once
 // The timetable of the options page's own values, saved or not: built with
 // a calculator of its own (the add-in's keeps the saved settings), written
-// to imsakyya.html in the add-in's folder and opened.
+// where the Imsakyya button writes its page and opened.
 
 #include "locations/CityInfo.h"
 #include "platform/ui/Window.h"
