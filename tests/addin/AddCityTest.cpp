@@ -5,27 +5,12 @@
 #include "locations/AddCity.h"
 #include "platform/ui/CommonControls.h"
 #include "platform/ui/MessageQueue.h"
-#include "tests/support/AddinTestEnvironment.h"
+#include "tests/support/ModalDialogTest.h"
 
 namespace {
 
-class AddCityTest : public AddinTest {
+class AddCityTest : public ModalDialogTest {
  protected:
-  HWND Open(CAddCity& dialog) {
-    m_thread = std::thread([this, &dialog] { m_result = dialog.DoModal(nullptr); });
-    return m_frontEnd->WaitForDialog(CAddCity::IDD);
-  }
-  std::intptr_t Result() {
-    if (m_thread.joinable()) m_thread.join();
-    return m_result;
-  }
-  void TearDown() override {
-    if (m_thread.joinable()) {
-      m_frontEnd->Key(m_frontEnd->WaitForDialog(CAddCity::IDD), VK_ESCAPE);
-      m_thread.join();
-    }
-    AddinTest::TearDown();
-  }
   std::string Text(HWND dialog, int id) { return m_frontEnd->Snapshot(dialog)->Control(id)->text; }
   int Focus(HWND dialog) { return m_frontEnd->Snapshot(dialog)->focusId; }
 
@@ -58,9 +43,6 @@ class AddCityTest : public AddinTest {
     EXPECT_LE(boxes.size(), 1u);
     return boxes.empty() ? std::string() : boxes[0].text;
   }
-
-  std::thread m_thread;
-  std::intptr_t m_result = -2;
 };
 
 TEST_F(AddCityTest, TheWorkedExampleGivesWestPositiveLongitudeAndTheZoneInHours) {

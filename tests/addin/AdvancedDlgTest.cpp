@@ -20,7 +20,7 @@
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/Resources.h"
 #include "platform/ui/UserInput.h"
-#include "tests/support/AddinTestEnvironment.h"
+#include "tests/support/ModalDialogTest.h"
 #include "tests/support/RunProgram.h"
 
 namespace {
@@ -86,56 +86,20 @@ std::string CalcLine(const Place& place, DWORD method, DWORD school, DWORD rule,
   return out;
 }
 
-class AdvancedDlgTest : public AddinTest {
+class AdvancedDlgTest : public ModalDialogTest {
  protected:
   void SetUp() override {
-    AddinTest::SetUp();
+    ModalDialogTest::SetUp();
     // The user writes times as HH:mm and dates as yyyy-MM-dd, as orvane calc does.
     ASSERT_TRUE(nls::SetUserDefaultLocale(1033));
     ASSERT_TRUE(SetLocaleInfo(LOCALE_USER_DEFAULT, LOCALE_STIMEFORMAT, u"HH:mm"));
     ASSERT_TRUE(SetLocaleInfo(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, u"yyyy-MM-dd"));
     setenv("ORVANE_NOW", "2027-06-21T10:00:00", 1);
   }
-  void TearDown() override {
-    if (m_thread.joinable()) {
-      // Whatever is still open, from the top.
-      for (const unsigned id : {static_cast<unsigned>(CSoundDlg::IDD), static_cast<unsigned>(CAdvancedDlg::IDD)}) {
-        if (HWND open = m_frontEnd->WaitForDialog(id, std::chrono::milliseconds(100))) m_frontEnd->Key(open, VK_ESCAPE);
-      }
-      m_thread.join();
-    }
-    AddinTest::TearDown();
-  }
-  // The dialogs live as long as the test: one still open after a failed
-  // assertion is closed by TearDown before it goes.
-  template <typename Dialog, typename... Args>
-  Dialog& Make(Args&&... args) {
-    m_dialogs.push_back(std::make_unique<Dialog>(std::forward<Args>(args)...));
-    return static_cast<Dialog&>(*m_dialogs.back());
-  }
-
-  // Waits until a dialog that a button of owner opened has closed and the
-  // handler that ran it has returned: the owner is enabled again when the
-  // dialog's own loop has ended, and a message sent to it then is served
-  // only once its thread is back in the owner's loop.
-  void WaitClosed(HWND dialog, HWND owner) {
-    ASSERT_TRUE(m_frontEnd->WaitFor(dialog, [](const ui::WindowSnapshot& shown) { return !shown.visible; }));
-    ASSERT_TRUE(m_frontEnd->WaitFor(owner, [](const ui::WindowSnapshot& shown) { return shown.enabled; }));
-    SendMessage(owner, WM_NULL, 0, 0);
-  }
   static void Register() {
     std::string error;
     ASSERT_EQ(com::RegisterServerModule(ORVANE_ADDIN_MODULE, false, &error), S_OK) << error;
   }
-  HWND Open(CAdvancedDlg& dialog) {
-    m_thread = std::thread([this, &dialog] { m_result = dialog.DoModal(nullptr); });
-    return m_frontEnd->WaitForDialog(CAdvancedDlg::IDD);
-  }
-  std::intptr_t Result() {
-    if (m_thread.joinable()) m_thread.join();
-    return m_result;
-  }
-  ui::ControlSnapshot Control(HWND dialog, int id) { return *m_frontEnd->Snapshot(dialog)->Control(id); }
   static constexpr int kTimes[] = {CAdvancedDlg::kFajr, CAdvancedDlg::kShorouk, CAdvancedDlg::kZuhr,
                                    CAdvancedDlg::kAsr,  CAdvancedDlg::kMaghrib, CAdvancedDlg::kIsha};
   // The preview as orvane calc prints a day: the date, then the six times,
@@ -167,10 +131,6 @@ class AdvancedDlgTest : public AddinTest {
     date.wDay = day;
     return m_frontEnd->SetDate(dialog, CAdvancedDlg::kPreviewDate, date);
   }
-
-  std::vector<std::unique_ptr<ui::DialogHandler>> m_dialogs;
-  std::thread m_thread;
-  std::intptr_t m_result = -2;
 };
 
 TEST_F(AdvancedDlgTest, ThePreviewShowsWhatOrvaneCalcGivesForEachMethodSchoolRuleAndDay) {
@@ -469,8 +429,7 @@ TEST_F(AdvancedDlgTest, TheSoundButtonEditsTheFridaySoundAndCancelKeepsIt) {
   HWND dialog = Open(advanced);
   ASSERT_NE(dialog, nullptr);
   // The sound dialog runs on the dialog's thread until it closes.
-  ASSERT_TRUE(ui::input::Click(GetDlgItem(dialog, CAdvancedDlg::kFridaySound), ui::input::Mode::kPost));
-  HWND soundDialog = m_frontEnd->WaitForDialog(CSoundDlg::IDD);
+  HWND soundDialog = OpenFrom(dialog, CAdvancedDlg::kFridaySound, CSoundDlg::IDD);
   ASSERT_NE(soundDialog, nullptr);
   EXPECT_EQ(m_frontEnd->Snapshot(soundDialog)->owner, dialog);
   EXPECT_FALSE(m_frontEnd->Click(dialog, IDOK));  // the advanced dialog waits
@@ -480,8 +439,7 @@ TEST_F(AdvancedDlgTest, TheSoundButtonEditsTheFridaySoundAndCancelKeepsIt) {
   WaitClosed(soundDialog, dialog);
 
   // Opened again, it shows the new choice; Cancel there keeps it.
-  ASSERT_TRUE(ui::input::Click(GetDlgItem(dialog, CAdvancedDlg::kFridaySound), ui::input::Mode::kPost));
-  soundDialog = m_frontEnd->WaitForDialog(CSoundDlg::IDD);
+  soundDialog = OpenFrom(dialog, CAdvancedDlg::kFridaySound, CSoundDlg::IDD);
   ASSERT_NE(soundDialog, nullptr);
   EXPECT_EQ(Control(soundDialog, CSoundDlg::kPlay).checked, BST_CHECKED);
   EXPECT_EQ(Control(soundDialog, CSoundDlg::kFile).text, sound.string());

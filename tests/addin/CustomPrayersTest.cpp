@@ -13,70 +13,27 @@
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/UserInput.h"
 #include "tests/support/GenerationFixture.h"
+#include "tests/support/ModalDialogTest.h"
 
 namespace {
 
 constexpr DATE kEight = 480.0 / 1440.0;
 constexpr DATE kFive = 1020.0 / 1440.0;
 
-class CustomDialogsTest : public AddinTest {
+class CustomDialogsTest : public ModalDialogTest {
  protected:
   void SetUp() override {
-    AddinTest::SetUp();
+    ModalDialogTest::SetUp();
     ASSERT_TRUE(nls::SetUserDefaultLocale(1033));
   }
-  void TearDown() override {
-    if (m_thread.joinable()) {
-      for (const unsigned id : {static_cast<unsigned>(CCustomReminders::IDD), static_cast<unsigned>(CCustomPrayers::IDD)}) {
-        if (HWND open = m_frontEnd->WaitForDialog(id, std::chrono::milliseconds(100))) m_frontEnd->Key(open, VK_ESCAPE);
-      }
-      m_thread.join();
-    }
-    AddinTest::TearDown();
-  }
-  // The dialogs live as long as the test: one still open after a failed
-  // assertion is closed by TearDown before it goes.
-  template <typename Dialog, typename... Args>
-  Dialog& Make(Args&&... args) {
-    m_dialogs.push_back(std::make_unique<Dialog>(std::forward<Args>(args)...));
-    return static_cast<Dialog&>(*m_dialogs.back());
-  }
-
-  template <typename Dialog>
-  HWND Open(Dialog& dialog) {
-    m_thread = std::thread([this, &dialog] { m_result = dialog.DoModal(nullptr); });
-    return m_frontEnd->WaitForDialog(Dialog::IDD);
-  }
-  std::intptr_t Result() {
-    if (m_thread.joinable()) m_thread.join();
-    return m_result;
-  }
-  ui::ControlSnapshot Control(HWND dialog, int id) { return *m_frontEnd->Snapshot(dialog)->Control(id); }
-  // Presses a button whose handler runs a dialog of its own, and waits for
-  // that one.
-  HWND OpenFrom(HWND dialog, int button) {
-    EXPECT_TRUE(ui::input::Click(GetDlgItem(dialog, button), ui::input::Mode::kPost));
-    return m_frontEnd->WaitForDialog(CCustomReminders::IDD);
-  }
-  // Waits until a dialog that a button of owner opened has closed and the
-  // handler that ran it has returned: the owner is enabled again when the
-  // dialog's own loop has ended, and a message sent to it then is served
-  // only once its thread is back in the owner's loop.
-  void WaitClosed(HWND dialog, HWND owner) {
-    ASSERT_TRUE(m_frontEnd->WaitFor(dialog, [](const ui::WindowSnapshot& shown) { return !shown.visible; }));
-    ASSERT_TRUE(m_frontEnd->WaitFor(owner, [](const ui::WindowSnapshot& shown) { return shown.enabled; }));
-    SendMessage(owner, WM_NULL, 0, 0);
-  }
+  // Presses the button that runs the custom reminders dialog, and waits for it.
+  HWND OpenFrom(HWND dialog, int button) { return ModalDialogTest::OpenFrom(dialog, button, CCustomReminders::IDD); }
   CCustomPrayers& Prayers(DWORD flags, const tstring& subject = TEXT("Dhikr"), DWORD interval = 60) {
     CCustomPrayers& prayers = Make<CCustomPrayers>();
     prayers.SetPrayingAppointments(flags);
     prayers.SetCustomReminderSettings(kEight, kFive, subject, interval);
     return prayers;
   }
-
-  std::vector<std::unique_ptr<ui::DialogHandler>> m_dialogs;
-  std::thread m_thread;
-  std::intptr_t m_result = -2;
 };
 
 TEST_F(CustomDialogsTest, TheFridayPrayerFollowsZuhr) {

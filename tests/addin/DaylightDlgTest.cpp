@@ -7,32 +7,12 @@
 #include "platform/ui/CommonControls.h"
 #include "platform/ui/MessageQueue.h"
 #include "platform/ui/UserInput.h"
-#include "tests/support/AddinTestEnvironment.h"
+#include "tests/support/ModalDialogTest.h"
 
 namespace {
 
-class DaylightDlgTest : public AddinTest {
+class DaylightDlgTest : public ModalDialogTest {
  protected:
-  // Runs the dialog on a thread of its own, as Outlook's thread runs it
-  // while the person works in it; returns the shown dialog.
-  HWND Open(CDaylightDlg& dialog) {
-    m_thread = std::thread([this, &dialog] { m_result = dialog.DoModal(nullptr); });
-    return m_frontEnd->WaitForDialog(CDaylightDlg::IDD);
-  }
-  std::intptr_t Result() {
-    if (m_thread.joinable()) m_thread.join();
-    return m_result;
-  }
-  void TearDown() override {
-    if (m_thread.joinable()) {
-      m_frontEnd->Key(m_frontEnd->WaitForDialog(CDaylightDlg::IDD), VK_ESCAPE);
-      m_thread.join();
-    }
-    AddinTest::TearDown();
-  }
-  ui::ControlSnapshot Control(HWND dialog, int id) {
-    return *m_frontEnd->Snapshot(dialog)->Control(id);
-  }
   std::pair<int, int> Range(HWND dialog, int spin) {
     int low = 0, high = 0;
     SendMessage(GetDlgItem(dialog, spin), UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
@@ -45,9 +25,6 @@ class DaylightDlgTest : public AddinTest {
     ASSERT_TRUE(m_frontEnd->ReplaceText(dialog, CDaylightDlg::kEndDay, endDay));
     ASSERT_TRUE(m_frontEnd->Click(dialog, IDOK));
   }
-
-  std::thread m_thread;
-  std::intptr_t m_result = -2;
 };
 
 TEST_F(DaylightDlgTest, OpensWithTheStoredRuleRepairedButNeverReordered) {

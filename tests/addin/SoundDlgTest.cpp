@@ -10,49 +10,17 @@
 #include "platform/text/Format.h"
 #include "platform/ui/CommonControls.h"
 #include "platform/ui/OpenFileDialog.h"
-#include "tests/support/AddinTestEnvironment.h"
+#include "tests/support/ModalDialogTest.h"
 
 namespace {
 
-class SoundDlgTest : public AddinTest {
+class SoundDlgTest : public ModalDialogTest {
  protected:
-  void TearDown() override {
-    if (m_thread.joinable()) {
-      if (HWND open = m_frontEnd->WaitForDialog(m_template, std::chrono::milliseconds(100))) {
-        m_frontEnd->Key(open, VK_ESCAPE);
-      }
-      m_thread.join();
-    }
-    AddinTest::TearDown();
-  }
-  // The dialogs live as long as the test: one still open after a failed
-  // assertion is closed by TearDown before it goes.
-  template <typename Dialog, typename... Args>
-  Dialog& Make(Args&&... args) {
-    m_dialogs.push_back(std::make_unique<Dialog>(std::forward<Args>(args)...));
-    return static_cast<Dialog&>(*m_dialogs.back());
-  }
-
-  HWND Open(CSoundDlg& dialog, unsigned templateId) {
-    m_template = templateId;
-    m_thread = std::thread([this, &dialog] { m_result = dialog.DoModal(nullptr); });
-    return m_frontEnd->WaitForDialog(templateId);
-  }
-  std::intptr_t Result() {
-    if (m_thread.joinable()) m_thread.join();
-    return m_result;
-  }
-  ui::ControlSnapshot Control(HWND dialog, int id) { return *m_frontEnd->Snapshot(dialog)->Control(id); }
   std::string MakeSound(const std::string& name) {
     const std::filesystem::path path = m_profile.Dir() / name;
     std::ofstream(path) << "RIFF";
     return path.string();
   }
-
-  std::vector<std::unique_ptr<ui::DialogHandler>> m_dialogs;
-  std::thread m_thread;
-  std::intptr_t m_result = -2;
-  unsigned m_template = CSoundDlg::IDD;
 };
 
 TEST_F(SoundDlgTest, BrowseAsksForAnExistingSoundFileWithTheLibrarysTitleAndFilter) {
