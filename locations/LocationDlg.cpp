@@ -79,6 +79,9 @@ BOOL CLocationDlg::OnInitDialog(HWND dialog, LPARAM) {
     index = ComboBox_FindString(combo, -1, DisplayText(m_city).c_str());
     if (index >= 0) ComboBox_SetCurSel(combo, index);
   }
+  // A city chosen in another language's list (the interface's language
+  // changed since) is the same place under another name.
+  if (index < 0) index = SelectSamePlace(dialog, m_city);
   if (index < 0) EnableChoices(dialog, false);
   UpdateDialogStateFromCombo(dialog, false);
   TraceExit("CLocationDlg::OnInitDialog");
@@ -175,6 +178,23 @@ int CLocationDlg::SelectCity(HWND dialog, const CCityInfo& city) {
     }
   }
   return -1;
+}
+
+int CLocationDlg::SelectSamePlace(HWND dialog, const CCityInfo& city) {
+  HWND combo = GetDlgItem(dialog, kCities);
+  const int count = ComboBox_GetCount(combo);
+  int found = -1;
+  for (int i = 0; i < count; ++i) {
+    const auto* entry = reinterpret_cast<const CCityInfo*>(ComboBox_GetItemData(combo, i));
+    if (entry == nullptr || entry->m_longitude != city.m_longitude || entry->m_latitude != city.m_latitude ||
+        entry->m_timeZone != city.m_timeZone) {
+      continue;
+    }
+    if (found >= 0) return -1;  // two places there: neither is surely the user's
+    found = i;
+  }
+  if (found >= 0) ComboBox_SetCurSel(combo, found);
+  return found;
 }
 
 void CLocationDlg::EnableChoices(HWND dialog, bool enable) {

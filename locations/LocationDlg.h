@@ -106,6 +106,9 @@ class CLocationDlg : public ui::DialogHandler {
   const CCityInfo* Selected(HWND dialog) const;
   // Selects the entry whose record equals city; its index or -1.
   int SelectCity(HWND dialog, const CCityInfo& city);
+  // Selects the one entry at the city's place (coordinates and zone) when
+  // exactly one stands there; its index or -1.
+  int SelectSamePlace(HWND dialog, const CCityInfo& city);
   void ShowMap(HWND dialog, short offset);
   // A city chosen whose zone is known: the daylight box says whether that
   // zone moves its clocks this year, and the rule takes the zone's period

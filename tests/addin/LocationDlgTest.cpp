@@ -183,6 +183,16 @@ TEST_F(LocationDlgTest, TheUsersOwnCityIsSelectedNotAnotherWithTheSameText) {
   EXPECT_DOUBLE_EQ(m_city.m_latitude, 24.5);
 }
 
+TEST_F(LocationDlgTest, ACityChosenInAnotherLanguagesListIsFoundByItsPlace) {
+  HWND dialog = Open("Londres,,Royaume-Uni,51 30 N,0 8 W,0,Y,0,Y,3");
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_NE(Selected(dialog).find("London"), std::string::npos) << Selected(dialog);
+  EXPECT_TRUE(Control(dialog, CLocationDlg::kEditCity).enabled);
+  ASSERT_TRUE(m_frontEnd->Click(dialog, IDOK));
+  ASSERT_EQ(Result(), IDOK);
+  EXPECT_EQ(m_city.m_name, u"London");
+}
+
 TEST_F(LocationDlgTest, ACityNotInTheListSelectsNothingAndOKKeepsIt) {
   HWND dialog = Open("Atlantis,,Ocean,10 0 N,30 0 W,-2,Y,0,N,40", true);
   ASSERT_NE(dialog, nullptr);

@@ -315,6 +315,8 @@ TEST_F(DialogRenderTest, TheLocationDialogFitsInEachLanguageAndItsMapMovesUnderT
     HWND window = m_frontEnd->WaitForDialog(CLocationDlg::IDD);
     ASSERT_NE(window, nullptr);
     const std::string name = std::string("location-") + language.code;
+    // London, chosen in the English list, is found in each language's.
+    EXPECT_GE(m_frontEnd->Snapshot(window)->Control(CLocationDlg::kCities)->selection, 0) << name;
     const ui::qt::RenderedWindow rendered = Render(window, name);
     ASSERT_FALSE(rendered.controls.empty()) << name;
     rendertest::ExpectLaidOutWell(rendered, name);
