@@ -71,6 +71,14 @@ void StartReport::Before() {
   } catch (const std::exception&) {
     // A store that cannot be read now fails the start itself, and says why.
   }
+  LetGo();
+}
+
+void StartReport::LetGo() {
+  // The session has a connection of its own. While a second one stays
+  // open, a run of saves cannot keep the file's lock from one save to the
+  // next, and the fill takes several times the locking it needs.
+  CalendarStore::CloseCurrent();
 }
 
 std::string StartReport::After(DATE now, bool always) const {
@@ -81,8 +89,10 @@ std::string StartReport::After(DATE now, bool always) const {
       if (IsPrayer(item)) prayers.push_back(std::move(item));
     }
   } catch (const std::exception&) {
+    LetGo();
     return {};  // the report is a courtesy; the run itself has ended well
   }
+  LetGo();
   std::vector<const Appointment*> written;
   for (const Appointment& item : prayers) {
     if (before_.count(item.id) == 0) written.push_back(&item);

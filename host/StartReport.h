@@ -23,6 +23,9 @@ class StartReport {
   std::string After(DATE now, bool always) const;
 
  private:
+  // Closes the process's own connection to the store once read.
+  static void LetGo();
+
   std::set<ItemId> before_;
   bool known_ = false;  // whether Before could read the Calendar
 };
