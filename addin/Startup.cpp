@@ -40,16 +40,39 @@ HRESULT COutlookPrayer::OnStartup() {
   if (m_calculator) {
     if (HRESULT hr = m_prayerCalendar.ApplyHighLatitudeRule(); FAILED(hr)) return hr;
   }
+  // An Apply of the options page that changed the days ahead or the prayers
+  // was stopped half way: what lies past the window goes first, as Apply
+  // does it, and the window is written again below.
+  const bool nextOnly = settings.prescheduleDays == kPrescheduleNextOnly;
+  if (settings.rebuildPending) {
+    std::u16string filter = u"[PrayerNum] <= 191";
+    if (!nextOnly) {
+      const COleDate windowEnd = COleDate::Now() + COleDateSpan(static_cast<double>(settings.prescheduleDays));
+      filter += u" AND [Start] >= \"" + ToWide(FormatDate(windowEnd)) + u"\"";
+    }
+    if (HRESULT hr = m_prayerCalendar.RestrictOperation(m_calendarItems.Get(), filter, CPrayerCalendar::kModeDelete, nullptr, true, true); FAILED(hr)) {
+      return hr;
+    }
+  }
   if (settings.updatePending) {
     // The settings changed while the add-in was not running (a city chosen
-    // with `orvane dialog location`): the appointments already written are
-    // rewritten for them, as the options page's Apply rewrites them for a
-    // changed location; past prayers keep what they had. The mark stays
+    // with `orvane dialog location`), or an Apply of the options page was
+    // stopped before it rewrote them: the appointments already written are
+    // rewritten for them; past prayers keep what they had. The mark stays
     // until that is done, so a start that fails here tries again next time.
     if (HRESULT hr = m_prayerCalendar.RestrictOperation(m_calendarItems.Get(), u"[PrayerNum] <= 191", CPrayerCalendar::kModeUpdate, nullptr, true, true); FAILED(hr)) {
       return hr;
     }
     settings.updatePending = false;
+    m_store.SaveSettings();
+  }
+  if (settings.rebuildPending && !nextOnly && settings.prescheduleDays != 0) {
+    // The whole window again, without the prayers no longer chosen.
+    settings.lastDate = g_timeInfo.periodStart;
+    if (HRESULT hr = m_prayerCalendar.Precalculate(true, false, false, true); FAILED(hr)) return hr;
+  }
+  if (settings.rebuildPending) {
+    settings.rebuildPending = false;
     m_store.SaveSettings();
   }
   if (settings.prayers != 0) {

@@ -587,31 +587,55 @@ HRESULT CPrayerPage::Apply() {
   }
 
   // Before any calendar work, the new settings are saved with a last
-  // generated date no later than the first day touched: a process stopped
-  // half way leaves the next start to fill from there.
+  // generated date no later than the first day touched, and with what the
+  // calendar still owes them: a process stopped half way leaves the next
+  // start to rewrite, delete past the window and fill from there.
   const bool calendarWork = m_changes != 0;
+  const bool rewrite = (m_changes & kChangeAppointments) != 0;
+  const bool rebuild = (m_changes & (kChangeDaysAhead | kChangeWorkingDays | kChangePrayers)) != 0;
   if (calendarWork) {
     const COleDate periodStart = m_owner->CurrentPeriod().periodStart;
     if (periodStart.Value() != kInvalidDate && (settings.lastDate.Value() == kInvalidDate || settings.lastDate > periodStart)) {
       settings.lastDate = periodStart;
     }
-    store.SaveSettings();
+    settings.updatePending = settings.updatePending || rewrite;
+    settings.rebuildPending = settings.rebuildPending || rebuild;
+  }
+  // Settings that cannot be saved change nothing: the calendar is not
+  // brought in line with options that the next start would not know.
+  if (const HRESULT saved = store.SaveSettings(); FAILED(saved)) {
+    NoteFailure(saved, "the options could not be saved", &failure);
+    settings = before;
+    store.UpdateCalcSettings(m_owner->Calculator());
+    m_owner->FindTimeInfo(now);
+    SetCursor(previous);
+    ShowApplyMessage(kOptionsNotSaved);
+    TraceExit("CPrayerPage::Apply");
+    return saved;
   }
   const HRESULT calendarResult = BringCalendarInLine(settings, previousDays);
   if (FAILED(calendarResult) && SUCCEEDED(failure)) failure = calendarResult;
+  // What was done is owed no more; what failed the next start does again.
+  if (SUCCEEDED(calendarResult)) {
+    if (rewrite && m_rewritten) settings.updatePending = false;
+    if (rebuild) settings.rebuildPending = false;
+  }
 
   store.SaveSettings();
   m_changes = 0;
   SetCursor(previous);
-  if (FAILED(failure) && m_window != nullptr) {
-    // Said once, over the Options window: the calendar may not match what
-    // was just chosen, and the log has the details.
-    HWND owner = GetParent(m_window) != nullptr ? GetParent(m_window) : m_window;
-    const UINT style = MB_OK | MB_ICONWARNING | (UILanguageID == 1025 ? MB_RTLREADING | MB_RIGHT : 0);
-    MessageBox(owner, LoadText(kCalendarNotInLine).c_str(), LoadText(kMessageCaption).c_str(), style);
-  }
+  // Said once, over the Options window: the calendar may not match what
+  // was just chosen, and the log has the details.
+  if (FAILED(failure)) ShowApplyMessage(kCalendarNotInLine);
   TraceExit("CPrayerPage::Apply");
   return S_OK;
+}
+
+void CPrayerPage::ShowApplyMessage(UINT text) {
+  if (m_window == nullptr) return;
+  HWND owner = GetParent(m_window) != nullptr ? GetParent(m_window) : m_window;
+  const UINT style = MB_OK | MB_ICONWARNING | (UILanguageID == 1025 ? MB_RTLREADING | MB_RIGHT : 0);
+  MessageBox(owner, LoadText(text).c_str(), LoadText(kMessageCaption).c_str(), style);
 }
 
 HRESULT CPrayerPage::BringCalendarInLine(AddinSettings& settings, DWORD previousDays) {
@@ -621,9 +645,11 @@ HRESULT CPrayerPage::BringCalendarInLine(AddinSettings& settings, DWORD previous
   const COleDate periodStart = m_owner->CurrentPeriod().periodStart;
   HRESULT failure = S_OK;
   LONG bits = static_cast<LONG>(m_changes);
+  m_rewritten = false;
   const auto update = [&] {
-    NoteFailure(calendar.RestrictOperation(items, allPrayers, CPrayerCalendar::kModeUpdate, &bits, false, true),
-                "the prayer appointments could not be rewritten", &failure);
+    const HRESULT hr = calendar.RestrictOperation(items, allPrayers, CPrayerCalendar::kModeUpdate, &bits, false, true);
+    NoteFailure(hr, "the prayer appointments could not be rewritten", &failure);
+    m_rewritten = SUCCEEDED(hr);
   };
   const auto regenerate = [&] {
     settings.lastDate = periodStart;

@@ -70,6 +70,7 @@ class CPrayerPage : public IPrayerPage, public PropertyPage, public IOleObject, 
     kDurationName = 1408,
     kReminderName = 1409,
     kCalendarNotInLine = 1503,
+    kOptionsNotSaved = 1505,
   };
   // Icons of the resource library: the sound button's and the picture's.
   enum : UINT { kSoundIcon = 221, kReminderIcon = 222 };
@@ -150,7 +151,11 @@ class CPrayerPage : public IPrayerPage, public PropertyPage, public IOleObject, 
   HRESULT BringCalendarInLine(AddinSettings& settings, DWORD previousDays);
   // Error lines for a calendar operation that failed inside Apply.
   void NoteFailure(HRESULT hr, const char* what, HRESULT* first);
+  // One message box over the Options window (text: a resource string).
+  void ShowApplyMessage(UINT text);
 
+  // Whether the last Apply rewrote the prayer appointments.
+  bool m_rewritten = false;
   IPrayerPageOwner* m_owner = nullptr;  // not counted: the add-in outlives its page or tells it
   IPageDialogs* m_dialogs;
   ComPtr<IOleClientSite> m_clientSite;

@@ -72,6 +72,10 @@ struct AddinSettings {
   // the add-in (the location chosen by `orvane dialog location`): the add-in
   // rewrites them at its next start, then clears it.
   bool updatePending = false;
+  // RebuildPending: an Apply of the options page that changed the days ahead
+  // or the prayers was stopped before the calendar was brought in line; the
+  // next start deletes what lies past the window and writes it again.
+  bool rebuildPending = false;
 
   // Not persisted.
   int customState = 1;

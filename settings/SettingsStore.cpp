@@ -96,6 +96,7 @@ const Value kValues[] = {
     {1055, &AddinSettings::highLatitudeRule, ReadRule::kWithin, eSeventhOfNight, eTwilightAngle},
     {1308, &AddinSettings::highLatitudeApplied, ReadRule::kNone},
     {1201, &AddinSettings::updatePending, ReadRule::kNone},
+    {1504, &AddinSettings::rebuildPending, ReadRule::kNone},
     {1080, &AddinSettings::lastDateStore, ReadRule::kText, 0, 0, kMaxStoreIdentity},
 };
 
@@ -103,10 +104,10 @@ const Value kValues[] = {
 // order of the writes.
 constexpr unsigned kLateReads[] = {149, 308, 336, 145, 146, 147, 148, 143, 144, 117, 121, 118,
                                    119, 120, 141, 159, 160, 241, 133, 137, 134, 135, 136, 142,
-                                   150, 323, 325, 1012, 1013, 1038, 1040, 1042, 1043, 1055, 1308, 1201, 1080};
+                                   150, 323, 325, 1012, 1013, 1038, 1040, 1042, 1043, 1055, 1308, 1201, 1504, 1080};
 constexpr unsigned kWrites[] = {109, 307, 223, 151, 149, 145, 146, 147, 148, 143, 144, 117, 121,
                                 118, 119, 120, 141, 160, 241, 133, 137, 134, 135, 136, 159, 142,
-                                150, 308, 336, 323, 324, 325, 1012, 1013, 1038, 1040, 1042, 1043, 1055, 1308, 1201, 1080};
+                                150, 308, 336, 323, 324, 325, 1012, 1013, 1038, 1040, 1042, 1043, 1055, 1308, 1201, 1504, 1080};
 
 const Value& ValueOf(unsigned id) {
   for (const Value& v : kValues) {
@@ -401,11 +402,14 @@ HRESULT CSettingsStore::SaveSettings() {
     AddinSettings saved = m_settings;
     saved.firstRun = false;  // the first run is over once anything is saved
     // In one transaction: a process stopped while saving leaves the old
-    // settings or the new ones, never some of each. A failure is ignored:
-    // the next save tries again.
+    // settings or the new ones, never some of each. Most callers let the
+    // next save try again; one that must not go on unsaved is told.
     std::vector<RegValueWrite<tchar>> writes;
     for (unsigned id : kWrites) Collect(saved, id, &writes);
-    RegSetValues(m_key, writes);
+    if (const LONG result = RegSetValues(m_key, writes); result != ERROR_SUCCESS) {
+      Trace("COutlookPrayer::SaveSettings(): the settings could not be saved, error " + std::to_string(result));
+      return HRESULT_FROM_WIN32(static_cast<DWORD>(result));
+    }
   }
   TraceExit("COutlookPrayer::SaveSettings");
   return S_OK;

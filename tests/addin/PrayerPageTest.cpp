@@ -7,6 +7,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -14,6 +18,8 @@
 #include "host/model/OptionsDialog.h"
 #include "options/PrayerPage.h"
 #include "platform/com/ComRuntime.h"
+#include "platform/fs/BusyWait.h"
+#include "platform/fs/Profile.h"
 #include "platform/registry/Registry.h"
 #include "platform/ui/UserInput.h"
 #include "platform/ui/WindowsX.h"
@@ -463,6 +469,66 @@ TEST_F(PrayerPageTest, ACalendarOperationThatFailsIsLoggedAndSaidOnce) {
   // The settings were saved all the same, and the next start fills the day.
   EXPECT_EQ(Saved().prescheduleDays, 14u);
   EXPECT_LE(Saved().lastDate.Value(), MakeDate(2026, 12, 10));
+}
+
+TEST_F(PrayerPageTest, OptionsThatCannotBeSavedChangeNeitherTheSettingsNorTheCalendar) {
+  OpenWith([](AddinSettings& s) { s.prescheduleDays = 7; });
+  const std::vector<host::Appointment> before = Calendar();
+  // Another program is writing to the registry: it holds the byte of the
+  // shared-memory file that gives one writer at a time its turn (a process
+  // of its own: locks on a file are a process's).
+  const files::BusyWaitSettings usual = files::CurrentBusyWaitSettings();
+  files::SetBusyWaitSettings({std::chrono::milliseconds(200), std::chrono::milliseconds(1000), nullptr});
+  int ready[2], release[2];
+  ASSERT_EQ(pipe(ready), 0);
+  ASSERT_EQ(pipe(release), 0);
+  const std::string shared = profile::File("registry.db-shm").string();
+  const pid_t holder = fork();
+  if (holder == 0) {
+    close(ready[0]);
+    close(release[1]);
+    const int fd = ::open(shared.c_str(), O_RDWR);
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_start = 120;  // the write lock of a database in WAL mode
+    lock.l_len = 1;
+    const bool locked = fd >= 0 && fcntl(fd, F_SETLK, &lock) == 0;
+    char byte = locked ? 1 : 0;
+    (void)!write(ready[1], &byte, 1);
+    (void)!read(release[0], &byte, 1);
+    _exit(0);
+  }
+  close(ready[1]);
+  close(release[0]);
+  char locked = 0;
+  const bool told = read(ready[0], &locked, 1) == 1;
+  if (!told || locked != 1) {
+    close(release[1]);
+    waitpid(holder, nullptr, 0);
+    files::SetBusyWaitSettings(usual);
+    FAIL() << "the registry could not be locked";
+  }
+  ASSERT_TRUE(Select(CPrayerPage::kDaysAhead, 4));  // 14 days
+  m_frontEnd->Clear();
+  const HRESULT applied = options_->Apply();
+  close(release[1]);  // the holder reads the end of the pipe and goes
+  waitpid(holder, nullptr, 0);
+  files::SetBusyWaitSettings(usual);
+  EXPECT_TRUE(FAILED(applied));
+  const auto boxes = m_frontEnd->MessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, ResourceUtf8(CPrayerPage::kOptionsNotSaved));
+  EXPECT_EQ(prayer_->Settings().prescheduleDays, 7u);
+  EXPECT_EQ(Saved().prescheduleDays, 7u);
+  const std::vector<host::Appointment> after = Calendar();
+  ASSERT_EQ(after.size(), before.size());
+  for (std::size_t i = 0; i < after.size(); ++i) EXPECT_EQ(after[i].id, before[i].id);
+  // The page keeps the choice; once the file is free Apply takes it.
+  EXPECT_TRUE(options_->ApplyEnabled());
+  ASSERT_EQ(options_->Apply(), S_OK);
+  EXPECT_EQ(Saved().prescheduleDays, 14u);
+  EXPECT_EQ(CountOn(Calendar(), MakeDate(2026, 12, 20), MakeDate(2026, 12, 21)), 2u);
+  close(ready[0]);
 }
 
 }  // namespace
