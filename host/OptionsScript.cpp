@@ -436,8 +436,18 @@ int PlayOptions(OptionsDialog& dialog, const OptionsScript* script, bool get, st
       }
     }
     // Apply, as a person presses it: a refusal leaves everything as it was.
-    if (FAILED(dialog.Apply())) {
+    const std::size_t shown = frontEnd->MessageBoxes().size();
+    const HRESULT applied = dialog.Apply();
+    if (applied == E_INVALIDARG) {
       *failure = RefusedOption(player.Page(), *script) + " was refused by the page; nothing was changed";
+      return 1;
+    }
+    // Whatever the page said while applying (options not saved, a calendar
+    // not brought in line) fails the command with its words.
+    const std::vector<ui::MessageBoxRequest> boxes = frontEnd->MessageBoxes();
+    if (FAILED(applied) || boxes.size() > shown) {
+      *failure = boxes.size() > shown ? boxes.back().text : "the options could not be applied";
+      std::replace(failure->begin(), failure->end(), '\n', ' ');
       return 1;
     }
   }

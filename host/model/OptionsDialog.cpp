@@ -55,7 +55,8 @@ HRESULT OptionsDialog::Apply() {
     const HRESULT hr = page.page->Apply();
     if (FAILED(hr) && SUCCEEDED(first)) first = hr;
   }
-  site_->Reset();
+  // A page that refused keeps its changes, and Apply stays offered.
+  if (SUCCEEDED(first)) site_->Reset();
   return first;
 }
 
