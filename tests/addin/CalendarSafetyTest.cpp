@@ -236,12 +236,7 @@ TEST_F(CalendarSafetyTest, ADayThatCouldNotBeQueriedIsNotCountedAsFilled) {
   ComPtr<_Application> faulty(new FaultyApplication(session_->Application(), [&](std::u16string_view filter) {
     return filter.find(failing) != std::u16string_view::npos ? E_FAIL : S_OK;
   }));
-  addin_->OnDisconnection(ext_dm_HostShutdown, nullptr);
-  addin_.Reset();
-  ASSERT_EQ(com::CreateComObject<COutlookPrayer>(nullptr, _IDTExtensibility2::kIID, addin_.ReleaseAndGetVoidAddress()),
-            S_OK);
-  prayer_ = static_cast<COutlookPrayer*>(addin_.Get());
-  ASSERT_EQ(addin_->OnConnection(faulty.Get(), ext_cm_Startup, nullptr, nullptr), S_OK);
+  ASSERT_NO_FATAL_FAILURE(Reconnect(faulty.Get()));
 
   // The walk goes on past 10 December and reports the failure at the end.
   EXPECT_EQ(prayer_->GenerateCommand(), E_FAIL);
@@ -270,12 +265,7 @@ TEST_F(CalendarSafetyTest, ADayWhoseSavesFailedIsNotCountedAsFilledAndIsDoneAgai
                                 (start >= MakeDate(2026, 12, 12) && start < MakeDate(2026, 12, 13));
         return diskFull && failingDay ? kDiskFull : S_OK;
       }));
-  addin_->OnDisconnection(ext_dm_HostShutdown, nullptr);
-  addin_.Reset();
-  ASSERT_EQ(com::CreateComObject<COutlookPrayer>(nullptr, _IDTExtensibility2::kIID, addin_.ReleaseAndGetVoidAddress()),
-            S_OK);
-  prayer_ = static_cast<COutlookPrayer*>(addin_.Get());
-  ASSERT_EQ(addin_->OnConnection(faulty.Get(), ext_cm_Startup, nullptr, nullptr), S_OK);
+  ASSERT_NO_FATAL_FAILURE(Reconnect(faulty.Get()));
 
   // The walk goes on past the failing days and reports the disk's failure.
   EXPECT_EQ(prayer_->Calendar().Precalculate(false, true, false, false), kDiskFull);

@@ -447,12 +447,7 @@ TEST_F(PrayerPageTest, ACalendarOperationThatFailsIsLoggedAndSaidOnce) {
   ComPtr<_Application> faulty(new FaultyApplication(session_->Application(), [&](std::u16string_view filter) {
     return filter.find(failing) != std::u16string_view::npos ? E_FAIL : S_OK;
   }));
-  addin_->OnDisconnection(ext_dm_HostShutdown, nullptr);
-  addin_.Reset();
-  ASSERT_EQ(com::CreateComObject<COutlookPrayer>(nullptr, _IDTExtensibility2::kIID, addin_.ReleaseAndGetVoidAddress()),
-            S_OK);
-  prayer_ = static_cast<COutlookPrayer*>(addin_.Get());
-  ASSERT_EQ(addin_->OnConnection(faulty.Get(), ext_cm_Startup, nullptr, nullptr), S_OK);
+  ASSERT_NO_FATAL_FAILURE(Reconnect(faulty.Get()));
   Open();
   m_frontEnd->Clear();
   ASSERT_TRUE(Select(CPrayerPage::kDaysAhead, 4));  // 14 days

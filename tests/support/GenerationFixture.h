@@ -53,6 +53,16 @@ class GenerationFixture : public AddinTest {
                                    nullptr),
               S_OK);
   }
+  // The add-in unloaded and loaded again in the same session, now on
+  // `application` (something a test put between it and the session's own).
+  void Reconnect(_Application* application) {
+    addin_->OnDisconnection(ext_dm_HostShutdown, nullptr);
+    addin_.Reset();
+    ASSERT_EQ(com::CreateComObject<COutlookPrayer>(nullptr, _IDTExtensibility2::kIID, addin_.ReleaseAndGetVoidAddress()),
+              S_OK);
+    prayer_ = static_cast<COutlookPrayer*>(addin_.Get());
+    ASSERT_EQ(addin_->OnConnection(application, ext_cm_Startup, nullptr, nullptr), S_OK);
+  }
   // Ends the session as Outlook does at exit.
   void Disconnect() {
     if (addin_) addin_->OnDisconnection(ext_dm_HostShutdown, nullptr);
